@@ -1,0 +1,19 @@
+#pragma once
+// A frame of a browser: the main frame or a sub-frame.
+
+#include "include/cef_base.h"
+
+class CefFrame : public virtual CefBaseRefCounted {
+ public:
+  // False once the frame has been removed or its browser closed.
+  virtual bool IsValid() = 0;
+  virtual bool IsMain() = 0;
+  // Stable for the life of the frame and equal in every process.
+  virtual int64 GetIdentifier() = 0;
+  virtual CefString GetURL() = 0;
+  virtual void LoadURL(const CefString& url) = 0;
+  // Runs `code` in the frame's current document, fire and forget. `script_url`
+  // and `start_line` label the script in stack traces.
+  virtual void ExecuteJavaScript(const CefString& code, const CefString& script_url,
+                                 int start_line) = 0;
+};

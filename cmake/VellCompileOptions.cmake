@@ -1,0 +1,15 @@
+# Warning, sanitizer and source-path settings shared by every target of the project.
+add_library(vell_compile_options INTERFACE)
+add_library(Vell::compile_options ALIAS vell_compile_options)
+
+target_compile_options(vell_compile_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
+  # Error records carry the source path: keep it relative to the project root.
+  "-fmacro-prefix-map=${PROJECT_SOURCE_DIR}/="
+  $<$<BOOL:${VELL_WERROR}>:-Werror>)
+
+if(VELL_SANITIZE)
+  target_compile_options(vell_compile_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(vell_compile_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+./scripts/build.sh
+BUILD_DIR="${VELL_BUILD_DIR:-build}"
+ctest --test-dir "$BUILD_DIR" --output-on-failure --parallel "$(nproc)" --timeout 300

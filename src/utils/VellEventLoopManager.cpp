@@ -1,0 +1,19 @@
+#include "utils/VellEventLoopManager.h"
+
+VellEventLoopManager::VellEventLoopManager(QObject* parent) : QObject(parent) {}
+
+VellEventLoopManager::~VellEventLoopManager() {
+  _QuitAll(false);
+  m_vecEventLoops.clear();
+  // The loops are children: QObject's destructor deletes them next.
+}
+
+VellObservableEventLoop* VellEventLoopManager::RequestEventLoop() {
+  auto* loop = new VellObservableEventLoop(this);
+  m_vecEventLoops.append(loop);
+  return loop;
+}
+
+void VellEventLoopManager::_QuitAll(bool) {
+  for (auto* loop : m_vecEventLoops) loop->_MarkSafeQuit();
+}
