@@ -8,3 +8,11 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
+
+// Qt's offscreen platform plugin keeps its screens until process exit; those
+// allocations are not ours.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libqoffscreen.so\n"
+         "leak:QPlatformScreen::QPlatformScreen\n"
+         "leak:QWindowSystemInterface::handleScreenAdded\n";
+}
