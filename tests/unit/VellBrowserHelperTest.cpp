@@ -12,6 +12,10 @@ class RecordingFrame : public CefFrame {
   bool IsMain() override { return true; }
   int64 GetIdentifier() override { return 1; }
   CefString GetURL() override { return "https://launcher.test/index.html"; }
+  CefString GetName() override { return ""; }
+  CefRefPtr<CefFrame> GetParent() override { return nullptr; }
+  CefRefPtr<CefBrowser> GetBrowser() override { return nullptr; }
+  void SendProcessMessage(CefProcessId, CefRefPtr<CefProcessMessage>) override {}
   void LoadURL(const CefString&) override {}
   void ExecuteJavaScript(const CefString& code, const CefString& url, int line) override {
     calls.push_back(code.ToString() + "|" + url.ToString() + "|" + std::to_string(line));

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <vector>
+
+#include "include/cef_frame.h"
+#include "include/cef_request_context.h"
+#include "include/cef_values.h"
+
+class CefBrowserHost;
+class CefClient;
+
+// One browser: a page with its frames and history. Thread-safe.
+class CefBrowser : public virtual CefBaseRefCounted {
+ public:
+  virtual CefRefPtr<CefBrowserHost> GetHost() = 0;
+  virtual bool IsValid() = 0;
+  virtual bool CanGoBack() = 0;
+  virtual void GoBack() = 0;
+  virtual bool CanGoForward() = 0;
+  virtual void GoForward() = 0;
+  virtual bool IsLoading() = 0;
+  virtual void Reload() = 0;
+  virtual void ReloadIgnoreCache() = 0;
+  virtual void StopLoad() = 0;
+  virtual int GetIdentifier() = 0;
+  virtual bool IsSame(CefRefPtr<CefBrowser> that) = 0;
+  virtual bool IsPopup() = 0;
+  virtual bool HasDocument() = 0;
+  virtual CefRefPtr<CefFrame> GetMainFrame() = 0;
+  virtual CefRefPtr<CefFrame> GetFrame(int64 identifier) = 0;
+  virtual size_t GetFrameCount() = 0;
+  virtual void GetFrameIdentifiers(std::vector<int64>& identifiers) = 0;
+};
+
+// The browser-process side of a browser: window, closing, input, devtools.
+class CefBrowserHost : public virtual CefBaseRefCounted {
+ public:
+  // Asynchronous: the client's OnAfterCreated reports the browser. False when
+  // the runtime is not initialised.
+  static bool CreateBrowser(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
+                            const CefString& url, const CefBrowserSettings& settings,
+                            CefRefPtr<CefDictionaryValue> extra_info,
+                            CefRefPtr<CefRequestContext> request_context);
+
+  virtual CefRefPtr<CefBrowser> GetBrowser() = 0;
+  // Asks DoClose, then closes; OnBeforeClose follows. `force_close` skips the
+  // page's beforeunload handlers.
+  virtual void CloseBrowser(bool force_close) = 0;
+  virtual CefWindowHandle GetWindowHandle() = 0;
+  virtual CefRefPtr<CefClient> GetClient() = 0;
+  virtual CefRefPtr<CefRequestContext> GetRequestContext() = 0;
+  virtual void ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
+                            const CefBrowserSettings& settings, const CefPoint& inspect_element_at) = 0;
+  virtual void CloseDevTools() = 0;
+  virtual bool HasDevTools() = 0;
+  virtual void WasResized() = 0;
+  virtual void WasHidden(bool hidden) = 0;
+  // Input as the browser's window would deliver it; key events pass the
+  // client's keyboard handler first.
+  virtual void SendKeyEvent(const CefKeyEvent& event) = 0;
+  virtual void SendMouseClickEvent(const CefMouseEvent& event, cef_mouse_button_type_t type,
+                                   bool mouseUp, int clickCount) = 0;
+  virtual void SendMouseMoveEvent(const CefMouseEvent& event, bool mouseLeave) = 0;
+  virtual void SendMouseWheelEvent(const CefMouseEvent& event, int deltaX, int deltaY) = 0;
+};

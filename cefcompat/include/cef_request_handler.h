@@ -1,0 +1,23 @@
+#pragma once
+
+#include "include/cef_browser.h"
+#include "include/cef_resource_request_handler.h"
+
+class CefRequest;
+
+class CefRequestHandler : public virtual CefBaseRefCounted {
+ public:
+  typedef cef_termination_status_t TerminationStatus;
+
+  virtual CefRefPtr<CefResourceRequestHandler> GetResourceRequestHandler(
+      CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
+      bool is_navigation, bool is_download, const CefString& request_initiator, bool& disable_default_handling) {
+    (void)browser, (void)frame, (void)request, (void)is_navigation, (void)is_download;
+    (void)request_initiator, (void)disable_default_handling;
+    return nullptr;
+  }
+  // The page's renderer died. The browser stays valid; reloading starts a new one.
+  virtual void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) {
+    (void)browser, (void)status;
+  }
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "transport.h"
+
+namespace cefcompat {
+
+using Json = nlohmann::json;
+
+// The DevTools protocol over a transport: numbered commands with their
+// replies, and events routed by session ("" is the browser's root session).
+//
+// Threads: Send() from any thread. Replies and events are handed, in the
+// order they arrived, to the executor (the UI thread in the runtime), and the
+// session table is read and written on the executor's thread only.
+class Connection {
+ public:
+  struct Reply {
+    bool ok = false;
+    Json result;        // when ok
+    std::string error;  // when not ok: the protocol's message or why the call failed
+  };
+  using ReplyCallback = std::function<void(const Reply&)>;
+  using EventHandler = std::function<void(const std::string& method, const Json& params)>;
+  using Executor = std::function<void(std::function<void()>)>;
+  // Runs on the reader thread before the executor sees a message; returns
+  // true when it consumed it (screencast frames take this road).
+  using FastPath = std::function<bool(const Json& message)>;
+
+  Connection(std::unique_ptr<Transport> transport, Executor executor);
+  ~Connection();
+
+  void Start(std::function<void(const std::string& reason)> onClosed);
+  void SetFastPath(FastPath fastPath);
+  void Send(const std::string& method, Json params, const std::string& sessionId = std::string(),
+            ReplyCallback callback = nullptr);
+  void SetSessionHandler(const std::string& sessionId, EventHandler handler);
+  void RemoveSession(const std::string& sessionId);
+  bool IsClosed() const { return closed_; }
+  void Close();
+
+ private:
+  void OnMessage(std::string text);
+  void OnClosed(const std::string& reason);
+  void Route(const Json& message);
+
+  std::unique_ptr<Transport> transport_;
+  Executor executor_;
+  FastPath fastPath_;
+  std::mutex mutex_;
+  int64_t nextId_ = 1;
+  std::map<int64_t, ReplyCallback> pending_;
+  std::atomic<bool> closed_{false};
+  std::function<void(const std::string&)> onClosed_;
+  std::map<std::string, EventHandler> sessions_;  // executor thread only
+};
+
+}  // namespace cefcompat

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "include/cef_frame.h"
+
+namespace cefcompat {
+
+class BrowserImpl;
+
+// Maps the protocol's frame id strings to the int64 identifiers CEF hands out,
+// the same in every process of the runtime.
+int64 FrameIdentifierFor(const std::string& protocolFrameId);
+
+// A frame as the browser process sees it. Written on TID_UI; read anywhere.
+class FrameImpl : public CefFrame {
+ public:
+  FrameImpl(CefRefPtr<BrowserImpl> browser, std::string protocolId, std::string parentProtocolId, bool isMain);
+
+  bool IsValid() override { return valid_; }
+  bool IsMain() override { return isMain_; }
+  int64 GetIdentifier() override { return identifier_; }
+  CefString GetName() override;
+  CefString GetURL() override;
+  CefRefPtr<CefFrame> GetParent() override;
+  CefRefPtr<CefBrowser> GetBrowser() override;
+  void LoadURL(const CefString& url) override;
+  void ExecuteJavaScript(const CefString& code, const CefString& script_url, int start_line) override;
+  void SendProcessMessage(CefProcessId target_process, CefRefPtr<CefProcessMessage> message) override;
+
+  const std::string& ProtocolId() const { return protocolId_; }
+  void SetUrl(const std::string& url, const std::string& name);
+  void Invalidate();
+
+ private:
+  CefRefPtr<BrowserImpl> browser_;
+  const std::string protocolId_;
+  const std::string parentProtocolId_;
+  const bool isMain_;
+  const int64 identifier_;
+  std::atomic<bool> valid_{true};
+  std::mutex mutex_;
+  std::string url_;
+  std::string name_;
+  IMPLEMENT_REFCOUNTING(FrameImpl);
+};
+
+}  // namespace cefcompat

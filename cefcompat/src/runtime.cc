@@ -1,0 +1,381 @@
+#include "runtime.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <set>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QThread>
+
+#include "log.h"
+#include "surface_window.h"
+#include "task_thread.h"
+
+namespace cefcompat {
+
+namespace {
+
+std::atomic<Runtime*> g_runtime{nullptr};
+constexpr int kStartTimeoutMs = 20000;
+constexpr int kShutdownStepMs = 5000;
+
+// Switches an application may add that Chromium itself understands.
+const std::set<std::string> kPassedSwitches = {
+    "user-agent",          "autoplay-policy",     "remote-debugging-port", "remote-allow-origins",
+    "lang",                "proxy-server",        "proxy-bypass-list",     "host-resolver-rules",
+    "disable-web-security", "allow-file-access-from-files", "force-device-scale-factor", "js-flags",
+    "enable-features",     "disable-features",
+};
+
+// The last lines Chromium wrote, for start-up errors.
+std::string Tail(const std::string& path, size_t maxBytes = 1500) {
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return text.size() > maxBytes ? text.substr(text.size() - maxBytes) : text;
+}
+
+// Another Chromium holding the profile leaves "host-pid" in SingletonLock.
+bool ProfileInUse(const std::string& profile, std::string& owner) {
+  std::error_code ec;
+  const auto target = std::filesystem::read_symlink(std::filesystem::path(profile) / "SingletonLock", ec);
+  if (ec) return false;
+  const std::string text = target.string();
+  const size_t dash = text.rfind('-');
+  if (dash == std::string::npos) return false;
+  char host[256] = {};
+  gethostname(host, sizeof(host) - 1);
+  if (text.substr(0, dash) != host) return false;
+  const pid_t pid = static_cast<pid_t>(std::atoi(text.c_str() + dash + 1));
+  if (pid <= 0 || (kill(pid, 0) != 0 && errno != EPERM)) return false;
+  owner = std::to_string(pid);
+  return true;
+}
+
+// Sends one command and waits for its reply (not on TID_UI: replies arrive there).
+Connection::Reply Call(Connection& connection, const std::string& method, Json params, int timeoutMs) {
+  auto promise = std::make_shared<std::promise<Connection::Reply>>();
+  auto future = promise->get_future();
+  connection.Send(method, std::move(params), "", [promise](const Connection::Reply& reply) { promise->set_value(reply); });
+  if (future.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) {
+    return {false, {}, method + " timed out after " + std::to_string(timeoutMs) + " ms"};
+  }
+  return future.get();
+}
+
+}  // namespace
+
+Runtime* Runtime::Get() { return g_runtime.load(); }
+
+bool Runtime::Initialize(const CefMainArgs& args, const CefSettings& settings, CefRefPtr<CefApp> app) {
+  if (g_runtime) {
+    Log(LOGSEVERITY_ERROR, "CefInitialize: already initialised");
+    return false;
+  }
+  auto* runtime = new Runtime();
+  std::string error;
+  if (!runtime->Start(args, settings, app, error)) {
+    Log(LOGSEVERITY_ERROR, "CefInitialize failed: " + error);
+    runtime->Stop();
+    delete runtime;
+    return false;
+  }
+  g_runtime = runtime;
+  if (app) {
+    if (auto handler = app->GetBrowserProcessHandler()) {
+      Threads::Post(TID_UI, [handler]() { handler->OnContextInitialized(); });
+    }
+  }
+  return true;
+}
+
+void Runtime::Shutdown() {
+  Runtime* runtime = g_runtime.load();
+  if (!runtime) return;
+  runtime->Stop();
+  g_runtime = nullptr;
+  delete runtime;
+}
+
+bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRefPtr<CefApp> app, std::string& error) {
+  settings_ = settings;
+  app_ = app;
+  SetLogSeverity(settings.log_severity);
+
+  CefRefPtr<CefCommandLine> commandLine = CefCommandLine::GetGlobalCommandLine();
+  commandLine->InitFromArgv(args.argc, args.argv);
+  if (app) app->OnBeforeCommandLineProcessing(CefString(), commandLine);
+
+  char pattern[] = "/tmp/cefcompat-XXXXXX";
+  if (!mkdtemp(pattern)) {
+    error = std::string("cannot create a temporary directory: ") + strerror(errno);
+    return false;
+  }
+  tempDir_ = pattern;
+  ownsProfile_ = settings.cache_path.empty();
+  profileDir_ = ownsProfile_ ? tempDir_ + "/profile" : settings.cache_path.ToString();
+  std::error_code ec;
+  std::filesystem::create_directories(profileDir_, ec);
+  if (ec) {
+    error = "cannot create the profile directory " + profileDir_ + ": " + ec.message();
+    return false;
+  }
+  std::string owner;
+  if (ProfileInUse(profileDir_, owner)) {
+    error = "the profile directory " + profileDir_ + " is in use by another Chromium (pid " + owner + ")";
+    return false;
+  }
+
+  std::vector<std::string> chromiumArgs = {
+      "--headless",
+      "--remote-debugging-pipe",
+      "--user-data-dir=" + profileDir_,
+      "--disable-renderer-backgrounding",
+      "--disable-background-timer-throttling",
+      "--disable-backgrounding-occluded-windows",
+      "--no-first-run",
+      "--disable-background-networking",
+      "--disable-component-update",
+      "--disable-sync",
+      "--disable-gpu",
+      "--log-level=" + std::to_string(std::max(0, static_cast<int>(settings.log_severity) - 2)),
+  };
+  if (settings.no_sandbox || geteuid() == 0) chromiumArgs.push_back("--no-sandbox");
+  if (!settings.locale.empty()) chromiumArgs.push_back("--lang=" + settings.locale.ToString());
+  if (settings.ignore_certificate_errors) chromiumArgs.push_back("--ignore-certificate-errors");
+  if (!settings.user_agent.empty()) chromiumArgs.push_back("--user-agent=" + settings.user_agent.ToString());
+  if (settings.remote_debugging_port > 0) {
+    chromiumArgs.push_back("--remote-debugging-port=" + std::to_string(settings.remote_debugging_port));
+  }
+  CefCommandLine::SwitchMap switches;
+  commandLine->GetSwitches(switches);
+  for (const auto& [name, value] : switches) {
+    if (!kPassedSwitches.count(name.ToString())) {
+      Log(LOGSEVERITY_VERBOSE, "switch --" + name.ToString() + " is not passed to Chromium");
+      continue;
+    }
+    chromiumArgs.push_back("--" + name.ToString() + (value.empty() ? "" : "=" + value.ToString()));
+  }
+  chromiumArgs.push_back("about:blank");
+
+  Threads::Start();
+  const std::string logPath = tempDir_ + "/chromium.log";
+  if (!process_.Launch(ChromiumProcess::FindBinary(), chromiumArgs, logPath, error)) return false;
+
+  connection_ = std::make_unique<Connection>(
+      std::make_unique<PipeTransport>(process_.TakeWriteFd(), process_.TakeReadFd()),
+      [](std::function<void()> task) { Threads::Post(TID_UI, std::move(task)); });
+  connection_->SetFastPath([this](const Json& message) { return FastPath(message); });
+  connection_->SetSessionHandler("", [this](const std::string& method, const Json& params) { OnRootEvent(method, params); });
+  connection_->Start([this](const std::string& reason) { OnConnectionClosed(reason); });
+
+  const auto version = Call(*connection_, "Browser.getVersion", Json::object(), kStartTimeoutMs);
+  if (!version.ok) {
+    std::string exit;
+    const bool exited = process_.WaitForExit(200, &exit);
+    error = "Chromium did not answer (" + version.error + ")" + (exited ? "; it " + exit : std::string()) +
+            "; its last output:\n" + Tail(logPath);
+    return false;
+  }
+  const auto discover = Call(*connection_, "Target.setDiscoverTargets", {{"discover", true}}, kStartTimeoutMs);
+  if (!discover.ok) {
+    error = "Target.setDiscoverTargets failed: " + discover.error;
+    return false;
+  }
+  Log(LOGSEVERITY_INFO, "runtime started on " + version.result.value("product", std::string("Chromium")) +
+                            " (pid " + std::to_string(process_.Pid()) + ", profile " + profileDir_ + ")");
+  return true;
+}
+
+void Runtime::Stop() {
+  if (connection_ && !connection_->IsClosed()) {
+    std::vector<CefRefPtr<BrowserImpl>> open;
+    {
+      std::lock_guard<std::mutex> lock(browsersMutex_);
+      for (auto& entry : browsers_) open.push_back(entry.second);
+    }
+    for (auto& browser : open) browser->CloseBrowser(true);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kShutdownStepMs);
+    for (;;) {
+      {
+        std::lock_guard<std::mutex> lock(browsersMutex_);
+        if (browsers_.empty()) break;
+      }
+      if (std::chrono::steady_clock::now() > deadline) {
+        Log(LOGSEVERITY_WARNING, "CefShutdown: browsers did not close in time");
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Call(*connection_, "Browser.close", Json::object(), kShutdownStepMs);
+  }
+  if (process_.Pid() > 0 && !process_.WaitForExit(kShutdownStepMs)) {
+    Log(LOGSEVERITY_WARNING, "CefShutdown: Chromium did not exit; killing it");
+    process_.Kill();
+    process_.WaitForExit(kShutdownStepMs);
+  }
+  if (connection_) connection_->Close();
+  Threads::Stop();
+  connection_.reset();
+  {
+    std::lock_guard<std::mutex> lock(browsersMutex_);
+    browsers_.clear();
+    screencast_.clear();
+  }
+  if (!tempDir_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(tempDir_, ec);
+  }
+}
+
+void Runtime::OnConnectionClosed(const std::string& reason) {
+  std::string exit;
+  process_.WaitForExit(1000, &exit);
+  Log(LOGSEVERITY_ERROR, "Chromium is gone (" + reason + (exit.empty() ? "" : "; it " + exit) +
+                             "); closing every browser");
+  std::vector<CefRefPtr<BrowserImpl>> open;
+  {
+    std::lock_guard<std::mutex> lock(browsersMutex_);
+    for (auto& entry : browsers_) open.push_back(entry.second);
+  }
+  for (auto& browser : open) browser->OnTargetGone("Chromium is gone");
+}
+
+void Runtime::Register(const std::string& targetId, CefRefPtr<BrowserImpl> browser) {
+  std::lock_guard<std::mutex> lock(browsersMutex_);
+  browsers_[targetId] = browser;
+}
+
+void Runtime::Unregister(const std::string& targetId) {
+  std::lock_guard<std::mutex> lock(browsersMutex_);
+  browsers_.erase(targetId);
+}
+
+void Runtime::SetScreencastSink(const std::string& sessionId, CefRefPtr<BrowserImpl> browser) {
+  std::lock_guard<std::mutex> lock(browsersMutex_);
+  if (browser) {
+    screencast_[sessionId] = browser;
+  } else {
+    screencast_.erase(sessionId);
+  }
+}
+
+bool Runtime::FastPath(const Json& message) {
+  if (message.value("method", std::string()) != "Page.screencastFrame") return false;
+  CefRefPtr<BrowserImpl> browser;
+  {
+    std::lock_guard<std::mutex> lock(browsersMutex_);
+    const auto it = screencast_.find(message.value("sessionId", std::string()));
+    if (it != screencast_.end()) browser = it->second;
+  }
+  if (browser) browser->DeliverScreencastFrame(message.value("params", Json::object()));
+  return true;
+}
+
+void Runtime::OnRootEvent(const std::string& method, const Json& params) {
+  auto browserOf = [this](const std::string& targetId) -> CefRefPtr<BrowserImpl> {
+    std::lock_guard<std::mutex> lock(browsersMutex_);
+    const auto it = browsers_.find(targetId);
+    return it == browsers_.end() ? nullptr : it->second;
+  };
+  if (method == "Target.targetCreated") {
+    const Json info = params.value("targetInfo", Json::object());
+    if (info.value("type", std::string()) == "page" && info.contains("openerId")) OnPopupTarget(info);
+    return;
+  }
+  if (method == "Target.targetDestroyed") {
+    if (auto browser = browserOf(params.value("targetId", std::string()))) browser->OnTargetGone("target destroyed");
+    return;
+  }
+  if (method == "Target.detachedFromTarget") {
+    if (auto browser = browserOf(params.value("targetId", std::string()))) {
+      if (browser->SessionId() == params.value("sessionId", std::string())) browser->OnTargetGone("detached");
+    }
+    return;
+  }
+  if (method == "Target.targetCrashed") {
+    auto browser = browserOf(params.value("targetId", std::string()));
+    if (!browser) return;
+    const std::string status = params.value("status", std::string());
+    const cef_termination_status_t termination = status == "crashed" ? TS_PROCESS_CRASHED
+                                                 : status == "killed"  ? TS_PROCESS_WAS_KILLED
+                                                 : status == "oom"     ? TS_PROCESS_OOM
+                                                                       : TS_ABNORMAL_TERMINATION;
+    Log(LOGSEVERITY_WARNING, "browser " + std::to_string(browser->GetIdentifier()) + ": render process " +
+                                 (status.empty() ? "terminated" : status) + " (code " +
+                                 std::to_string(params.value("errorCode", 0)) + ")");
+    auto client = browser->GetClient();
+    auto handler = client ? client->GetRequestHandler() : nullptr;
+    if (handler) handler->OnRenderProcessTerminated(browser.get(), termination);
+  }
+}
+
+void Runtime::OnPopupTarget(const Json& targetInfo) {
+  const std::string targetId = targetInfo.value("targetId", std::string());
+  CefRefPtr<BrowserImpl> opener;
+  {
+    std::lock_guard<std::mutex> lock(browsersMutex_);
+    const auto it = browsers_.find(targetInfo.value("openerId", std::string()));
+    if (it != browsers_.end()) opener = it->second;
+  }
+  if (!opener) return;
+  std::string name;
+  bool userGesture = false;
+  std::string url = opener->TakePendingPopupUrl(name, userGesture);
+  if (url.empty()) url = targetInfo.value("url", std::string());
+  if (!opener->AllowPopup(url, name, userGesture)) {
+    connection_->Send("Target.closeTarget", {{"targetId", targetId}});
+    return;
+  }
+  AdoptTarget(targetId, opener->GetClient(), true, name, false);
+}
+
+CefRefPtr<BrowserImpl> Runtime::AdoptTarget(const std::string& targetId, CefRefPtr<CefClient> client, bool isPopup,
+                                            const std::string& windowName, bool showWindow) {
+  CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, CefBrowserSettings(), isPopup));
+  browser->Attach(targetId, std::string(), true);
+  CreateSurfaceThen(browser, windowName, showWindow, [] {});
+  return browser;
+}
+
+bool Runtime::CreateBrowser(CefRefPtr<CefClient> client, const std::string& url, const CefBrowserSettings& settings,
+                            const CefWindowInfo& windowInfo) {
+  CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, settings, false));
+  if (windowInfo.width > 0 && windowInfo.height > 0) {
+    browser->OnSurfaceGeometry(windowInfo.width, windowInfo.height, false);
+  }
+  CreateSurfaceThen(browser, windowInfo.window_name.ToString(), false, [browser, url]() {
+    Threads::Post(TID_UI, [browser, url]() { browser->Attach(std::string(), url, true); });
+  });
+  return true;
+}
+
+void Runtime::CreateSurfaceThen(CefRefPtr<BrowserImpl> browser, const std::string& title, bool show,
+                                std::function<void()> then) {
+  auto make = [browser, title, show, then]() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+      auto* surface = new SurfaceWindow(browser);
+      surface->setTitle(QString::fromStdString(title));
+      surface->resize(800, 600);
+      browser->SetSurface(surface, static_cast<CefWindowHandle>(surface->winId()));
+      browser->OnSurfaceGeometry(surface->width(), surface->height(), false);
+      if (show) surface->show();
+    }
+    then();
+  };
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || QThread::currentThread() == app->thread()) {
+    make();
+    return;
+  }
+  QMetaObject::invokeMethod(app, make, Qt::QueuedConnection);
+}
+
+}  // namespace cefcompat

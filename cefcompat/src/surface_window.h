@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QImage>
+#include <QRasterWindow>
+
+#include "include/internal/cef_ptr.h"
+
+namespace cefcompat {
+
+class BrowserImpl;
+
+// The window a browser paints into: shows the page's screencast frames,
+// follows its own size, and turns Qt input into browser input.
+// Lives on the Qt thread.
+class SurfaceWindow : public QRasterWindow {
+  Q_OBJECT
+
+ public:
+  explicit SurfaceWindow(CefRefPtr<BrowserImpl> browser);
+  ~SurfaceWindow() override;
+
+  // Forgets the browser: later input goes nowhere.
+  void Detach();
+  QImage LastFrame() const { return frame_; }
+
+ public slots:
+  void ShowFrame(const QImage& frame);
+
+ signals:
+  void FramePainted();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void exposeEvent(QExposeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void ReportGeometry();
+  void SendKey(QKeyEvent* event, bool down);
+  void SendMouseButton(QMouseEvent* event, bool up);
+
+  CefRefPtr<BrowserImpl> browser_;
+  QImage frame_;
+};
+
+// Every surface by native handle, so the embedder can find the QWindow of a
+// browser on platforms without foreign-window support. Qt thread.
+QWindow* SurfaceForHandle(unsigned long handle);
+
+}  // namespace cefcompat
