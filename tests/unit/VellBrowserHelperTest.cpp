@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
+#include "include/cef_browser.h"
 #include "utils/VellBrowserHelper.h"
 
 namespace {
