@@ -16,6 +16,7 @@ namespace cefcompat {
 namespace {
 
 constexpr char kContextMenuBinding[] = "__cefcompatContextMenu";
+constexpr int kCloseRetryMs = 500;
 constexpr int kCloseTimeoutMs = 5000;
 
 // Reports a right click the page did not cancel, after every listener ran.
@@ -153,15 +154,22 @@ void BrowserImpl::CloseBrowser(bool /*force_close*/) {
     if (client_) {
       if (auto handler = client_->GetLifeSpanHandler()) handler->DoClose(this);
     }
-    Runtime* runtime = Runtime::Get();
-    if (!runtime) return;
+    SendCloseTarget();
+    // A target closed in the middle of a navigation may stay: ask again, then give up.
     CefRefPtr<BrowserImpl> self(this);
-    runtime->GetConnection().Send("Target.closeTarget", {{"targetId", targetId_}}, "",
-                                  [self](const Connection::Reply& reply) {
-                                    if (!reply.ok) self->OnTargetGone("close failed: " + reply.error);
-                                  });
+    Threads::Post(TID_UI, [self]() { if (!self->closed_) self->SendCloseTarget(); }, kCloseRetryMs);
     Threads::Post(TID_UI, [self]() { self->OnTargetGone("close timed out"); }, kCloseTimeoutMs);
   });
+}
+
+void BrowserImpl::SendCloseTarget() {
+  Runtime* runtime = Runtime::Get();
+  if (!runtime) return;
+  CefRefPtr<BrowserImpl> self(this);
+  runtime->GetConnection().Send("Target.closeTarget", {{"targetId", targetId_}}, "",
+                                [self](const Connection::Reply& reply) {
+                                  if (!reply.ok) self->OnTargetGone("close failed: " + reply.error);
+                                });
 }
 
 void BrowserImpl::OnTargetGone(const std::string& reason) {
@@ -305,7 +313,6 @@ void BrowserImpl::OnFrameNavigated(const Json& frameInfo) {
   frame->SetUrl(isErrorPage ? frameInfo["unreachableUrl"].get<std::string>() : frameInfo.value("url", std::string()),
                 frameInfo.value("name", std::string()));
   errorPage_[id] = isErrorPage;
-  if (isMain) RefreshHistory();
   if (isErrorPage || !client_) return;
   if (isMain) {
     if (auto display = client_->GetDisplayHandler()) display->OnAddressChange(this, frame.get(), frame->GetURL());
@@ -326,7 +333,10 @@ void BrowserImpl::OnFrameStoppedLoading(const std::string& frameId) {
       if (auto load = client_->GetLoadHandler()) load->OnLoadEnd(this, frame.get(), httpStatus);
     }
   }
-  if (mainFrame_ && frameId == mainFrame_->ProtocolId()) SetLoading(false);
+  if (!mainFrame_ || frameId != mainFrame_->ProtocolId()) return;
+  // The loading state is reported with the history as it is after this load.
+  CefRefPtr<BrowserImpl> self(this);
+  RefreshHistory([self]() { self->SetLoading(false); });
 }
 
 void BrowserImpl::OnResponseReceived(const Json& params) {
@@ -436,22 +446,35 @@ void BrowserImpl::SetLoading(bool loading) {
   if (auto load = client_->GetLoadHandler()) load->OnLoadingStateChange(this, loading, canGoBack_, canGoForward_);
 }
 
-void BrowserImpl::RefreshHistory() {
+void BrowserImpl::RefreshHistory(std::function<void()> then) {
   CefRefPtr<BrowserImpl> self(this);
-  Send("Page.getNavigationHistory", Json::object(), [self](const Connection::Reply& reply) {
-    if (!reply.ok) return;
-    self->historyEntries_ = reply.result.value("entries", Json::array()).get<std::vector<Json>>();
-    self->historyIndex_ = reply.result.value("currentIndex", 0);
-    self->canGoBack_ = self->historyIndex_ > 0;
-    self->canGoForward_ = self->historyIndex_ + 1 < static_cast<int>(self->historyEntries_.size());
+  // The blank document a target starts with is not part of the browser's history.
+  if (!historyReset_) {
+    historyReset_ = true;
+    Send("Page.resetNavigationHistory", Json::object());
+  }
+  Send("Page.getNavigationHistory", Json::object(), [self, then](const Connection::Reply& reply) {
+    if (reply.ok) {
+      const int index = reply.result.value("currentIndex", 0);
+      const int count = static_cast<int>(reply.result.value("entries", Json::array()).size());
+      self->canGoBack_ = index > 0;
+      self->canGoForward_ = index + 1 < count;
+    }
+    then();
   });
 }
 
 void BrowserImpl::NavigateHistory(int offset) {
+  // Reads the history afresh: the cached copy may predate the last navigation.
   PostToUi([this, offset]() {
-    const int index = historyIndex_ + offset;
-    if (index < 0 || index >= static_cast<int>(historyEntries_.size())) return;
-    Send("Page.navigateToHistoryEntry", {{"entryId", historyEntries_[index].value("id", 0)}});
+    CefRefPtr<BrowserImpl> self(this);
+    Send("Page.getNavigationHistory", Json::object(), [self, offset](const Connection::Reply& reply) {
+      if (!reply.ok) return;
+      const Json entries = reply.result.value("entries", Json::array());
+      const int index = reply.result.value("currentIndex", 0) + offset;
+      if (index < 0 || index >= static_cast<int>(entries.size())) return;
+      self->Send("Page.navigateToHistoryEntry", {{"entryId", entries[static_cast<size_t>(index)].value("id", 0)}});
+    });
   });
 }
 

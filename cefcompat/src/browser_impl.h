@@ -102,11 +102,12 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void OnException(const Json& params);
   void OnContextMenuBinding(const Json& params);
   void SetLoading(bool loading);
-  void RefreshHistory();
+  void RefreshHistory(std::function<void()> then);
   void NavigateHistory(int offset);
   void ReloadPage(bool ignoreCache);
   void ApplyScreencast();
   void FinishClose();
+  void SendCloseTarget();
   CefRefPtr<FrameImpl> FrameByProtocolId(const std::string& id);
   CefRefPtr<FrameImpl> EnsureFrame(const std::string& id, const std::string& parentId);
   void PostToUi(std::function<void()> task);
@@ -137,8 +138,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   std::map<std::string, int> documentStatus_;     // frame id -> HTTP status of its last document
   std::map<std::string, bool> errorPage_;         // frame id -> showing Chromium's error page
   std::deque<Json> pendingPopups_;
-  std::vector<Json> historyEntries_;
-  int historyIndex_ = 0;
+  bool historyReset_ = false;
   int surfaceWidth_ = 0;
   int surfaceHeight_ = 0;
   bool surfaceVisible_ = false;

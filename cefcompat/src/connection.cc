@@ -1,8 +1,26 @@
 #include "connection.h"
 
+#include <cstdlib>
+
+#include <QDebug>
+
 #include "log.h"
 
 namespace cefcompat {
+
+namespace {
+
+// CEFCOMPAT_TRACE=1 writes every protocol message (cut at 300 bytes) to the log.
+bool TraceEnabled() {
+  static const bool enabled = std::getenv("CEFCOMPAT_TRACE") != nullptr;
+  return enabled;
+}
+
+void Trace(const char* direction, const std::string& text) {
+  if (TraceEnabled()) qDebug().noquote() << "[cefcompat]" << direction << QString::fromStdString(text.substr(0, 20000));
+}
+
+}  // namespace
 
 Connection::Connection(std::unique_ptr<Transport> transport, Executor executor)
     : transport_(std::move(transport)), executor_(std::move(executor)) {}
@@ -35,7 +53,9 @@ void Connection::Send(const std::string& method, Json params, const std::string&
   }
   message["id"] = id;
   // A failed write means the transport is closing; OnClosed fails the call.
-  transport_->Send(message.dump(-1, ' ', false, Json::error_handler_t::replace));
+  const std::string text = message.dump(-1, ' ', false, Json::error_handler_t::replace);
+  Trace("->", text);
+  transport_->Send(text);
 }
 
 void Connection::SetSessionHandler(const std::string& sessionId, EventHandler handler) {
@@ -47,6 +67,7 @@ void Connection::RemoveSession(const std::string& sessionId) { sessions_.erase(s
 void Connection::Close() { transport_->Close(); }
 
 void Connection::OnMessage(std::string text) {
+  Trace("<-", text);
   Json message = Json::parse(text, nullptr, false);
   if (message.is_discarded() || !message.is_object()) {
     Log(LOGSEVERITY_ERROR, "dropping malformed protocol message: " + text.substr(0, 200));

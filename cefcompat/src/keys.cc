@@ -79,9 +79,10 @@ nlohmann::json KeyEventToProtocol(const CefKeyEvent& event) {
   static const char* kTypes[] = {"rawKeyDown", "keyDown", "keyUp", "char"};
   nlohmann::json params = {{"type", kTypes[event.type]},
                            {"modifiers", ProtocolModifiers(event.modifiers)},
-                           {"windowsVirtualKeyCode", event.windows_key_code},
-                           {"nativeVirtualKeyCode", event.windows_key_code},
-                           {"isSystemKey", event.is_system_key != 0}};
+                           {"windowsVirtualKeyCode", event.windows_key_code}};
+  // nativeVirtualKeyCode and isSystemKey stay unset: with them Chromium runs
+  // its own window accelerators (Alt+F4 closes the whole browser), which an
+  // embedded browser never has.
   const int vk = event.windows_key_code;
   KeyNames names{};
   if (NamedKey(vk, names)) {

@@ -145,6 +145,8 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
       "--disable-component-update",
       "--disable-sync",
       "--disable-gpu",
+      // Popups are the client's decision (OnBeforePopup), not a blocker's.
+      "--disable-popup-blocking",
       "--log-level=" + std::to_string(std::max(0, static_cast<int>(settings.log_severity) - 2)),
   };
   if (settings.no_sandbox || geteuid() == 0) chromiumArgs.push_back("--no-sandbox");
@@ -195,6 +197,7 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
 }
 
 void Runtime::Stop() {
+  stopping_ = true;
   if (connection_ && !connection_->IsClosed()) {
     std::vector<CefRefPtr<BrowserImpl>> open;
     {
@@ -238,7 +241,7 @@ void Runtime::Stop() {
 void Runtime::OnConnectionClosed(const std::string& reason) {
   std::string exit;
   process_.WaitForExit(1000, &exit);
-  Log(LOGSEVERITY_ERROR, "Chromium is gone (" + reason + (exit.empty() ? "" : "; it " + exit) +
+  if (!stopping_) Log(LOGSEVERITY_ERROR, "Chromium is gone (" + reason + (exit.empty() ? "" : "; it " + exit) +
                              "); closing every browser");
   std::vector<CefRefPtr<BrowserImpl>> open;
   {
@@ -376,6 +379,23 @@ void Runtime::CreateSurfaceThen(CefRefPtr<BrowserImpl> browser, const std::strin
     return;
   }
   QMetaObject::invokeMethod(app, make, Qt::QueuedConnection);
+}
+
+}  // namespace cefcompat
+
+#include "testing_hooks.h"
+
+namespace cefcompat {
+
+void CrashRendererForTesting(CefRefPtr<CefBrowser> browser) {
+  auto* impl = static_cast<BrowserImpl*>(browser.get());
+  CefRefPtr<BrowserImpl> self(impl);
+  Threads::Post(TID_UI, [self]() { self->Send("Page.crash", Json::object()); });
+}
+
+pid_t ChromiumPidForTesting() {
+  Runtime* runtime = Runtime::Get();
+  return runtime ? runtime->ChromiumPid() : -1;
 }
 
 }  // namespace cefcompat

@@ -26,6 +26,7 @@ class Runtime {
   Connection& GetConnection() { return *connection_; }
   const CefSettings& Settings() const { return settings_; }
   int NextBrowserId() { return ++lastBrowserId_; }
+  pid_t ChromiumPid() const { return process_.Pid(); }
 
   // Any thread: creates a browser; its surface is made on the Qt thread first.
   bool CreateBrowser(CefRefPtr<CefClient> client, const std::string& url, const CefBrowserSettings& settings,
@@ -58,6 +59,7 @@ class Runtime {
   ChromiumProcess process_;
   std::unique_ptr<Connection> connection_;
   std::atomic<int> lastBrowserId_{0};
+  std::atomic<bool> stopping_{false};
 
   std::mutex browsersMutex_;
   std::map<std::string, CefRefPtr<BrowserImpl>> browsers_;   // by target id

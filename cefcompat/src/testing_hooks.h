@@ -1,0 +1,15 @@
+#pragma once
+// Hooks for the runtime's own tests: faults that no CEF call can provoke.
+
+#include <sys/types.h>
+
+#include "include/cef_browser.h"
+
+namespace cefcompat {
+
+// Crashes the renderer of `browser` (the protocol's Page.crash).
+void CrashRendererForTesting(CefRefPtr<CefBrowser> browser);
+// The Chromium process id; -1 when the runtime is not running.
+pid_t ChromiumPidForTesting();
+
+}  // namespace cefcompat

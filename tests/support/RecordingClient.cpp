@@ -1,0 +1,159 @@
+#include "RecordingClient.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include "include/cef_task.h"
+
+void EventRecorder::Record(const std::string& kind, nlohmann::json data) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_events.push_back({kind, std::move(data)});
+  }
+  emit Changed();
+}
+
+std::vector<EventRecorder::Event> EventRecorder::Events() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_events;
+}
+
+std::vector<EventRecorder::Event> EventRecorder::Of(const std::string& kind) const {
+  std::vector<Event> found;
+  for (const auto& event : Events()) {
+    if (event.kind == kind) found.push_back(event);
+  }
+  return found;
+}
+
+std::vector<std::string> EventRecorder::Kinds() const {
+  std::vector<std::string> kinds;
+  for (const auto& event : Events()) kinds.push_back(event.kind);
+  return kinds;
+}
+
+bool EventRecorder::WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  if (done()) return true;
+  QEventLoop loop;
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  QObject::connect(this, &EventRecorder::Changed, &loop, [&]() {
+    if (done()) loop.quit();
+  });
+  timer.start(timeoutMs);
+  loop.exec();
+  return done();
+}
+
+bool EventRecorder::WaitForKind(const std::string& kind, size_t count, int timeoutMs) {
+  return WaitFor([&]() { return Count(kind) >= count; }, timeoutMs);
+}
+
+namespace {
+
+nlohmann::json FrameInfo(CefRefPtr<CefFrame> frame) {
+  if (!frame) return {{"frame", nullptr}};
+  return {{"url", frame->GetURL().ToString()}, {"main", frame->IsMain()}, {"frameId", frame->GetIdentifier()}};
+}
+
+nlohmann::json KeyInfo(const CefKeyEvent& event) {
+  return {{"type", event.type}, {"code", event.windows_key_code}, {"modifiers", event.modifiers}};
+}
+
+}  // namespace
+
+void RecordingClient::Record(const std::string& kind, nlohmann::json data) {
+  data["onUiThread"] = CefCurrentlyOn(TID_UI);
+  data["onQtThread"] = QThread::currentThread() == QCoreApplication::instance()->thread();
+  recorder_->Record(kind, std::move(data));
+}
+
+bool RecordingClient::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& target_url,
+                                    const CefString& target_frame_name, cef_window_open_disposition_t,
+                                    bool user_gesture, const CefPopupFeatures&, CefWindowInfo&,
+                                    CefRefPtr<CefClient>&, CefBrowserSettings&, CefRefPtr<CefDictionaryValue>&,
+                                    bool*) {
+  Record("OnBeforePopup",
+         {{"url", target_url.ToString()}, {"name", target_frame_name.ToString()}, {"gesture", user_gesture}});
+  return refusePopups;
+}
+
+void RecordingClient::OnAfterCreated(CefRefPtr<CefBrowser> created) {
+  if (!browser) browser = created;
+  Record("OnAfterCreated", {{"id", created->GetIdentifier()},
+                            {"handle", created->GetHost()->GetWindowHandle()},
+                            {"popup", created->IsPopup()}});
+}
+
+bool RecordingClient::DoClose(CefRefPtr<CefBrowser> closing) {
+  Record("DoClose", {{"id", closing->GetIdentifier()}});
+  return false;
+}
+
+void RecordingClient::OnBeforeClose(CefRefPtr<CefBrowser> closed) {
+  Record("OnBeforeClose", {{"id", closed->GetIdentifier()}, {"valid", closed->IsValid()}});
+}
+
+void RecordingClient::OnLoadingStateChange(CefRefPtr<CefBrowser>, bool isLoading, bool canGoBack, bool canGoForward) {
+  Record("OnLoadingStateChange", {{"loading", isLoading}, {"back", canGoBack}, {"forward", canGoForward}});
+}
+
+void RecordingClient::OnLoadStart(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, TransitionType transition) {
+  auto data = FrameInfo(frame);
+  data["transition"] = transition;
+  Record("OnLoadStart", data);
+}
+
+void RecordingClient::OnLoadEnd(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, int httpStatusCode) {
+  auto data = FrameInfo(frame);
+  data["status"] = httpStatusCode;
+  Record("OnLoadEnd", data);
+}
+
+void RecordingClient::OnLoadError(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, ErrorCode errorCode,
+                                  const CefString& errorText, const CefString& failedUrl) {
+  auto data = FrameInfo(frame);
+  data["error"] = errorCode;
+  data["text"] = errorText.ToString();
+  data["failedUrl"] = failedUrl.ToString();
+  Record("OnLoadError", data);
+}
+
+bool RecordingClient::OnConsoleMessage(CefRefPtr<CefBrowser>, cef_log_severity_t level, const CefString& message,
+                                       const CefString& source, int line) {
+  Record("OnConsoleMessage",
+         {{"level", level}, {"message", message.ToString()}, {"source", source.ToString()}, {"line", line}});
+  return true;
+}
+
+bool RecordingClient::OnPreKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent& event, CefEventHandle, bool*) {
+  Record("OnPreKeyEvent", KeyInfo(event));
+  return false;
+}
+
+bool RecordingClient::OnKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent& event, CefEventHandle) {
+  Record("OnKeyEvent", KeyInfo(event));
+  return false;
+}
+
+void RecordingClient::OnRenderProcessTerminated(CefRefPtr<CefBrowser>, TerminationStatus status) {
+  Record("OnRenderProcessTerminated", {{"status", status}});
+}
+
+bool RecordingClient::OnDragEnter(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData> dragData, DragOperationsMask) {
+  Record("OnDragEnter", {{"text", dragData->GetFragmentText().ToString()}, {"link", dragData->GetLinkURL().ToString()}});
+  return refuseDrags;
+}
+
+void RecordingClient::OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame,
+                                          CefRefPtr<CefContextMenuParams> params, CefRefPtr<CefMenuModel> model) {
+  auto data = FrameInfo(frame);
+  data["x"] = params->GetXCoord();
+  data["y"] = params->GetYCoord();
+  data["items"] = model->GetCount();
+  model->Clear();
+  Record("OnBeforeContextMenu", data);
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <QObject>
+#include <nlohmann/json.hpp>
+
+#include "include/cef_client.h"
+
+// Collects runtime callbacks; emits Changed() (queued to the Qt thread) after
+// each one so that tests can wait on it.
+class EventRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Event {
+    std::string kind;
+    nlohmann::json data;
+  };
+
+  void Record(const std::string& kind, nlohmann::json data);
+  std::vector<Event> Events() const;
+  std::vector<Event> Of(const std::string& kind) const;
+  std::vector<std::string> Kinds() const;
+  size_t Count(const std::string& kind) const { return Of(kind).size(); }
+  // Waits (running the Qt event loop) until `done` holds; false on time-out.
+  bool WaitFor(const std::function<bool()>& done, int timeoutMs = 15000);
+  bool WaitForKind(const std::string& kind, size_t count = 1, int timeoutMs = 15000);
+
+ signals:
+  void Changed();
+
+ private:
+  mutable std::mutex m_mutex;
+  std::vector<Event> m_events;
+};
+
+// A client that records every callback of every handler.
+class RecordingClient : public CefClient,
+                        public CefLifeSpanHandler,
+                        public CefLoadHandler,
+                        public CefDisplayHandler,
+                        public CefKeyboardHandler,
+                        public CefRequestHandler,
+                        public CefDragHandler,
+                        public CefContextMenuHandler {
+ public:
+  explicit RecordingClient(EventRecorder* recorder) : recorder_(recorder) {}
+
+  bool refusePopups = true;
+  bool refuseDrags = true;
+  CefRefPtr<CefBrowser> browser;  // set by OnAfterCreated (the first browser)
+
+  CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
+  CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }
+  CefRefPtr<CefDragHandler> GetDragHandler() override { return this; }
+  CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
+  CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
+  CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
+  CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
+
+  bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& target_url,
+                     const CefString& target_frame_name, cef_window_open_disposition_t, bool user_gesture,
+                     const CefPopupFeatures&, CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,
+                     CefRefPtr<CefDictionaryValue>&, bool*) override;
+  void OnAfterCreated(CefRefPtr<CefBrowser> browser) override;
+  bool DoClose(CefRefPtr<CefBrowser> browser) override;
+  void OnBeforeClose(CefRefPtr<CefBrowser> browser) override;
+  void OnLoadingStateChange(CefRefPtr<CefBrowser> browser, bool isLoading, bool canGoBack, bool canGoForward) override;
+  void OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, TransitionType transition) override;
+  void OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, int httpStatusCode) override;
+  void OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, ErrorCode errorCode,
+                   const CefString& errorText, const CefString& failedUrl) override;
+  bool OnConsoleMessage(CefRefPtr<CefBrowser> browser, cef_log_severity_t level, const CefString& message,
+                        const CefString& source, int line) override;
+  bool OnPreKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle, bool*) override;
+  bool OnKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle) override;
+  void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;
+  bool OnDragEnter(CefRefPtr<CefBrowser> browser, CefRefPtr<CefDragData> dragData, DragOperationsMask mask) override;
+  void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                           CefRefPtr<CefContextMenuParams> params, CefRefPtr<CefMenuModel> model) override;
+
+ private:
+  void Record(const std::string& kind, nlohmann::json data);
+  EventRecorder* recorder_;
+  IMPLEMENT_REFCOUNTING(RecordingClient);
+};
