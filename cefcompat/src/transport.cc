@@ -11,7 +11,8 @@
 
 namespace cefcompat {
 
-PipeTransport::PipeTransport(int writeFd, int readFd) : writeFd_(writeFd), readFd_(readFd) {
+PipeTransport::PipeTransport(int writeFd, int readFd, size_t maxMessageBytes)
+    : writeFd_(writeFd), readFd_(readFd), maxMessageBytes_(maxMessageBytes) {
   if (pipe2(wakeFds_, O_CLOEXEC) != 0) wakeFds_[0] = wakeFds_[1] = -1;
 }
 
@@ -84,8 +85,8 @@ void PipeTransport::Consume(const char* chunk, size_t size) {
     const char* nul = static_cast<const char*>(memchr(chunk, '\0', static_cast<size_t>(end - chunk)));
     const char* stop = nul ? nul : end;
     if (!discarding_) buffer_.append(chunk, static_cast<size_t>(stop - chunk));
-    if (!discarding_ && buffer_.size() > kMaxMessageBytes) {
-      Log(LOGSEVERITY_WARNING, "dropping a protocol message over " + std::to_string(kMaxMessageBytes) + " bytes");
+    if (!discarding_ && buffer_.size() > maxMessageBytes_) {
+      Log(LOGSEVERITY_ERROR, "dropping a protocol message over " + std::to_string(maxMessageBytes_) + " bytes");
       discarding_ = true;
       buffer_.clear();
       buffer_.shrink_to_fit();

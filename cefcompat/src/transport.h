@@ -30,7 +30,7 @@ class PipeTransport : public Transport {
  public:
   static constexpr size_t kMaxMessageBytes = 100u * 1024u * 1024u;
 
-  PipeTransport(int writeFd, int readFd);
+  PipeTransport(int writeFd, int readFd, size_t maxMessageBytes = kMaxMessageBytes);
   ~PipeTransport() override;
 
   void Start(MessageHandler onMessage, CloseHandler onClose) override;
@@ -44,6 +44,7 @@ class PipeTransport : public Transport {
 
   int writeFd_;
   int readFd_;
+  const size_t maxMessageBytes_;
   int wakeFds_[2] = {-1, -1};
   std::mutex writeMutex_;
   std::atomic<bool> closed_{false};
