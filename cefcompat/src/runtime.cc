@@ -108,6 +108,8 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
   settings_ = settings;
   app_ = app;
   SetLogSeverity(settings.log_severity);
+  // A write to a Chromium that has died must fail with EPIPE, not end the launcher.
+  signal(SIGPIPE, SIG_IGN);
 
   CefRefPtr<CefCommandLine> commandLine = CefCommandLine::GetGlobalCommandLine();
   commandLine->InitFromArgv(args.argc, args.argv);
@@ -156,6 +158,9 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
   if (settings.remote_debugging_port > 0) {
     chromiumArgs.push_back("--remote-debugging-port=" + std::to_string(settings.remote_debugging_port));
   }
+  // Back navigations reload their page, as in an embedded browser: a page
+  // restored from the back-forward cache would report no load at all.
+  std::string disabledFeatures = "BackForwardCache";
   CefCommandLine::SwitchMap switches;
   commandLine->GetSwitches(switches);
   for (const auto& [name, value] : switches) {
@@ -163,8 +168,13 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
       Log(LOGSEVERITY_VERBOSE, "switch --" + name.ToString() + " is not passed to Chromium");
       continue;
     }
+    if (name.ToString() == "disable-features") {
+      disabledFeatures += "," + value.ToString();
+      continue;
+    }
     chromiumArgs.push_back("--" + name.ToString() + (value.empty() ? "" : "=" + value.ToString()));
   }
+  chromiumArgs.push_back("--disable-features=" + disabledFeatures);
   chromiumArgs.push_back("about:blank");
 
   Threads::Start();
