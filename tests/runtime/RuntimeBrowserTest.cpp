@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QWidget>
 #include <QWindow>
 #include <fstream>
 
@@ -286,6 +288,27 @@ TEST_F(InputTest, SurfacePaintsThePage) {
       15000))
       << "last frame " << surface->LastFrame().width() << "x" << surface->LastFrame().height();
   surface->hide();
+}
+
+TEST_F(InputTest, WindowContainerHoldsTheSurfaceAndItsSizeFollows) {
+  Create(DataUrl("<body style='margin:0;background:rgb(0,0,200)'></body>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  auto* surface = static_cast<cefcompat::SurfaceWindow*>(Surface());
+  ASSERT_NE(surface, nullptr);
+  QObject::connect(surface, &cefcompat::SurfaceWindow::FramePainted, &recorder, &EventRecorder::Changed);
+  QWidget host;
+  auto* layout = new QVBoxLayout(&host);
+  layout->setContentsMargins(0, 0, 0, 0);
+  QWidget* container = QWidget::createWindowContainer(surface);
+  layout->addWidget(container);
+  host.resize(400, 300);
+  host.show();
+  ASSERT_TRUE(recorder.WaitFor([&] {
+    const QImage frame = surface->LastFrame();
+    return frame.width() == 400 && frame.height() == 300 && frame.pixelColor(200, 150).blue() > 160;
+  })) << surface->LastFrame().width() << "x" << surface->LastFrame().height();
+  browser->GetHost()->CloseBrowser(true);
+  ASSERT_TRUE(recorder.WaitForKind("OnBeforeClose"));
 }
 
 TEST_F(InputTest, RightClickAsksTheContextMenuHandler) {

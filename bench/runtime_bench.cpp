@@ -1,0 +1,191 @@
+// Runtime figures: browser creation and first load, and screencast throughput.
+// Prints what it measures; asserts nothing. Run: build/bench/vell_runtime_bench
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <vector>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "include/cef_app.h"
+#include "surface_window.h"
+#include "testing_hooks.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Wakes the Qt thread when a callback arrives on the runtime's UI thread.
+class Waker : public QObject {
+  Q_OBJECT
+ signals:
+  void Wake();
+};
+
+class BenchClient : public CefClient, public CefLifeSpanHandler, public CefLoadHandler {
+ public:
+  explicit BenchClient(Waker* waker) : waker_(waker) {}
+  CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
+  CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
+  void OnAfterCreated(CefRefPtr<CefBrowser> created) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    browser = created;
+    createdAt = Clock::now();
+    emit waker_->Wake();
+  }
+  void OnLoadEnd(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, int) override {
+    if (!frame->IsMain()) return;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (loadedAt == Clock::time_point()) loadedAt = Clock::now();
+    emit waker_->Wake();
+  }
+  void OnBeforeClose(CefRefPtr<CefBrowser>) override {
+    closed = true;
+    emit waker_->Wake();
+  }
+
+  std::mutex mutex;
+  CefRefPtr<CefBrowser> browser;
+  Clock::time_point createdAt;
+  Clock::time_point loadedAt;
+  std::atomic<bool> closed{false};
+
+ private:
+  Waker* waker_;
+  IMPLEMENT_REFCOUNTING(BenchClient);
+};
+
+bool WaitUntil(Waker& waker, const std::function<bool()>& done, int timeoutMs) {
+  QEventLoop loop;
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  QObject::connect(&waker, &Waker::Wake, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  if (!done()) loop.exec();
+  return done();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// CPU seconds of a process from /proc (user + system).
+double ProcessCpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const auto close = text.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(text.substr(close + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int i = 3; fields >> field; ++i) {
+    if (i == 14) utime = std::stoull(field);
+    if (i == 15) {
+      stime = std::stoull(field);
+      break;
+    }
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Chromium and all its children.
+double ChromiumTreeCpuSeconds(pid_t root) {
+  double total = 0;
+  std::vector<pid_t> pending{root};
+  while (!pending.empty()) {
+    const pid_t pid = pending.back();
+    pending.pop_back();
+    total += ProcessCpuSeconds(pid);
+    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    for (pid_t child; children >> child;) pending.push_back(child);
+  }
+  return total;
+}
+
+double OwnCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  CefSettings settings;
+  settings.no_sandbox = 1;
+  settings.log_severity = LOGSEVERITY_ERROR;
+  if (!CefInitialize(CefMainArgs(argc, argv), settings, nullptr, nullptr)) return 1;
+  Waker waker;
+  const std::string smallPage = "data:text/html," + QByteArray("<title>t</title><p>small page</p>").toPercentEncoding().toStdString();
+
+  std::vector<double> toCreated, toLoaded;
+  for (int i = 0; i < 20; ++i) {
+    CefRefPtr<BenchClient> client(new BenchClient(&waker));
+    const auto start = Clock::now();
+    CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), smallPage, CefBrowserSettings(), nullptr, nullptr);
+    if (!WaitUntil(waker, [&] { std::lock_guard<std::mutex> l(client->mutex); return client->loadedAt != Clock::time_point(); }, 15000)) {
+      std::printf("browser %d did not load\n", i);
+      continue;
+    }
+    toCreated.push_back(std::chrono::duration<double, std::milli>(client->createdAt - start).count());
+    toLoaded.push_back(std::chrono::duration<double, std::milli>(client->loadedAt - start).count());
+    client->browser->GetHost()->CloseBrowser(true);
+    WaitUntil(waker, [&] { return client->closed.load(); }, 10000);
+  }
+  std::printf("create -> OnAfterCreated: median %.1f ms (n=%zu)\n", Median(toCreated), toCreated.size());
+  std::printf("create -> first OnLoadEnd: median %.1f ms (n=%zu)\n", Median(toLoaded), toLoaded.size());
+
+  // Screencast of an animating 1280x720 page for 5 s.
+  const std::string animated =
+      "data:text/html," +
+      QByteArray("<body style='margin:0'><canvas id=c width=1280 height=720></canvas><script>"
+                 "const x=c.getContext('2d');let n=0;(function f(){n++;x.fillStyle='hsl('+(n%360)+',80%,50%)';"
+                 "x.fillRect(0,0,1280,720);x.fillStyle='#fff';x.fillRect(n%1280,300,80,80);requestAnimationFrame(f);})();"
+                 "</script></body>")
+          .toPercentEncoding()
+          .toStdString();
+  CefRefPtr<BenchClient> client(new BenchClient(&waker));
+  CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), animated, CefBrowserSettings(), nullptr, nullptr);
+  WaitUntil(waker, [&] { std::lock_guard<std::mutex> l(client->mutex); return client->loadedAt != Clock::time_point(); }, 15000);
+  auto* surface = static_cast<cefcompat::SurfaceWindow*>(
+      cefcompat::SurfaceForHandle(client->browser->GetHost()->GetWindowHandle()));
+  int frames = 0;
+  QObject::connect(surface, &cefcompat::SurfaceWindow::FramePainted, [&] { ++frames; });
+  surface->resize(1280, 720);
+  surface->show();
+  QEventLoop warmUp;
+  QTimer::singleShot(1000, &warmUp, &QEventLoop::quit);
+  warmUp.exec();
+  frames = 0;
+  const pid_t chromium = cefcompat::ChromiumPidForTesting();
+  const double ownBefore = OwnCpuSeconds();
+  const double chromiumBefore = ChromiumTreeCpuSeconds(chromium);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  QEventLoop run;
+  QTimer::singleShot(5000, &run, &QEventLoop::quit);
+  run.exec();
+  const double seconds = elapsed.elapsed() / 1000.0;
+  std::printf("screencast 1280x720 animating: %.1f frames/s over %.1f s; CPU: launcher %.2f s, Chromium %.2f s\n",
+              frames / seconds, seconds, OwnCpuSeconds() - ownBefore, ChromiumTreeCpuSeconds(chromium) - chromiumBefore);
+  client->browser->GetHost()->CloseBrowser(true);
+  WaitUntil(waker, [&] { return client->closed.load(); }, 10000);
+  CefShutdown();
+  return 0;
+}
+
+#include "runtime_bench.moc"
