@@ -3,6 +3,7 @@
 #include "include/cef_browser_process_handler.h"
 #include "include/cef_command_line.h"
 #include "include/cef_client.h"
+#include "include/cef_render_process_handler.h"
 
 struct CefMainArgs {
   CefMainArgs() = default;
@@ -20,6 +21,7 @@ class CefApp : public virtual CefBaseRefCounted {
     (void)process_type, (void)command_line;
   }
   virtual CefRefPtr<CefBrowserProcessHandler> GetBrowserProcessHandler() { return nullptr; }
+  virtual CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() { return nullptr; }
 };
 
 // -1 in the browser process; in a sub-process, runs it and returns its exit code.

@@ -7,6 +7,7 @@
 #include "keys.h"
 #include "log.h"
 #include "net_errors.h"
+#include "renderer_host.h"
 #include "runtime.h"
 #include "surface_window.h"
 #include "task_thread.h"
@@ -75,26 +76,26 @@ void BrowserImpl::Send(const std::string& method, Json params, Connection::Reply
 
 // ---- creation and close --------------------------------------------------
 
-void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bool notifyClient) {
+void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bool notifyClient, bool withRenderer) {
   Runtime* runtime = Runtime::Get();
   if (!runtime) return;
   CefRefPtr<BrowserImpl> self(this);
   auto& connection = runtime->GetConnection();
   if (targetId.empty()) {
     connection.Send("Target.createTarget", {{"url", "about:blank"}}, "",
-                    [self, url, notifyClient](const Connection::Reply& reply) {
+                    [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
                       if (!reply.ok) {
                         Log(LOGSEVERITY_ERROR, "CreateBrowser failed: " + reply.error);
                         return;
                       }
-                      self->Attach(reply.result.value("targetId", std::string()), url, notifyClient);
+                      self->Attach(reply.result.value("targetId", std::string()), url, notifyClient, withRenderer);
                     });
     return;
   }
   targetId_ = targetId;
   runtime->Register(targetId, self);
   connection.Send("Target.attachToTarget", {{"targetId", targetId}, {"flatten", true}}, "",
-                  [self, url, notifyClient](const Connection::Reply& reply) {
+                  [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
                     if (!reply.ok) {
                       Log(LOGSEVERITY_ERROR, "attaching to a browser target failed: " + reply.error);
                       self->OnTargetGone("attach failed");
@@ -123,7 +124,7 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
                     }
                     self->ApplyScreencast();
                     self->Send("Page.getFrameTree", Json::object(),
-                               [self, url, notifyClient](const Connection::Reply& tree) {
+                               [self, url, notifyClient, withRenderer](const Connection::Reply& tree) {
                                  const Json frame = tree.ok ? tree.result["frameTree"]["frame"] : Json::object();
                                  const std::string mainId = frame.value("id", self->targetId_);
                                  {
@@ -132,18 +133,65 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
                                    self->mainFrame_->SetUrl(frame.value("url", std::string()), "");
                                    self->frames_[mainId] = self->mainFrame_;
                                  }
-                                 self->created_ = true;
-                                 if (notifyClient && self->client_) {
-                                   if (auto handler = self->client_->GetLifeSpanHandler()) handler->OnAfterCreated(self.get());
-                                 }
-                                 if (self->closing_) {
-                                   self->closing_ = false;
-                                   self->CloseBrowser(true);
-                                   return;
-                                 }
-                                 if (!url.empty()) self->LoadInFrame(mainId, url);
+                                 if (!withRenderer) return self->FinishCreation(url, notifyClient);
+                                 self->StartRenderer([self, url, notifyClient] { self->FinishCreation(url, notifyClient); });
                                });
                   });
+}
+
+void BrowserImpl::FinishCreation(const std::string& url, bool notifyClient) {
+  if (closed_) return;
+  created_ = true;
+  if (notifyClient && client_) {
+    if (auto handler = client_->GetLifeSpanHandler()) handler->OnAfterCreated(this);
+  }
+  if (closing_) {
+    closing_ = false;
+    CloseBrowser(true);
+    return;
+  }
+  if (!url.empty()) LoadInFrame(mainFrame_->ProtocolId(), url);
+}
+
+void BrowserImpl::StartRenderer(std::function<void()> then) {
+  CefRefPtr<BrowserImpl> self(this);
+  renderer_ = std::make_shared<RendererHost>(
+      id_, targetId_,
+      [self](const std::string& frameId, CefRefPtr<CefProcessMessage> message) { self->OnRendererMessage(frameId, message); },
+      [self](const std::string& reason, bool killed) { self->OnRendererGone(reason, killed); });
+  renderer_->Start([then](bool) { if (then) then(); });
+}
+
+void BrowserImpl::OnRendererMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
+  CefRefPtr<FrameImpl> frame = FrameByProtocolId(protocolFrameId);
+  if (!frame || !frame->IsValid() || !client_ || closed_) {
+    Log(LOGSEVERITY_VERBOSE, "process message from a frame that is gone; dropped");
+    return;
+  }
+  client_->OnProcessMessageReceived(this, frame.get(), PID_RENDERER, message);
+}
+
+void BrowserImpl::OnRendererGone(const std::string& reason, bool killed) {
+  if (closing_ || closed_) return;
+  Log(LOGSEVERITY_WARNING, "browser " + std::to_string(id_) + ": render side ended (" + reason + "); starting a new one");
+  if (client_) {
+    if (auto handler = client_->GetRequestHandler()) {
+      handler->OnRenderProcessTerminated(this, killed ? TS_PROCESS_WAS_KILLED : TS_ABNORMAL_TERMINATION);
+    }
+  }
+  if (renderer_) renderer_->Stop();
+  StartRenderer(nullptr);
+}
+
+void BrowserImpl::SendToRenderer(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
+  PostToUi([this, protocolFrameId, message]() {
+    CefRefPtr<FrameImpl> frame = FrameByProtocolId(protocolFrameId);
+    if (!renderer_ || !frame || !frame->IsValid()) {
+      Log(LOGSEVERITY_VERBOSE, "process message to a frame that is gone; dropped");
+      return;
+    }
+    renderer_->SendProcessMessage(protocolFrameId, message);
+  });
 }
 
 void BrowserImpl::CloseBrowser(bool /*force_close*/) {
@@ -193,6 +241,8 @@ void BrowserImpl::FinishClose() {
     devTools.swap(devTools_);
   }
   if (devTools) devTools->CloseBrowser(true);
+  if (renderer_) renderer_->Stop();
+  renderer_.reset();
   std::map<std::string, CefRefPtr<FrameImpl>> frames;
   {
     std::lock_guard<std::mutex> lock(framesMutex_);
@@ -694,7 +744,7 @@ void BrowserImpl::ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefCli
           }
           Runtime* rt = Runtime::Get();
           if (!rt) return;
-          auto devTools = rt->AdoptTarget(reply.result.value("targetId", std::string()), client, false, title, true);
+          auto devTools = rt->AdoptTarget(reply.result.value("targetId", std::string()), client, false, title, true, false);
           std::lock_guard<std::mutex> lock(self->devToolsMutex_);
           self->devTools_ = devTools;
         });

@@ -17,6 +17,7 @@
 
 namespace cefcompat {
 
+class RendererHost;
 class SurfaceWindow;
 
 // One browser: a page target of Chromium with its own protocol session.
@@ -67,7 +68,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   using Done = std::function<void()>;
   // TID_UI: attaches to `targetId` (or creates a target when empty), sets the
   // session up, reports OnAfterCreated and loads `url` (when not empty).
-  void Attach(const std::string& targetId, const std::string& url, bool notifyClient);
+  void Attach(const std::string& targetId, const std::string& url, bool notifyClient, bool withRenderer = true);
   // TID_UI: the target went away (closed, or Chromium died): OnBeforeClose.
   void OnTargetGone(const std::string& reason);
   // TID_UI: the opener of a popup target asks its client whether to allow it.
@@ -84,6 +85,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void ExecuteInFrame(const std::string& protocolFrameId, const std::string& code, const std::string& scriptUrl);
   void LoadInFrame(const std::string& protocolFrameId, const std::string& url);
   void DeliverScreencastFrame(const Json& params);
+  // Any thread: a process message for the render side of a frame.
+  void SendToRenderer(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
   // Qt thread: a drag over the surface. The drag handler decides on TID_UI when
   // it enters; until then, and when it allows the drag, the surface accepts it.
   // Returns false once the handler refused this drag.
@@ -92,6 +95,10 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
 
  private:
   void OnSessionEvent(const std::string& method, const Json& params);
+  void StartRenderer(std::function<void()> then);
+  void FinishCreation(const std::string& url, bool notifyClient);
+  void OnRendererMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
+  void OnRendererGone(const std::string& reason, bool killed);
   void OnFrameAttached(const Json& params);
   void OnFrameDetached(const Json& params);
   void OnFrameNavigated(const Json& frame);
@@ -146,6 +153,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   bool screencasting_ = false;
   std::mutex devToolsMutex_;
   CefRefPtr<BrowserImpl> devTools_;  // written on TID_UI under devToolsMutex_
+  std::shared_ptr<RendererHost> renderer_;
 
   std::mutex framesMutex_;
   std::map<std::string, CefRefPtr<FrameImpl>> frames_;

@@ -1,14 +1,22 @@
 // Process entry points of the runtime.
 #include "include/cef_app.h"
 
+#include <cstdlib>
+
+#include "link.h"
 #include "log.h"
+#include "render_process.h"
 #include "runtime.h"
 
-int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> /*application*/, void* /*windows_sandbox_info*/) {
+int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application, void* /*windows_sandbox_info*/) {
   CefRefPtr<CefCommandLine> commandLine = CefCommandLine::CreateCommandLine();
   commandLine->InitFromArgv(args.argc, args.argv);
   const std::string type = commandLine->GetSwitchValue("type").ToString();
   if (type.empty()) return -1;
+  if (type == "renderer" && commandLine->HasSwitch(cefcompat::kLinkFdSwitch)) {
+    return cefcompat::RenderProcess::RunSubProcess(application,
+                                                   std::atoi(commandLine->GetSwitchValue(cefcompat::kLinkFdSwitch).ToString().c_str()));
+  }
   cefcompat::Log(LOGSEVERITY_ERROR, "CefExecuteProcess: process type '" + type + "' is not run by this runtime");
   return 1;
 }

@@ -1,6 +1,8 @@
 #include "connection.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <future>
 
 #include <QDebug>
 
@@ -37,18 +39,51 @@ void Connection::SetFastPath(FastPath fastPath) { fastPath_ = std::move(fastPath
 
 void Connection::Send(const std::string& method, Json params, const std::string& sessionId,
                       ReplyCallback callback) {
+  SendCommand(method, std::move(params), sessionId, {std::move(callback), false});
+}
+
+Connection::Reply Connection::Call(const std::string& method, Json params, const std::string& sessionId,
+                                   int timeoutMs) {
+  auto promise = std::make_shared<std::promise<Reply>>();
+  auto future = promise->get_future();
+  SendCommand(method, std::move(params), sessionId,
+              {[promise](const Reply& reply) { promise->set_value(reply); }, true});
+  if (future.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) {
+    return {false, {}, method + " timed out after " + std::to_string(timeoutMs) + " ms"};
+  }
+  return future.get();
+}
+
+bool Connection::SendRaw(const Json& message) {
+  const std::string text = message.dump(-1, ' ', false, Json::error_handler_t::replace);
+  Trace("->", text);
+  return transport_->Send(text);
+}
+
+void Connection::SendCommand(const std::string& method, Json params, const std::string& sessionId,
+                             Pending pending) {
   Json message = {{"method", method}, {"params", params.is_null() ? Json::object() : std::move(params)}};
   if (!sessionId.empty()) message["sessionId"] = sessionId;
   int64_t id = 0;
+  ReplyCallback refused;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!closed_) {
       id = nextId_++;
-      pending_[id] = std::move(callback);
+      pending_[id] = std::move(pending);
+    } else {
+      refused = std::move(pending.callback);
     }
   }
   if (id == 0) {
-    if (callback) executor_([callback, method] { callback({false, {}, method + ": connection closed"}); });
+    if (refused) {
+      const Reply reply{false, {}, method + ": connection closed"};
+      if (pending.onReader) {
+        refused(reply);
+      } else {
+        executor_([refused, reply] { refused(reply); });
+      }
+    }
     return;
   }
   message["id"] = id;
@@ -79,7 +114,7 @@ void Connection::OnMessage(std::string text) {
     executor_([this, message = std::move(message)] { Route(message); });
     return;
   }
-  ReplyCallback callback;
+  Pending pending;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = pending_.find(id->get<int64_t>());
@@ -87,10 +122,10 @@ void Connection::OnMessage(std::string text) {
       Log(LOGSEVERITY_VERBOSE, "reply for unknown command id " + id->dump());
       return;
     }
-    callback = std::move(it->second);
+    pending = std::move(it->second);
     pending_.erase(it);
   }
-  if (!callback) return;
+  if (!pending.callback) return;
   Reply reply;
   if (message.contains("error")) {
     reply.error = message["error"].value("message", std::string("protocol error"));
@@ -98,19 +133,28 @@ void Connection::OnMessage(std::string text) {
     reply.ok = true;
     reply.result = message.value("result", Json::object());
   }
-  executor_([callback = std::move(callback), reply = std::move(reply)] { callback(reply); });
+  if (pending.onReader) {
+    pending.callback(reply);
+    return;
+  }
+  executor_([callback = std::move(pending.callback), reply = std::move(reply)] { callback(reply); });
 }
 
 void Connection::OnClosed(const std::string& reason) {
-  std::map<int64_t, ReplyCallback> failed;
+  std::map<int64_t, Pending> failed;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     closed_ = true;
     failed.swap(pending_);
   }
   for (auto& entry : failed) {
-    if (!entry.second) continue;
-    executor_([callback = std::move(entry.second), reason] { callback({false, {}, "connection closed: " + reason}); });
+    if (!entry.second.callback) continue;
+    const Reply reply{false, {}, "connection closed: " + reason};
+    if (entry.second.onReader) {
+      entry.second.callback(reply);
+      continue;
+    }
+    executor_([callback = std::move(entry.second.callback), reply] { callback(reply); });
   }
   if (onClosed_) executor_([this, reason] { onClosed_(reason); });
 }

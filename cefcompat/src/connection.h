@@ -42,6 +42,11 @@ class Connection {
   void SetFastPath(FastPath fastPath);
   void Send(const std::string& method, Json params, const std::string& sessionId = std::string(),
             ReplyCallback callback = nullptr);
+  // Sends and waits up to `timeoutMs` for the reply, which is taken on the
+  // reader thread: callable from the executor's own thread.
+  Reply Call(const std::string& method, Json params, const std::string& sessionId, int timeoutMs);
+  // Writes a message that is not a protocol command (the render link's own).
+  bool SendRaw(const Json& message);
   void SetSessionHandler(const std::string& sessionId, EventHandler handler);
   void RemoveSession(const std::string& sessionId);
   bool IsClosed() const { return closed_; }
@@ -57,7 +62,12 @@ class Connection {
   FastPath fastPath_;
   std::mutex mutex_;
   int64_t nextId_ = 1;
-  std::map<int64_t, ReplyCallback> pending_;
+  struct Pending {
+    ReplyCallback callback;
+    bool onReader = false;  // run on the reader thread, not the executor
+  };
+  void SendCommand(const std::string& method, Json params, const std::string& sessionId, Pending pending);
+  std::map<int64_t, Pending> pending_;
   std::atomic<bool> closed_{false};
   std::function<void(const std::string&)> onClosed_;
   std::map<std::string, EventHandler> sessions_;  // executor thread only

@@ -1,21 +1,25 @@
 #include "frame_impl.h"
 
-#include <map>
-
 #include "browser_impl.h"
 #include "log.h"
 
 namespace cefcompat {
 
 int64 FrameIdentifierFor(const std::string& protocolFrameId) {
-  static std::mutex mutex;
-  static std::map<std::string, int64> identifiers;
-  std::lock_guard<std::mutex> lock(mutex);
-  const auto it = identifiers.find(protocolFrameId);
-  if (it != identifiers.end()) return it->second;
-  const int64 identifier = static_cast<int64>(identifiers.size()) + 1;
-  identifiers.emplace(protocolFrameId, identifier);
-  return identifier;
+  // Chromium's frame ids are 128-bit hex tokens: their first 15 digits give a
+  // positive int64 that every process computes alike, with no table to share.
+  int64 identifier = 0;
+  int digits = 0;
+  for (char c : protocolFrameId) {
+    int value = -1;
+    if (c >= '0' && c <= '9') value = c - '0';
+    if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
+    if (value < 0) continue;
+    identifier = (identifier << 4) | value;
+    if (++digits == 15) break;
+  }
+  return identifier == 0 ? 1 : identifier;
 }
 
 FrameImpl::FrameImpl(CefRefPtr<BrowserImpl> browser, std::string protocolId, std::string parentProtocolId, bool isMain)
@@ -50,9 +54,9 @@ void FrameImpl::ExecuteJavaScript(const CefString& code, const CefString& script
   if (valid_) browser_->ExecuteInFrame(protocolId_, code.ToString(), script_url.ToString());
 }
 
-void FrameImpl::SendProcessMessage(CefProcessId /*target_process*/, CefRefPtr<CefProcessMessage> message) {
-  Log(LOGSEVERITY_WARNING, "SendProcessMessage: no render side to receive '" +
-                               (message ? message->GetName().ToString() : std::string()) + "'; dropped");
+void FrameImpl::SendProcessMessage(CefProcessId target_process, CefRefPtr<CefProcessMessage> message) {
+  if (!valid_ || target_process != PID_RENDERER || !message) return;
+  browser_->SendToRenderer(protocolId_, message);
 }
 
 void FrameImpl::SetUrl(const std::string& url, const std::string& name) {

@@ -5,14 +5,12 @@
 #include <string>
 
 #include "include/cef_frame.h"
+#include "link.h"
 
 namespace cefcompat {
 
 class BrowserImpl;
 
-// Maps the protocol's frame id strings to the int64 identifiers CEF hands out,
-// the same in every process of the runtime.
-int64 FrameIdentifierFor(const std::string& protocolFrameId);
 
 // A frame as the browser process sees it. Written on TID_UI; read anywhere.
 class FrameImpl : public CefFrame {

@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include "log.h"
+#include "render_process.h"
 #include "surface_window.h"
 #include "task_thread.h"
 
@@ -114,6 +115,7 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
   CefRefPtr<CefCommandLine> commandLine = CefCommandLine::GetGlobalCommandLine();
   commandLine->InitFromArgv(args.argc, args.argv);
   if (app) app->OnBeforeCommandLineProcessing(CefString(), commandLine);
+  RenderProcess::SetApp(app);
 
   char pattern[] = "/tmp/cefcompat-XXXXXX";
   if (!mkdtemp(pattern)) {
@@ -236,6 +238,7 @@ void Runtime::Stop() {
   }
   if (connection_) connection_->Close();
   Threads::Stop();
+  RenderProcess::ShutdownInProcess();
   connection_.reset();
   {
     std::lock_guard<std::mutex> lock(browsersMutex_);
@@ -347,13 +350,13 @@ void Runtime::OnPopupTarget(const Json& targetInfo) {
     connection_->Send("Target.closeTarget", {{"targetId", targetId}});
     return;
   }
-  AdoptTarget(targetId, opener->GetClient(), true, name, false);
+  AdoptTarget(targetId, opener->GetClient(), true, name, false, true);
 }
 
 CefRefPtr<BrowserImpl> Runtime::AdoptTarget(const std::string& targetId, CefRefPtr<CefClient> client, bool isPopup,
-                                            const std::string& windowName, bool showWindow) {
+                                            const std::string& windowName, bool showWindow, bool withRenderer) {
   CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, CefBrowserSettings(), isPopup));
-  browser->Attach(targetId, std::string(), true);
+  browser->Attach(targetId, std::string(), true, withRenderer);
   CreateSurfaceThen(browser, windowName, showWindow, [] {});
   return browser;
 }

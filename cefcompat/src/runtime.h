@@ -33,7 +33,7 @@ class Runtime {
                      const CefWindowInfo& windowInfo);
   // TID_UI: adopts an existing target (popup, developer tools) as a browser.
   CefRefPtr<BrowserImpl> AdoptTarget(const std::string& targetId, CefRefPtr<CefClient> client, bool isPopup,
-                                     const std::string& windowName, bool showWindow);
+                                     const std::string& windowName, bool showWindow, bool withRenderer);
   // TID_UI.
   void Register(const std::string& targetId, CefRefPtr<BrowserImpl> browser);
   void Unregister(const std::string& targetId);

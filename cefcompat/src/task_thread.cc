@@ -81,6 +81,11 @@ void Threads::Start() {
   }
 }
 
+void Threads::StartRenderer() {
+  std::unique_lock<std::shared_mutex> lock(g_threadsMutex);
+  if (!g_threads[TID_RENDERER]) g_threads[TID_RENDERER] = std::make_unique<TaskThread>("cef-renderer");
+}
+
 void Threads::Stop() {
   std::array<std::unique_ptr<TaskThread>, TID_RENDERER + 1> ending;
   {

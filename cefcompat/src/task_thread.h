@@ -54,6 +54,8 @@ class TaskThread {
 class Threads {
  public:
   static void Start();
+  // The render side's thread, TID_RENDERER.
+  static void StartRenderer();
   static void Stop();
   static bool Post(CefThreadId id, std::function<void()> task, int64_t delayMs = 0);
   static bool CurrentlyOn(CefThreadId id);

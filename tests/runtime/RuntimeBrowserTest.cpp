@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "RuntimeEnvironment.h"
+#include "TestApp.h"
 #include "TestHttpServer.h"
 #include "include/cef_task.h"
 #include "surface_window.h"
@@ -32,7 +33,8 @@ class TestApp : public CefApp {
   IMPLEMENT_REFCOUNTING(TestApp);
 };
 
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment(new TestApp()));
+const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new TestApp()); });
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment(MakeTestApp()));
 
 using Json = nlohmann::json;
 

@@ -1,8 +1,29 @@
-// Test entry: a QApplication on the offscreen platform unless one is chosen.
+// Test entry: a render sub-process when the runtime started us as one;
+// otherwise a QApplication on the offscreen platform unless one is chosen.
 #include <QApplication>
+#include <cstring>
 #include <gtest/gtest.h>
 
+#include "TestApp.h"
+
+namespace {
+TestAppFactory& Factory() {
+  static TestAppFactory factory;
+  return factory;
+}
+}  // namespace
+
+bool SetTestAppFactory(TestAppFactory factory) {
+  Factory() = std::move(factory);
+  return true;
+}
+
+CefRefPtr<CefApp> MakeTestApp() { return Factory() ? Factory()() : nullptr; }
+
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strstr(argv[i], "--type=")) return CefExecuteProcess(CefMainArgs(argc, argv), MakeTestApp(), nullptr);
+  }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

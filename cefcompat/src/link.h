@@ -1,0 +1,27 @@
+#pragma once
+// The link between a browser and its render side: protocol traffic of the
+// render side's own sessions, relayed by the browser process, plus messages of
+// the link itself ({"link": kind, ...}), all NUL-framed JSON on a socket pair.
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "include/cef_process_message.h"
+
+namespace cefcompat {
+
+using Json = nlohmann::json;
+
+// {"link":"message","frame":<protocol frame id>,"name":...,"args":[{"t":..,"v":..}]}
+Json EncodeProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
+CefRefPtr<CefProcessMessage> DecodeProcessMessage(const Json& link);
+
+// Maps the protocol's frame id strings to the int64 identifiers CEF hands out,
+// the same in every process of the runtime.
+int64 FrameIdentifierFor(const std::string& protocolFrameId);
+
+// The switch that hands a render sub-process its end of the link.
+constexpr char kLinkFdSwitch[] = "cefcompat-link-fd";
+
+}  // namespace cefcompat

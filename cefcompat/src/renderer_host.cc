@@ -1,0 +1,213 @@
+#include "renderer_host.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "include/cef_command_line.h"
+#include "link.h"
+#include "log.h"
+#include "render_process.h"
+#include "runtime.h"
+#include "task_thread.h"
+
+namespace cefcompat {
+
+namespace {
+constexpr int kReadyTimeoutMs = 10000;
+constexpr int kReapPollMs = 50;
+constexpr int kReapKillAfterMs = 2000;
+
+// Reaps a render sub-process that was told to end, killing it if it lingers.
+void Reap(pid_t pid, int waitedMs) {
+  if (waitpid(pid, nullptr, WNOHANG) != 0) return;
+  if (waitedMs >= kReapKillAfterMs) kill(pid, SIGKILL);
+  if (!Threads::Post(TID_UI, [pid, waitedMs] { Reap(pid, waitedMs + kReapPollMs); }, kReapPollMs)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
+
+}  // namespace
+
+RendererHost::RendererHost(int browserId, std::string targetId, MessageHandler onMessage, GoneHandler onGone)
+    : browserId_(browserId),
+      targetId_(std::move(targetId)),
+      onMessage_(std::move(onMessage)),
+      onGone_(std::move(onGone)),
+      alive_(std::make_shared<bool>(true)) {}
+
+RendererHost::~RendererHost() { Stop(); }
+
+void RendererHost::Start(ReadyHandler onReady) {
+  onReady_ = std::move(onReady);
+  Runtime* runtime = Runtime::Get();
+  int fds[2];
+  std::string error;
+  if (!runtime || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+    Log(LOGSEVERITY_ERROR, "render side: no link: " + std::string(strerror(errno)));
+    return onReady_(false);
+  }
+  if (!Spawn(fds[1], error)) {
+    close(fds[0]);
+    Log(LOGSEVERITY_ERROR, "render side of browser " + std::to_string(browserId_) + " not started: " + error);
+    return onReady_(false);
+  }
+  std::weak_ptr<bool> alive = alive_;
+  link_ = std::make_unique<PipeTransport>(fds[0], dup(fds[0]));
+  link_->Start(
+      [this, alive](std::string text) {
+        Json message = Json::parse(text, nullptr, false);
+        if (!message.is_object()) return;
+        Threads::Post(TID_UI, [this, alive, message = std::move(message)] {
+          if (alive.lock()) OnLinkMessage(message);
+        });
+      },
+      [this, alive](const std::string& reason) {
+        Threads::Post(TID_UI, [this, alive, reason] {
+          if (!alive.lock() || stopping_) return;
+          int status = 0;
+          const bool exited = pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_;
+          if (exited) pid_ = -1;
+          onGone_(reason, exited && WIFSIGNALED(status));
+        });
+      });
+  runtime->GetConnection().Send(
+      "Target.attachToTarget", {{"targetId", targetId_}, {"flatten", true}}, "",
+      [this, alive](const Connection::Reply& reply) {
+        if (!alive.lock()) return;
+        if (!reply.ok) {
+          Log(LOGSEVERITY_ERROR, "render side: attaching failed: " + reply.error);
+          return onReady_(false);
+        }
+        sessionId_ = reply.result.value("sessionId", std::string());
+        WatchSession(sessionId_);
+        link_->Send(Json{{"link", "hello"}, {"browserId", browserId_}, {"targetId", targetId_}, {"sessionId", sessionId_}}
+                        .dump());
+      });
+  Threads::Post(TID_UI, [this, alive] {
+    if (!alive.lock() || !onReady_) return;
+    Log(LOGSEVERITY_ERROR, "render side of browser " + std::to_string(browserId_) + " did not start in time");
+    onReady_(false);
+  }, kReadyTimeoutMs);
+}
+
+bool RendererHost::Spawn(int fd, std::string& error) {
+  CefRefPtr<CefCommandLine> commandLine = CefCommandLine::GetGlobalCommandLine();
+  if (commandLine->HasSwitch("single-process")) {
+    RenderProcess::InProcess()->AddLink(fd);
+    return true;
+  }
+  Runtime* runtime = Runtime::Get();
+  std::string executable = runtime ? runtime->Settings().browser_subprocess_path.ToString() : std::string();
+  if (executable.empty()) {
+    char path[4096] = {};
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (length <= 0) {
+      error = "cannot find the launcher's own executable";
+      close(fd);
+      return false;
+    }
+    executable.assign(path, static_cast<size_t>(length));
+  }
+  if (access(executable.c_str(), X_OK) != 0) {
+    error = "render sub-process executable not found: " + executable;
+    close(fd);
+    return false;
+  }
+  std::vector<std::string> args = {executable, "--type=renderer", "--" + std::string(kLinkFdSwitch) + "=" + std::to_string(fd)};
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid < 0) {
+    error = std::string("fork failed: ") + strerror(errno);
+    close(fd);
+    return false;
+  }
+  if (pid == 0) {
+    fcntl(fd, F_SETFD, 0);  // the link end survives exec
+    const int devNull = open("/dev/null", O_RDONLY);
+    if (devNull >= 0) dup2(devNull, 0);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(fd);
+  pid_ = pid;
+  return true;
+}
+
+void RendererHost::WatchSession(const std::string& sessionId) {
+  Runtime* runtime = Runtime::Get();
+  if (!runtime) return;
+  sessions_.insert(sessionId);
+  std::weak_ptr<bool> alive = alive_;
+  runtime->GetConnection().SetSessionHandler(sessionId, [this, alive, sessionId](const std::string& method, const Json& params) {
+    if (!alive.lock()) return;
+    if (method == "Target.attachedToTarget") WatchSession(params.value("sessionId", std::string()));
+    Forward(sessionId, method, params);
+    if (method == "Target.detachedFromTarget") {
+      const std::string child = params.value("sessionId", std::string());
+      sessions_.erase(child);
+      if (Runtime* rt = Runtime::Get()) rt->GetConnection().RemoveSession(child);
+    }
+  });
+}
+
+void RendererHost::Forward(const std::string& sessionId, const std::string& method, const Json& params) {
+  if (link_) link_->Send(Json{{"method", method}, {"params", params}, {"sessionId", sessionId}}.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+void RendererHost::OnLinkMessage(const Json& message) {
+  const std::string kind = message.value("link", std::string());
+  if (kind == "ready") {
+    if (auto ready = std::move(onReady_)) ready(true);
+    onReady_ = nullptr;
+    return;
+  }
+  if (kind == "message") return onMessage_(message.value("frame", std::string()), DecodeProcessMessage(message));
+  if (!kind.empty()) return;
+  const Json id = message.value("id", Json());
+  const std::string sessionId = message.value("sessionId", std::string());
+  Runtime* runtime = Runtime::Get();
+  if (!runtime || !sessions_.count(sessionId)) {
+    link_->Send(Json{{"id", id}, {"error", {{"message", "not a session of this render side"}}}, {"sessionId", sessionId}}.dump());
+    return;
+  }
+  std::weak_ptr<bool> alive = alive_;
+  runtime->GetConnection().Send(message.value("method", std::string()), message.value("params", Json::object()), sessionId,
+                                [this, alive, id, sessionId](const Connection::Reply& reply) {
+                                  if (!alive.lock() || !link_) return;
+                                  Json answer = {{"id", id}, {"sessionId", sessionId}};
+                                  if (reply.ok) {
+                                    answer["result"] = reply.result;
+                                  } else {
+                                    answer["error"] = {{"message", reply.error}};
+                                  }
+                                  link_->Send(answer.dump(-1, ' ', false, Json::error_handler_t::replace));
+                                });
+}
+
+void RendererHost::SendProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
+  if (link_) link_->Send(EncodeProcessMessage(protocolFrameId, message).dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+void RendererHost::Stop() {
+  if (stopping_) return;
+  stopping_ = true;
+  alive_.reset();
+  if (Runtime* runtime = Runtime::Get()) {
+    for (const auto& session : sessions_) runtime->GetConnection().RemoveSession(session);
+  }
+  if (link_) link_->Close();
+  link_.reset();
+  if (pid_ > 0) Reap(pid_, 0);
+  pid_ = -1;
+}
+
+}  // namespace cefcompat

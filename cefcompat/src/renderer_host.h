@@ -1,0 +1,56 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "connection.h"
+#include "include/cef_process_message.h"
+#include "transport.h"
+
+namespace cefcompat {
+
+// The browser process's end of one browser's render side: starts it (a
+// sub-process, or the in-process render thread with the single-process
+// switch), gives it a protocol session of its own on the page, relays that
+// session's traffic and carries process messages. State on TID_UI.
+class RendererHost {
+ public:
+  using MessageHandler = std::function<void(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage>)>;
+  using ReadyHandler = std::function<void(bool ok)>;
+  using GoneHandler = std::function<void(const std::string& reason, bool killed)>;
+
+  RendererHost(int browserId, std::string targetId, MessageHandler onMessage, GoneHandler onGone);
+  ~RendererHost();
+
+  // TID_UI. `onReady` runs once the render side has set up its session (or
+  // failed or timed out): after it, new documents get their contexts reported.
+  void Start(ReadyHandler onReady);
+  // Any thread.
+  void SendProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
+  // TID_UI: ends the render side (the page is closing).
+  void Stop();
+
+ private:
+  void OnLinkMessage(const Json& message);
+  void Forward(const std::string& sessionId, const std::string& method, const Json& params);
+  void WatchSession(const std::string& sessionId);
+  bool Spawn(int fd, std::string& error);
+
+  const int browserId_;
+  const std::string targetId_;
+  MessageHandler onMessage_;
+  GoneHandler onGone_;
+  ReadyHandler onReady_;
+  std::unique_ptr<PipeTransport> link_;
+  std::string sessionId_;
+  std::set<std::string> sessions_;  // the render side's sessions: its own and its child targets'
+  pid_t pid_ = -1;
+  bool stopping_ = false;
+  std::shared_ptr<bool> alive_;
+};
+
+}  // namespace cefcompat
