@@ -347,6 +347,8 @@ void BrowserImpl::OnFrameAttached(const Json& params) {
 }
 
 void BrowserImpl::OnFrameDetached(const Json& params) {
+  // A cross-site frame moving to its own renderer keeps its identity.
+  if (params.value("reason", std::string()) == "swap") return;
   const std::string id = params.value("frameId", std::string());
   std::lock_guard<std::mutex> lock(framesMutex_);
   const auto it = frames_.find(id);

@@ -252,8 +252,13 @@ class RenderBrowser : public CefBrowser {
   void Evaluate(V8ContextImpl* context, const std::string& expression) {
     if (!context->IsValid()) return;
     if (paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId()) {
+      // Chromium may run a resume before evaluations sent ahead of it: the
+      // session resumes only once every evaluation of the pause has answered.
+      const std::string sessionId = context->SessionId();
+      ++pauseEvaluations_[sessionId].pending;
+      CefRefPtr<RenderBrowser> self(this);
       connection_->Send("Debugger.evaluateOnCallFrame", {{"callFrameId", paused_.callFrameId}, {"expression", expression}},
-                        context->SessionId());
+                        sessionId, [self, sessionId](const Connection::Reply&) { self->OnPauseEvaluated(sessionId); });
       return;
     }
     connection_->Send("Runtime.evaluate", {{"expression", expression}, {"contextId", context->ContextId()}},
@@ -441,6 +446,18 @@ class RenderBrowser : public CefBrowser {
       handler->OnContextCreated(this, context->GetFrame(), context.get());
     }
     paused_.active = false;
+    auto& evaluations = pauseEvaluations_[sessionId];
+    if (evaluations.pending > 0) {
+      evaluations.resumeWanted = true;
+      return;
+    }
+    connection_->Send("Debugger.resume", Json::object(), sessionId);
+  }
+
+  void OnPauseEvaluated(const std::string& sessionId) {
+    auto& evaluations = pauseEvaluations_[sessionId];
+    if (--evaluations.pending > 0 || !evaluations.resumeWanted) return;
+    evaluations.resumeWanted = false;
     connection_->Send("Debugger.resume", Json::object(), sessionId);
   }
 
@@ -578,6 +595,11 @@ class RenderBrowser : public CefBrowser {
   std::map<std::pair<std::string, std::string>, int> scripts_;  // (session, our script id) -> its context
   std::map<std::string, std::deque<Json>> calls_;              // binding calls waiting for their pause
   Pause paused_;
+  struct PauseEvaluations {
+    int pending = 0;
+    bool resumeWanted = false;
+  };
+  std::map<std::string, PauseEvaluations> pauseEvaluations_;
   IMPLEMENT_REFCOUNTING(RenderBrowser);
 };
 

@@ -157,3 +157,25 @@ void RecordingClient::OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFr
   model->Clear();
   Record("OnBeforeContextMenu", data);
 }
+
+bool RecordingClient::OnProcessMessageReceived(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, CefProcessId source,
+                                               CefRefPtr<CefProcessMessage> message) {
+  auto data = FrameInfo(frame);
+  data["name"] = message->GetName().ToString();
+  data["source"] = source;
+  nlohmann::json args = nlohmann::json::array();
+  auto list = message->GetArgumentList();
+  for (size_t i = 0; i < list->GetSize(); ++i) {
+    switch (list->GetType(i)) {
+      case VTYPE_INT: args.push_back(list->GetInt(i)); break;
+      case VTYPE_STRING: args.push_back(list->GetString(i).ToString()); break;
+      case VTYPE_BOOL: args.push_back(list->GetBool(i)); break;
+      case VTYPE_DOUBLE: args.push_back(list->GetDouble(i)); break;
+      default: args.push_back(nullptr); break;
+    }
+  }
+  data["args"] = args;
+  if (onMessage) onMessage(frame, message);
+  Record("OnProcessMessageReceived", data);
+  return true;
+}

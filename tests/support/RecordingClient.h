@@ -82,6 +82,10 @@ class RecordingClient : public CefClient,
   bool OnDragEnter(CefRefPtr<CefBrowser> browser, CefRefPtr<CefDragData> dragData, DragOperationsMask mask) override;
   void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                            CefRefPtr<CefContextMenuParams> params, CefRefPtr<CefMenuModel> model) override;
+  // Records the name and the string or number arguments; `onMessage` may answer.
+  bool OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefProcessId source,
+                                CefRefPtr<CefProcessMessage> message) override;
+  std::function<void(CefRefPtr<CefFrame>, CefRefPtr<CefProcessMessage>)> onMessage;
 
  private:
   void Record(const std::string& kind, nlohmann::json data);

@@ -1,0 +1,253 @@
+// The render side with real pages: contexts, native functions, callbacks and
+// process messages. Built twice: render sub-processes, and the single-process switch.
+#include <QCoreApplication>
+#include <set>
+
+#include "RuntimeEnvironment.h"
+#include "TestApp.h"
+#include "TestHttpServer.h"
+#include "include/cef_v8.h"
+
+namespace {
+
+CefRefPtr<CefProcessMessage> Message(const std::string& name, std::vector<std::string> args = {}) {
+  auto message = CefProcessMessage::Create(name);
+  for (size_t i = 0; i < args.size(); ++i) message->GetArgumentList()->SetString(i, args[i]);
+  return message;
+}
+
+// The render side of the tests: one native function, `testNative(action, ...)`.
+class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
+ public:
+  void OnWebKitInitialized() override {
+    CefRegisterExtension("v8/test",
+                         "var testNative; (function () { native function call(); testNative = call; })();", this);
+  }
+
+  void OnContextCreated(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, CefRefPtr<CefV8Context> context) override {
+    const bool current = CefV8Context::GetCurrentContext() && CefV8Context::GetCurrentContext()->IsSame(context);
+    context->GetGlobal()->SetValue("__fromContextCreated",
+                                   CefV8Value::CreateString(std::string(frame->IsMain() ? "main" : "sub") +
+                                                            (current ? "+current" : "")),
+                                   V8_PROPERTY_ATTRIBUTE_NONE);
+    frame->ExecuteJavaScript("window.__fromExecute = 'early';", frame->GetURL(), 0);
+  }
+
+  void OnContextReleased(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefV8Context>) override {
+    if (kept_ && !kept_->IsValid()) kept_ = nullptr;
+    if (auto main = browser->GetMainFrame(); main && main->IsValid()) {
+      main->SendProcessMessage(PID_BROWSER, Message("released", {frame->IsMain() ? "main" : "sub"}));
+    }
+  }
+
+  bool OnProcessMessageReceived(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, CefProcessId,
+                                CefRefPtr<CefProcessMessage> message) override {
+    const std::string name = message->GetName().ToString();
+    if (name == "answer" && kept_) {
+      // A later call, in the callback's own context, with a string, null and a number.
+      kept_->ExecuteFunctionWithContext(keptContext_, nullptr,
+                                        {CefV8Value::CreateString(message->GetArgumentList()->GetString(0)),
+                                         CefV8Value::CreateNull(), CefV8Value::CreateInt(42)});
+      return true;
+    }
+    if (name == "flood") {
+      for (int i = 0; i < 1000; ++i) {
+        auto reply = CefProcessMessage::Create("n");
+        reply->GetArgumentList()->SetInt(0, i);
+        frame->SendProcessMessage(PID_BROWSER, reply);
+      }
+      return true;
+    }
+    if (name == "ping") {
+      const int n = message->GetArgumentList()->GetInt(0);
+      if (n != expectedPing_++) outOfOrder_ = true;
+      if (n == 999) frame->SendProcessMessage(PID_BROWSER, Message("pings", {outOfOrder_ ? "out of order" : "in order"}));
+      return true;
+    }
+    return false;
+  }
+
+  bool Execute(const CefString&, CefRefPtr<CefV8Value>, const CefV8ValueList& arguments, CefRefPtr<CefV8Value>& retval,
+               CefString& exception) override {
+    const std::string action = arguments.empty() ? std::string() : arguments[0]->GetStringValue().ToString();
+    CefRefPtr<CefV8Context> context = CefV8Context::GetCurrentContext();
+    if (action == "echo" && arguments.size() > 1) {
+      retval = arguments[1];
+      return true;
+    }
+    if (action == "object" && arguments.size() > 1) {
+      retval = CefV8Value::CreateString(arguments[1]->GetValue("json")->GetStringValue().ToString() + "/" +
+                                        std::to_string(arguments.size()));
+      return true;
+    }
+    if (action == "report" && arguments.size() > 1) {
+      context->GetFrame()->SendProcessMessage(PID_BROWSER, Message("report", {arguments[1]->GetStringValue().ToString()}));
+      return true;
+    }
+    if (action == "throw") {
+      exception = "boom from native";
+      return true;
+    }
+    if (action == "frame") {
+      retval = CefV8Value::CreateString(std::string(context->GetFrame()->IsMain() ? "main" : "sub") + ":" +
+                                        std::to_string(context->GetFrame()->GetIdentifier()));
+      return true;
+    }
+    if (action == "keep" && arguments.size() > 1 && arguments[1]->IsFunction()) {
+      kept_ = arguments[1];
+      keptContext_ = context;
+      context->GetFrame()->SendProcessMessage(PID_BROWSER, Message("kept"));
+      retval = CefV8Value::CreateBool(true);
+      return true;
+    }
+    exception = "unknown action " + action;
+    return true;
+  }
+
+ private:
+  CefRefPtr<CefV8Value> kept_;
+  CefRefPtr<CefV8Context> keptContext_;
+  int expectedPing_ = 0;
+  bool outOfOrder_ = false;
+  IMPLEMENT_REFCOUNTING(TestRenderHandler);
+};
+
+class RenderTestApp : public CefApp {
+ public:
+  void OnBeforeCommandLineProcessing(const CefString& type, CefRefPtr<CefCommandLine> line) override {
+#ifdef VELL_TEST_SINGLE_PROCESS
+    if (type.empty()) line->AppendSwitch("single-process");
+#else
+    (void)type, (void)line;
+#endif
+  }
+  CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() override { return handler_; }
+
+ private:
+  CefRefPtr<TestRenderHandler> handler_{new TestRenderHandler()};
+  IMPLEMENT_REFCOUNTING(RenderTestApp);
+};
+
+const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new RenderTestApp()); });
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment(MakeTestApp()));
+
+class RenderSideTest : public BrowserTest {
+ protected:
+  TestHttpServer server;
+  TestHttpServer otherSite;  // reached as "localhost": another site than 127.0.0.1
+};
+
+TEST_F(RenderSideTest, ContextCreatedRunsBeforeThePagesFirstScript) {
+  Create(DataUrl("<script>console.log('saw:' + window.__fromContextCreated + '|' + window.__fromExecute)</script>"));
+  EXPECT_TRUE(WaitForConsole("saw:main+current|early"));
+}
+
+TEST_F(RenderSideTest, NativeCallsReturnValuesAndThrowAtTheCallSite) {
+  Create(DataUrl("<script>"
+                 "console.log('echo:' + testNative('echo', 'hi'));"
+                 "console.log('object:' + testNative('object', {json: '{\"a\":1}'}, undefined, () => 0, null, {host: 'h'}));"
+                 "try { testNative('throw'); } catch (e) { console.log('caught:' + e.message); }"
+                 "const keep = testNative; delete window.testNative; console.log('still:' + keep('echo', 7));"
+                 "</script>"));
+  EXPECT_TRUE(WaitForConsole("echo:hi"));
+  EXPECT_TRUE(WaitForConsole("object:{\"a\":1}/6"));
+  EXPECT_TRUE(WaitForConsole("caught:boom from native"));
+  EXPECT_TRUE(WaitForConsole("still:7"));
+}
+
+TEST_F(RenderSideTest, CallbackKeptAndCalledAfterARoundTrip) {
+  client->onMessage = [](CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message) {
+    if (message->GetName() == "kept") frame->SendProcessMessage(PID_RENDERER, Message("answer", {"answer"}));
+  };
+  Create(DataUrl("<script>testNative('keep', (a, b, c) => console.log('cb:' + a + ',' + b + ',' + c));</script>"));
+  EXPECT_TRUE(WaitForConsole("cb:answer,null,42"));
+  const auto kept = recorder.Of("OnProcessMessageReceived");
+  ASSERT_FALSE(kept.empty());
+  EXPECT_EQ(kept[0].data["name"], "kept");
+  EXPECT_EQ(kept[0].data["source"], PID_RENDERER);
+  EXPECT_TRUE(kept[0].data["main"]);
+}
+
+TEST_F(RenderSideTest, SubFramesSameSiteAndCrossSiteGetContextsAndNativeCalls) {
+  // Each frame reports what its first script saw, through its own frame.
+  const std::string frameScript =
+      "<script>testNative('report', location.host + '|' + window.__fromContextCreated + '|' + testNative('frame'))</script>";
+  server.Route("/child", {200, "text/html", QByteArray::fromStdString(frameScript), 0});
+  otherSite.Route("/child", {200, "text/html", QByteArray::fromStdString(frameScript), 0});
+  const std::string crossSite = "http://localhost:" + std::to_string(otherSite.Port()) + "/child";
+  server.Route("/parent", {200, "text/html",
+                           QByteArray::fromStdString(frameScript + "<iframe src='/child'></iframe><iframe src='" +
+                                                     crossSite + "'></iframe>"),
+                           0});
+  Create(server.Url("/parent"));
+  ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Count("OnProcessMessageReceived") >= 3; }));
+  std::multiset<std::string> seen;
+  for (const auto& event : recorder.Of("OnProcessMessageReceived")) {
+    const std::string text = event.data["args"][0];
+    // The frame id the render side reports is the one the browser side delivers the message from.
+    EXPECT_EQ(std::to_string(event.data["frameId"].get<int64>()), text.substr(text.rfind(':') + 1)) << text;
+    seen.insert(text.substr(0, text.rfind(':')));
+  }
+  const std::string sameHost = "127.0.0.1:" + std::to_string(server.Port());
+  const std::string otherHost = "localhost:" + std::to_string(otherSite.Port());
+  EXPECT_EQ(seen, (std::multiset<std::string>{sameHost + "|main+current|main", sameHost + "|sub+current|sub",
+                                              otherHost + "|sub+current|sub"}));
+}
+
+TEST_F(RenderSideTest, NavigationReleasesContextsAndLateCallbacksAreNoOps) {
+  client->onMessage = [&](CefRefPtr<CefFrame>, CefRefPtr<CefProcessMessage> message) {
+    if (message->GetName() == "kept") browser->GetMainFrame()->LoadURL(DataUrl("<p>next</p>"));
+  };
+  Create(DataUrl("<script>testNative('keep', () => console.log('late callback ran'));</script>"));
+  ASSERT_TRUE(recorder.WaitFor([&] {
+    for (const auto& event : recorder.Of("OnProcessMessageReceived")) {
+      if (event.data["name"] == "released") return true;
+    }
+    return false;
+  }));
+  ASSERT_TRUE(recorder.WaitFor([&] {
+    for (const auto& event : recorder.Of("OnLoadEnd")) {
+      if (event.data["url"] == DataUrl("<p>next</p>")) return true;
+    }
+    return false;
+  }));
+  browser->GetMainFrame()->SendProcessMessage(PID_RENDERER, Message("answer", {"late"}));
+  Run("console.log('after')");
+  ASSERT_TRUE(WaitForConsole("after"));
+  for (const auto& event : recorder.Of("OnConsoleMessage")) EXPECT_NE(event.data["message"], "late callback ran");
+}
+
+TEST_F(RenderSideTest, ThousandMessagesEachWayArriveInOrder) {
+  Create(DataUrl("<p>messages</p>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  for (int i = 0; i < 1000; ++i) {
+    auto ping = CefProcessMessage::Create("ping");
+    ping->GetArgumentList()->SetInt(0, i);
+    browser->GetMainFrame()->SendProcessMessage(PID_RENDERER, ping);
+  }
+  browser->GetMainFrame()->SendProcessMessage(PID_RENDERER, Message("flood"));
+  ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Count("OnProcessMessageReceived") >= 1001; }));
+  std::vector<int> numbers;
+  std::string pings;
+  for (const auto& event : recorder.Of("OnProcessMessageReceived")) {
+    if (event.data["name"] == "n") numbers.push_back(event.data["args"][0]);
+    if (event.data["name"] == "pings") pings = event.data["args"][0];
+  }
+  ASSERT_EQ(numbers.size(), 1000u);
+  for (int i = 0; i < 1000; ++i) ASSERT_EQ(numbers[i], i);
+  EXPECT_EQ(pings, "in order");
+}
+
+TEST_F(RenderSideTest, HostilePagesDoNotBreakTheRenderSide) {
+  Create(DataUrl("<script>"
+                 "try { testNative(); } catch (e) { console.log('no args:' + e.message); }"
+                 "const cyclic = {}; cyclic.self = cyclic; console.log('cyclic:' + testNative('object', cyclic));"
+                 "console.log('huge:' + testNative('echo', 'x'.repeat(1 << 20)).length);"
+                 "testNative('keep', () => { throw new Error('callback threw'); });"
+                 "</script>"));
+  EXPECT_TRUE(WaitForConsole("no args:unknown action "));
+  EXPECT_TRUE(WaitForConsole("cyclic:/2"));
+  EXPECT_TRUE(WaitForConsole("huge:1048576"));
+}
+
+}  // namespace
