@@ -10,6 +10,8 @@ target_compile_options(vell_compile_options INTERFACE
 
 if(VELL_SANITIZE)
   target_compile_options(vell_compile_options INTERFACE
-    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+    # GCC 12 reports false maybe-uninitialized warnings in library headers under ASan.
+    -Wno-maybe-uninitialized)
   target_link_options(vell_compile_options INTERFACE -fsanitize=address,undefined)
 endif()

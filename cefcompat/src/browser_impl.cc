@@ -494,7 +494,7 @@ bool BrowserImpl::AllowPopup(const std::string& url, const std::string& name, bo
 // ---- navigation -----------------------------------------------------------
 
 void BrowserImpl::SetLoading(bool loading) {
-  if (loading_.exchange(loading) == loading || !client_) return;
+  if (loading_.exchange(loading) == loading || !client_ || closed_) return;
   if (auto load = client_->GetLoadHandler()) load->OnLoadingStateChange(this, loading, canGoBack_, canGoForward_);
 }
 

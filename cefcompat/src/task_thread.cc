@@ -49,7 +49,9 @@ void TaskThread::Run() {
     if (queue_.empty()) {
       wake_.wait(lock);
     } else {
-      wake_.wait_until(lock, queue_.top().due);
+      // A copy: the queue may grow (and move its items) while we wait.
+      const auto due = queue_.top().due;
+      wake_.wait_until(lock, due);
     }
   }
 }

@@ -82,6 +82,10 @@ bool RecordingClient::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, 
 }
 
 void RecordingClient::OnAfterCreated(CefRefPtr<CefBrowser> created) {
+  {
+    std::lock_guard<std::mutex> lock(browsersMutex);
+    browsers.push_back(created);
+  }
   if (!browser) browser = created;
   Record("OnAfterCreated", {{"id", created->GetIdentifier()},
                             {"handle", created->GetHost()->GetWindowHandle()},

@@ -53,6 +53,8 @@ class RecordingClient : public CefClient,
   bool refusePopups = true;
   bool refuseDrags = true;
   CefRefPtr<CefBrowser> browser;  // set by OnAfterCreated (the first browser)
+  std::vector<CefRefPtr<CefBrowser>> browsers;  // every browser this client was told of (TID_UI)
+  std::mutex browsersMutex;
 
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
   CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }

@@ -16,15 +16,22 @@ void RuntimeEnvironment::SetUp() {
 void RuntimeEnvironment::TearDown() { CefShutdown(); }
 
 void BrowserTest::TearDown() {
-  if (!browser || !browser->IsValid()) return;
-  const int id = browser->GetIdentifier();
-  browser->GetHost()->CloseBrowser(true);
+  // Every browser of this test's client closes before the recorder goes.
+  std::vector<CefRefPtr<CefBrowser>> open;
+  {
+    std::lock_guard<std::mutex> lock(client->browsersMutex);
+    open = client->browsers;
+  }
+  for (auto& each : open) {
+    if (each->IsValid() && each->GetHost()) each->GetHost()->CloseBrowser(true);
+  }
   EXPECT_TRUE(recorder.WaitFor([&]() {
-    for (const auto& event : recorder.Of("OnBeforeClose")) {
-      if (event.data["id"] == id) return true;
+    for (auto& each : open) {
+      if (each->IsValid()) return false;
     }
-    return false;
+    return true;
   }));
+  recorder.WaitFor([&]() { return recorder.Count("OnBeforeClose") >= open.size(); });
 }
 
 CefRefPtr<CefBrowser> BrowserTest::Create(const std::string& url) {
