@@ -183,6 +183,8 @@ void BrowserImpl::OnRendererGone(const std::string& reason, bool killed) {
   StartRenderer(nullptr);
 }
 
+pid_t BrowserImpl::RendererPid() const { return renderer_ ? renderer_->Pid() : -1; }
+
 void BrowserImpl::SendToRenderer(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
   PostToUi([this, protocolFrameId, message]() {
     CefRefPtr<FrameImpl> frame = FrameByProtocolId(protocolFrameId);

@@ -85,6 +85,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void ExecuteInFrame(const std::string& protocolFrameId, const std::string& code, const std::string& scriptUrl);
   void LoadInFrame(const std::string& protocolFrameId, const std::string& url);
   void DeliverScreencastFrame(const Json& params);
+  // TID_UI.
+  pid_t RendererPid() const;
   // Any thread: a process message for the render side of a frame.
   void SendToRenderer(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
   // Qt thread: a drag over the surface. The drag handler decides on TID_UI when

@@ -33,6 +33,7 @@ class RendererHost {
   void SendProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
   // TID_UI: ends the render side (the page is closing).
   void Stop();
+  pid_t Pid() const { return pid_; }
 
  private:
   void OnLinkMessage(const Json& message);

@@ -406,6 +406,14 @@ void CrashRendererForTesting(CefRefPtr<CefBrowser> browser) {
   Threads::Post(TID_UI, [self]() { self->Send("Page.crash", Json::object()); });
 }
 
+pid_t RenderSubProcessPidForTesting(CefRefPtr<CefBrowser> browser) {
+  CefRefPtr<BrowserImpl> impl(static_cast<BrowserImpl*>(browser.get()));
+  auto pid = std::make_shared<std::promise<pid_t>>();
+  auto future = pid->get_future();
+  if (!Threads::Post(TID_UI, [impl, pid]() { pid->set_value(impl->RendererPid()); })) return -1;
+  return future.wait_for(std::chrono::seconds(10)) == std::future_status::ready ? future.get() : -1;
+}
+
 pid_t ChromiumPidForTesting() {
   Runtime* runtime = Runtime::Get();
   return runtime ? runtime->ChromiumPid() : -1;

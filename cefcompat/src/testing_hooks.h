@@ -11,5 +11,7 @@ namespace cefcompat {
 void CrashRendererForTesting(CefRefPtr<CefBrowser> browser);
 // The Chromium process id; -1 when the runtime is not running.
 pid_t ChromiumPidForTesting();
+// The render sub-process of `browser`; -1 when it has none (single-process).
+pid_t RenderSubProcessPidForTesting(CefRefPtr<CefBrowser> browser);
 
 }  // namespace cefcompat

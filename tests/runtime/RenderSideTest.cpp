@@ -7,6 +7,9 @@
 #include "TestApp.h"
 #include "TestHttpServer.h"
 #include "include/cef_v8.h"
+#include "testing_hooks.h"
+
+#include <signal.h>
 
 namespace {
 
@@ -249,5 +252,21 @@ TEST_F(RenderSideTest, HostilePagesDoNotBreakTheRenderSide) {
   EXPECT_TRUE(WaitForConsole("cyclic:/2"));
   EXPECT_TRUE(WaitForConsole("huge:1048576"));
 }
+
+#ifndef VELL_TEST_SINGLE_PROCESS
+TEST_F(RenderSideTest, AKilledRenderSubProcessIsReportedAndReplaced) {
+  Create(DataUrl("<script>console.log('first:' + testNative('echo', 1))</script>"));
+  ASSERT_TRUE(WaitForConsole("first:1"));
+  const pid_t pid = cefcompat::RenderSubProcessPidForTesting(browser);
+  ASSERT_GT(pid, 0);
+  kill(pid, SIGKILL);
+  ASSERT_TRUE(recorder.WaitForKind("OnRenderProcessTerminated"));
+  EXPECT_EQ(recorder.Of("OnRenderProcessTerminated")[0].data["status"], TS_PROCESS_WAS_KILLED);
+  // The replacement serves the next document.
+  browser->GetMainFrame()->LoadURL(DataUrl("<script>console.log('again:' + testNative('echo', 2))</script>"));
+  EXPECT_TRUE(WaitForConsole("again:2"));
+  EXPECT_NE(cefcompat::RenderSubProcessPidForTesting(browser), pid);
+}
+#endif
 
 }  // namespace
