@@ -5,6 +5,7 @@
 #include "include/cef_process_message.h"
 
 class CefBrowser;
+class CefV8Context;
 
 class CefFrame : public virtual CefBaseRefCounted {
  public:
@@ -17,6 +18,9 @@ class CefFrame : public virtual CefBaseRefCounted {
   virtual CefString GetURL() = 0;
   virtual CefRefPtr<CefFrame> GetParent() = 0;
   virtual CefRefPtr<CefBrowser> GetBrowser() = 0;
+  // The frame's current JavaScript context: on the render side only (null in
+  // the browser process).
+  virtual CefRefPtr<CefV8Context> GetV8Context() = 0;
   virtual void LoadURL(const CefString& url) = 0;
   // Runs `code` in the frame's current document, fire and forget. `script_url`
   // and `start_line` label the script in stack traces.

@@ -1,6 +1,7 @@
 #include "frame_impl.h"
 
 #include "browser_impl.h"
+#include "include/cef_v8.h"
 #include "log.h"
 
 namespace cefcompat {
@@ -45,6 +46,8 @@ CefRefPtr<CefFrame> FrameImpl::GetParent() {
 }
 
 CefRefPtr<CefBrowser> FrameImpl::GetBrowser() { return browser_.get(); }
+
+CefRefPtr<CefV8Context> FrameImpl::GetV8Context() { return nullptr; }
 
 void FrameImpl::LoadURL(const CefString& url) {
   if (valid_) browser_->LoadInFrame(protocolId_, url.ToString());

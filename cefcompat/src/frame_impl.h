@@ -24,6 +24,7 @@ class FrameImpl : public CefFrame {
   CefString GetURL() override;
   CefRefPtr<CefFrame> GetParent() override;
   CefRefPtr<CefBrowser> GetBrowser() override;
+  CefRefPtr<CefV8Context> GetV8Context() override;
   void LoadURL(const CefString& url) override;
   void ExecuteJavaScript(const CefString& code, const CefString& script_url, int start_line) override;
   void SendProcessMessage(CefProcessId target_process, CefRefPtr<CefProcessMessage> message) override;

@@ -108,6 +108,7 @@ class RenderFrame : public CefFrame {
   }
   CefRefPtr<CefFrame> GetParent() override { return nullptr; }
   CefRefPtr<CefBrowser> GetBrowser() override;
+  CefRefPtr<CefV8Context> GetV8Context() override;
   void LoadURL(const CefString& url) override;
   void ExecuteJavaScript(const CefString& code, const CefString& script_url, int start_line) override;
   void SendProcessMessage(CefProcessId target_process, CefRefPtr<CefProcessMessage> message) override;
@@ -276,10 +277,15 @@ class RenderBrowser : public CefBrowser {
                              context->SessionId(), kEvalTimeoutMs);
   }
 
-  void ExecuteInFrame(RenderFrame* frame, const std::string& code) {
+  CefRefPtr<CefV8Context> ContextOf(RenderFrame* frame) {
     for (auto& entry : contexts_) {
-      if (entry.second->GetFrame().get() == frame) return Evaluate(entry.second.get(), code);
+      if (entry.second->GetFrame().get() == frame) return entry.second.get();
     }
+    return nullptr;
+  }
+
+  void ExecuteInFrame(RenderFrame* frame, const std::string& code) {
+    if (auto context = ContextOf(frame)) return Evaluate(static_cast<V8ContextImpl*>(context.get()), code);
     Log(LOGSEVERITY_VERBOSE, "ExecuteJavaScript: the frame has no context yet; dropped");
   }
 
@@ -604,6 +610,7 @@ class RenderBrowser : public CefBrowser {
 };
 
 CefRefPtr<CefBrowser> RenderFrame::GetBrowser() { return browser_; }
+CefRefPtr<CefV8Context> RenderFrame::GetV8Context() { return valid_ ? browser_->ContextOf(this) : nullptr; }
 void RenderFrame::LoadURL(const CefString& url) {
   if (valid_) browser_->LoadInFrame(this, url.ToString());
 }

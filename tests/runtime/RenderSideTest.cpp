@@ -87,6 +87,18 @@ class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
       context->GetFrame()->SendProcessMessage(PID_BROWSER, Message("report", {arguments[1]->GetStringValue().ToString()}));
       return true;
     }
+    if (action == "eval" && arguments.size() > 1) {
+      CefRefPtr<CefV8Value> value;
+      CefRefPtr<CefV8Exception> error;
+      auto frameContext = context->GetFrame()->GetV8Context();
+      const bool same = frameContext && frameContext->IsSame(context);
+      if (!frameContext || !frameContext->Eval(arguments[1]->GetStringValue(), "", 0, value, error)) {
+        retval = CefV8Value::CreateString("threw:" + (error ? error->GetMessage().ToString() : std::string()));
+        return true;
+      }
+      retval = CefV8Value::CreateString(std::string(same ? "same:" : "other:") + std::to_string(value->GetIntValue()));
+      return true;
+    }
     if (action == "throw") {
       exception = "boom from native";
       return true;
@@ -150,11 +162,18 @@ TEST_F(RenderSideTest, NativeCallsReturnValuesAndThrowAtTheCallSite) {
                  "console.log('echo:' + testNative('echo', 'hi'));"
                  "console.log('object:' + testNative('object', {json: '{\"a\":1}'}, undefined, () => 0, null, {host: 'h'}));"
                  "try { testNative('throw'); } catch (e) { console.log('caught:' + e.message); }"
+                 "console.log('eval:' + testNative('eval', '6 * 7') + ',' + testNative('eval', 'nope()'));"
                  "const keep = testNative; delete window.testNative; console.log('still:' + keep('echo', 7));"
                  "</script>"));
   EXPECT_TRUE(WaitForConsole("echo:hi"));
   EXPECT_TRUE(WaitForConsole("object:{\"a\":1}/6"));
   EXPECT_TRUE(WaitForConsole("caught:boom from native"));
+  EXPECT_TRUE(recorder.WaitFor([&] {
+    for (const auto& event : recorder.Of("OnConsoleMessage")) {
+      if (event.data["message"].get<std::string>().rfind("eval:same:42,threw:ReferenceError: nope is not defined", 0) == 0) return true;
+    }
+    return false;
+  }));
   EXPECT_TRUE(WaitForConsole("still:7"));
 }
 

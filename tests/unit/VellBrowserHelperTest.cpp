@@ -2,6 +2,7 @@
 
 #include "LogCapture.h"
 #include "include/cef_browser.h"
+#include "include/cef_v8.h"
 #include "utils/VellBrowserHelper.h"
 
 namespace {
@@ -16,6 +17,7 @@ class RecordingFrame : public CefFrame {
   CefString GetName() override { return ""; }
   CefRefPtr<CefFrame> GetParent() override { return nullptr; }
   CefRefPtr<CefBrowser> GetBrowser() override { return nullptr; }
+  CefRefPtr<CefV8Context> GetV8Context() override { return nullptr; }
   void SendProcessMessage(CefProcessId, CefRefPtr<CefProcessMessage>) override {}
   void LoadURL(const CefString&) override {}
   void ExecuteJavaScript(const CefString& code, const CefString& url, int line) override {
