@@ -1,0 +1,41 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+
+#include "include/cef_stream.h"
+
+// The files of zip archives, loaded into memory. Names are normalised: no
+// leading "./" or "/", "\" read as "/", compared without case; an entry whose
+// path would leave the archive's root is refused. Thread-safe.
+class CefZipArchive : public virtual CefBaseRefCounted {
+ public:
+  class File : public virtual CefBaseRefCounted {
+   public:
+    virtual const unsigned char* GetData() const = 0;
+    virtual size_t GetDataSize() const = 0;
+    virtual CefRefPtr<CefStreamReader> GetStreamReader() const = 0;
+  };
+  using FileMap = std::map<CefString, CefRefPtr<File>>;
+
+  CefZipArchive() = default;
+
+  // Reads every file of the zip in `stream` (traditional or AES password);
+  // returns how many were added. A damaged archive adds none; a file that
+  // cannot be read (wrong password) is skipped. Both are logged.
+  size_t Load(CefRefPtr<CefStreamReader> stream, const CefString& password, bool overwriteExisting);
+  void Clear();
+  size_t GetFileCount() const;
+  bool HasFile(const CefString& fileName) const;
+  CefRefPtr<File> GetFile(const CefString& fileName) const;
+  bool RemoveFile(const CefString& fileName);
+  size_t GetFiles(FileMap& map) const;
+
+  // The name an entry is stored under; empty when it would leave the root.
+  static std::string NormalizeName(const std::string& name);
+
+ private:
+  mutable std::mutex mutex_;
+  FileMap files_;
+  IMPLEMENT_REFCOUNTING(CefZipArchive);
+};

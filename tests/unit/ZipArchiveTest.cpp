@@ -1,0 +1,132 @@
+// Zip archives and stream readers, on archives written here with libzip.
+#include <zip.h>
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "LogCapture.h"
+#include "include/wrapper/cef_zip_archive.h"
+
+namespace {
+
+struct Entry {
+  std::string name;
+  std::string content;
+};
+
+// Writes a zip of `entries`, encrypted with `password` (AES-256 or traditional) when given.
+std::string MakeZip(const QTemporaryDir& dir, const std::vector<Entry>& entries, const std::string& password = "",
+                    zip_uint16_t method = ZIP_EM_AES_256) {
+  static int counter = 0;
+  const std::string path = dir.filePath(QString("archive%1.zip").arg(++counter)).toStdString();
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  EXPECT_NE(archive, nullptr);
+  for (const auto& entry : entries) {
+    zip_source_t* source = zip_source_buffer(archive, entry.content.data(), entry.content.size(), 0);
+    const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+    EXPECT_GE(index, 0) << entry.name;
+    if (!password.empty()) zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), method, password.c_str());
+  }
+  EXPECT_EQ(zip_close(archive), 0);
+  return path;
+}
+
+std::string ReadAll(CefRefPtr<CefStreamReader> reader) {
+  std::string text;
+  char chunk[7];
+  for (size_t got; (got = reader->Read(chunk, 1, sizeof(chunk))) > 0;) text.append(chunk, got);
+  return text;
+}
+
+TEST(ZipArchiveTest, LoadsFilesUnderNormalisedNames) {
+  QTemporaryDir dir;
+  const auto path = MakeZip(dir, {{"index.html", "<p>hi</p>"}, {"./css/Site.CSS", "body{}"}, {"img\\logo.png", "PNG"},
+                                  {"empty/", ""}});
+  CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+  EXPECT_EQ(archive->Load(CefStreamReader::CreateForFile(path), "", false), 3u);
+  EXPECT_EQ(archive->GetFileCount(), 3u);
+  EXPECT_TRUE(archive->HasFile("css/site.css"));
+  EXPECT_TRUE(archive->HasFile("/IMG/logo.png"));
+  ASSERT_TRUE(archive->GetFile("index.html"));
+  EXPECT_EQ(ReadAll(archive->GetFile("index.html")->GetStreamReader()), "<p>hi</p>");
+  EXPECT_EQ(archive->GetFile("index.html")->GetDataSize(), 9u);
+  EXPECT_FALSE(archive->HasFile("missing.txt"));
+}
+
+TEST(ZipArchiveTest, OverwriteDecidesWhichCopyWins) {
+  QTemporaryDir dir;
+  CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+  archive->Load(CefStreamReader::CreateForFile(MakeZip(dir, {{"a.txt", "first"}})), "", false);
+  EXPECT_EQ(archive->Load(CefStreamReader::CreateForFile(MakeZip(dir, {{"a.txt", "second"}})), "", false), 0u);
+  EXPECT_EQ(ReadAll(archive->GetFile("a.txt")->GetStreamReader()), "first");
+  EXPECT_EQ(archive->Load(CefStreamReader::CreateForFile(MakeZip(dir, {{"a.txt", "second"}})), "", true), 1u);
+  EXPECT_EQ(ReadAll(archive->GetFile("a.txt")->GetStreamReader()), "second");
+  EXPECT_TRUE(archive->RemoveFile("A.TXT"));
+  EXPECT_EQ(archive->GetFileCount(), 0u);
+}
+
+TEST(ZipArchiveTest, PasswordsAesAndTraditional) {
+  QTemporaryDir dir;
+  for (zip_uint16_t method : {ZIP_EM_AES_256, ZIP_EM_TRAD_PKWARE}) {
+    const auto path = MakeZip(dir, {{"secret.txt", "hidden text"}}, "s3cret", method);
+    CefRefPtr<CefZipArchive> right(new CefZipArchive());
+    EXPECT_EQ(right->Load(CefStreamReader::CreateForFile(path), "s3cret", false), 1u) << method;
+    EXPECT_EQ(ReadAll(right->GetFile("secret.txt")->GetStreamReader()), "hidden text");
+
+    LogCapture capture;
+    CefRefPtr<CefZipArchive> wrong(new CefZipArchive());
+    EXPECT_EQ(wrong->Load(CefStreamReader::CreateForFile(path), "wrong", false), 0u) << method;
+    EXPECT_EQ(wrong->Load(CefStreamReader::CreateForFile(path), "", false), 0u) << method;
+    EXPECT_FALSE(capture.Matching("secret.txt").empty());
+  }
+}
+
+TEST(ZipArchiveTest, EntriesLeavingTheRootAreRefused) {
+  QTemporaryDir dir;
+  LogCapture capture;
+  const auto path = MakeZip(dir, {{"../evil.txt", "x"}, {"a/../../evil2.txt", "x"}, {"C:/evil3.txt", "x"}, {"ok/../fine.txt", "x"},
+                                  {"good.txt", "g"}});
+  CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+  EXPECT_EQ(archive->Load(CefStreamReader::CreateForFile(path), "", false), 1u);
+  EXPECT_TRUE(archive->HasFile("good.txt"));
+  EXPECT_EQ(capture.Matching("path leaves the archive").size(), 4u);
+  EXPECT_EQ(CefZipArchive::NormalizeName("a/./b//c.txt"), "a/b/c.txt");
+  EXPECT_EQ(CefZipArchive::NormalizeName("a/../b"), "");
+}
+
+TEST(ZipArchiveTest, DamagedOrForeignFilesLoadNothing) {
+  QTemporaryDir dir;
+  const auto path = MakeZip(dir, {{"a.txt", std::string(10000, 'a')}, {"b.txt", "b"}});
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QByteArray bytes = file.readAll();
+  LogCapture capture;
+  for (QByteArray broken : {bytes.left(bytes.size() / 2), QByteArray("not a zip at all"), QByteArray()}) {
+    CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+    EXPECT_EQ(archive->Load(CefStreamReader::CreateForData(broken.data(), static_cast<size_t>(broken.size())), "", false), 0u);
+  }
+  EXPECT_EQ(capture.Matching("zip archive not readable").size(), 3u);
+  CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+  EXPECT_EQ(archive->Load(nullptr, "", false), 0u);
+  EXPECT_EQ(CefStreamReader::CreateForFile(dir.filePath("missing.zip").toStdString()), nullptr);
+}
+
+TEST(StreamReaderTest, SeekTellAndEof) {
+  std::string text = "0123456789";
+  CefRefPtr<CefStreamReader> reader = CefStreamReader::CreateForData(text.data(), text.size());
+  text[0] = 'X';  // the reader keeps its own copy
+  char buffer[4] = {};
+  EXPECT_EQ(reader->Read(buffer, 1, 4), 4u);
+  EXPECT_EQ(std::string(buffer, 4), "0123");
+  EXPECT_EQ(reader->Tell(), 4);
+  EXPECT_EQ(reader->Seek(-2, SEEK_END), 0);
+  EXPECT_EQ(reader->Read(buffer, 1, 4), 2u);
+  EXPECT_NE(reader->Eof(), 0);
+  EXPECT_NE(reader->Seek(11, SEEK_SET), 0);
+  EXPECT_EQ(reader->Seek(0, SEEK_SET), 0);
+  EXPECT_EQ(reader->Eof(), 0);
+  EXPECT_EQ(reader->Read(buffer, 3, 4), 3u);  // whole items only: 3 items of 3 bytes
+}
+
+}  // namespace
