@@ -126,7 +126,9 @@ TEST(StreamReaderTest, SeekTellAndEof) {
   EXPECT_NE(reader->Seek(11, SEEK_SET), 0);
   EXPECT_EQ(reader->Seek(0, SEEK_SET), 0);
   EXPECT_EQ(reader->Eof(), 0);
-  EXPECT_EQ(reader->Read(buffer, 3, 4), 3u);  // whole items only: 3 items of 3 bytes
+  char items[12] = {};
+  EXPECT_EQ(reader->Read(items, 3, 4), 3u);  // whole items only: 3 items of 3 bytes from 10
+  EXPECT_EQ(reader->Tell(), 9);
 }
 
 }  // namespace
