@@ -1,0 +1,194 @@
+// The resource manager and its providers on the runtime's IO thread, without Chromium.
+#include <zip.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <condition_variable>
+#include <future>
+#include <gtest/gtest.h>
+
+#include "LogCapture.h"
+#include "include/wrapper/cef_resource_manager.h"
+#include "include/wrapper/cef_stream_resource_handler.h"
+#include "task_thread.h"
+
+namespace {
+
+class Latch : public CefCallback {
+ public:
+  void Continue() override { Set("continue"); }
+  void Cancel() override { Set("cancel"); }
+  std::string Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(10), [&] { return !result_.empty(); });
+    return result_;
+  }
+
+ private:
+  void Set(const std::string& result) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    result_ = result;
+    changed_.notify_all();
+  }
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string result_;
+  IMPLEMENT_REFCOUNTING(Latch);
+};
+
+// A provider that records what it saw and answers as told.
+class ScriptedProvider : public CefResourceManager::Provider {
+ public:
+  enum class Answer { Decline, Null, Content, Throw, Forget };
+  ScriptedProvider(std::string name, Answer answer, std::vector<std::string>* seen)
+      : name_(std::move(name)), answer_(answer), seen_(seen) {}
+  bool OnRequest(CefRefPtr<CefResourceManager::Request> request) override {
+    seen_->push_back(name_);
+    switch (answer_) {
+      case Answer::Decline:
+        return false;
+      case Answer::Null:
+        request->Continue(nullptr);
+        return true;
+      case Answer::Content: {
+        std::string body = "from " + name_;
+        request->Continue(new CefStreamResourceHandler("text/plain", CefStreamReader::CreateForData(body.data(), body.size())));
+        return true;
+      }
+      case Answer::Throw:
+        throw std::runtime_error("provider failure");
+      case Answer::Forget:
+        return true;  // takes the request and drops it
+    }
+    return false;
+  }
+
+ private:
+  std::string name_;
+  Answer answer_;
+  std::vector<std::string>* seen_;
+};
+
+std::string Body(CefRefPtr<CefResourceHandler> handler, std::string* mime = nullptr) {
+  if (!handler) return "<network>";
+  bool handle = false;
+  handler->Open(CefRequest::Create(), handle, nullptr);
+  CefRefPtr<CefResponse> response = CefResponse::Create();
+  int64 length = 0;
+  CefString redirect;
+  handler->GetResponseHeaders(response, length, redirect);
+  if (mime) *mime = response->GetMimeType().ToString();
+  std::string body;
+  char chunk[5];
+  for (int got = 0; handler->Read(chunk, sizeof(chunk), got, nullptr);) body.append(chunk, static_cast<size_t>(got));
+  EXPECT_EQ(length, static_cast<int64>(body.size()));
+  return body;
+}
+
+class ResourceManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { cefcompat::Threads::Start(); }
+  void TearDown() override {
+    manager = nullptr;
+    cefcompat::Threads::Stop();
+  }
+
+  // Runs one request through the manager on the IO thread; returns the body served.
+  std::string Load(const std::string& url, std::string* mime = nullptr) {
+    CefRefPtr<CefRequest> request = CefRequest::Create();
+    request->SetURL(url);
+    CefRefPtr<Latch> latch(new Latch());
+    auto manager_ = manager;
+    cefcompat::Threads::Post(TID_IO, [manager_, request, latch] {
+      EXPECT_EQ(manager_->OnBeforeResourceLoad(nullptr, nullptr, request, latch.get()), RV_CONTINUE_ASYNC);
+    });
+    EXPECT_EQ(latch->Wait(), "continue") << url;
+    std::promise<CefRefPtr<CefResourceHandler>> handler;
+    cefcompat::Threads::Post(TID_IO, [&] { handler.set_value(manager_->GetResourceHandler(nullptr, nullptr, request)); });
+    return Body(handler.get_future().get(), mime);
+  }
+
+  CefRefPtr<CefResourceManager> manager{new CefResourceManager()};
+  std::vector<std::string> seen;
+};
+
+TEST_F(ResourceManagerTest, ProvidersInOrderNullPassesOnAndNobodyMeansNetwork) {
+  using A = ScriptedProvider::Answer;
+  manager->AddProvider(new ScriptedProvider("late", A::Content, &seen), 10, "");
+  manager->AddProvider(new ScriptedProvider("first", A::Decline, &seen), 0, "");
+  manager->AddProvider(new ScriptedProvider("second", A::Null, &seen), 0, "x");
+  EXPECT_EQ(Load("https://launcher.test/a"), "from late");
+  EXPECT_EQ(seen, (std::vector<std::string>{"first", "second", "late"}));
+
+  manager->RemoveProviders("");
+  seen.clear();
+  EXPECT_EQ(Load("https://launcher.test/a"), "<network>");
+  EXPECT_EQ(seen, std::vector<std::string>{"second"});
+}
+
+TEST_F(ResourceManagerTest, ThrowingAndForgetfulProvidersDoNotHangTheRequest) {
+  using A = ScriptedProvider::Answer;
+  LogCapture capture;
+  manager->AddProvider(new ScriptedProvider("thrower", A::Throw, &seen), 0, "");
+  manager->AddProvider(new ScriptedProvider("forgetter", A::Forget, &seen), 1, "");
+  manager->AddProvider(new ScriptedProvider("server", A::Content, &seen), 2, "");
+  EXPECT_EQ(Load("https://launcher.test/a"), "from server");
+  EXPECT_EQ(seen, (std::vector<std::string>{"thrower", "forgetter", "server"}));
+  EXPECT_EQ(capture.Matching("resource provider threw: provider failure").size(), 1u);
+}
+
+TEST_F(ResourceManagerTest, DirectoryProviderServesItsRootOnly) {
+  QTemporaryDir dir;
+  QDir(dir.path()).mkpath("site/css");
+  QFile index(dir.filePath("site/index.html"));
+  ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+  index.write("<p>dir</p>");
+  index.close();
+  QFile secret(dir.filePath("secret.txt"));
+  ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+  secret.write("secret");
+  secret.close();
+  manager->AddDirectoryProvider("https://launcher.test/ui", dir.filePath("site").toStdString(), 0, "");
+  std::string mime;
+  EXPECT_EQ(Load("https://launcher.test/ui/index.html?v=1#top", &mime), "<p>dir</p>");
+  EXPECT_EQ(mime, "text/html");
+  EXPECT_EQ(Load("https://launcher.test/ui/../secret.txt"), "<network>");
+  EXPECT_EQ(Load("https://launcher.test/ui/%2e%2e/secret.txt"), "<network>");
+  EXPECT_EQ(Load("https://launcher.test/ui/missing.html"), "<network>");
+  EXPECT_EQ(Load("https://launcher.test/other/index.html"), "<network>");
+}
+
+TEST_F(ResourceManagerTest, ArchiveProviderAnswersRequestsThatCameWhileLoading) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("site.zip").toStdString();
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  const std::string css = "body{color:red}";
+  zip_file_add(archive, "app.css", zip_source_buffer(archive, css.data(), css.size(), 0), 0);
+  zip_file_set_encryption(archive, 0, ZIP_EM_AES_256, "pw");
+  ASSERT_EQ(zip_close(archive), 0);
+  manager->AddArchiveProvider("https://launcher.test/ui/", path, "pw", 0, "zip");
+  manager->AddArchiveProvider("https://launcher.test/bad/", path, "wrong", 0, "zip");
+  manager->AddArchiveProvider("https://launcher.test/none/", dir.filePath("none.zip").toStdString(), "", 0, "zip");
+  manager->AddContentProvider("https://launcher.test/none/app.css", "fallback", "text/css", 5, "");
+
+  // Several requests at once, before the archive has been read.
+  std::vector<std::future<std::string>> bodies;
+  for (int i = 0; i < 4; ++i) bodies.push_back(std::async(std::launch::async, [&] { return Load("https://launcher.test/ui/app.css"); }));
+  for (auto& body : bodies) EXPECT_EQ(body.get(), css);
+  std::string mime;
+  Load("https://launcher.test/ui/app.css", &mime);
+  EXPECT_EQ(mime, "text/css");
+  EXPECT_EQ(Load("https://launcher.test/bad/app.css"), "<network>");
+  EXPECT_EQ(Load("https://launcher.test/none/app.css"), "fallback");
+}
+
+TEST(MimeTypeTest, ByFileName) {
+  EXPECT_EQ(CefResourceManager::MimeTypeForUrl("https://a.test/x/index.html?q"), "text/html");
+  EXPECT_EQ(CefResourceManager::MimeTypeForUrl("https://a.test/app.js"), "application/javascript");
+  EXPECT_EQ(CefResourceManager::MimeTypeForUrl("https://a.test/logo.png"), "image/png");
+  EXPECT_EQ(CefResourceManager::MimeTypeForUrl("https://a.test/clip.mp4"), "video/mp4");
+}
+
+}  // namespace
