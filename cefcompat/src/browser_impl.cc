@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QImage>
 
+#include "fetch_interceptor.h"
 #include "keys.h"
 #include "log.h"
 #include "net_errors.h"
@@ -60,6 +61,8 @@ std::string RemoteObjectText(const Json& arg) {
 BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSettings& settings, bool isPopup)
     : id_(id), client_(std::move(client)), settings_(settings), isPopup_(isPopup) {}
 
+BrowserImpl::~BrowserImpl() = default;
+
 void BrowserImpl::PostToUi(std::function<void()> task) {
   CefRefPtr<BrowserImpl> self(this);
   Threads::Post(TID_UI, [self, task = std::move(task)]() { task(); });
@@ -113,6 +116,10 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
                       self->Send(domain, Json::object());
                     }
                     self->Send("Runtime.addBinding", {{"name", kContextMenuBinding}});
+                    if (self->client_ && self->client_->GetRequestHandler()) {
+                      self->fetch_ = std::make_unique<FetchInterceptor>(self.get(), self->client_);
+                      self->Send("Fetch.enable", {{"patterns", Json::array({{{"urlPattern", "*"}}})}});
+                    }
                     self->Send("Page.addScriptToEvaluateOnNewDocument", {{"source", kContextMenuScript}});
                     const cef_color_t color = rt->Settings().background_color;
                     if (color != 0) {
@@ -285,8 +292,30 @@ void BrowserImpl::OnSessionEvent(const std::string& method, const Json& params) 
   }
   if (method == "Page.frameNavigated") return OnFrameNavigated(params.value("frame", Json::object()));
   if (method == "Page.frameStoppedLoading") return OnFrameStoppedLoading(params.value("frameId", std::string()));
-  if (method == "Network.responseReceived") return OnResponseReceived(params);
-  if (method == "Network.loadingFailed") return OnLoadingFailed(params);
+  if (method == "Fetch.requestPaused") {
+    if (fetch_) fetch_->OnRequestPaused(params);
+    return;
+  }
+  if (method == "Network.responseReceived") {
+    if (fetch_) {
+      const Json response = params.value("response", Json::object());
+      CefRefPtr<CefResponse> reported = CefResponse::Create();
+      reported->SetStatus(response.value("status", 0));
+      reported->SetStatusText(response.value("statusText", std::string()));
+      reported->SetMimeType(response.value("mimeType", std::string()));
+      fetch_->OnResponse(params.value("requestId", std::string()), reported);
+    }
+    return OnResponseReceived(params);
+  }
+  if (method == "Network.loadingFailed") {
+    if (fetch_) {
+      CefRefPtr<CefResponse> reported = CefResponse::Create();
+      reported->SetError(NetErrorFromText(params.value("errorText", std::string())));
+      reported->SetStatusText(params.value("errorText", std::string()));
+      fetch_->OnResponse(params.value("requestId", std::string()), reported);
+    }
+    return OnLoadingFailed(params);
+  }
   if (method == "Runtime.executionContextCreated") {
     const Json& context = params["context"];
     const Json aux = context.value("auxData", Json::object());

@@ -17,6 +17,7 @@
 
 namespace cefcompat {
 
+class FetchInterceptor;
 class RendererHost;
 class SurfaceWindow;
 
@@ -25,6 +26,7 @@ class SurfaceWindow;
 class BrowserImpl : public CefBrowser, public CefBrowserHost {
  public:
   BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSettings& settings, bool isPopup);
+  ~BrowserImpl() override;
 
   // CefBrowser
   CefRefPtr<CefBrowserHost> GetHost() override { return this; }
@@ -87,6 +89,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void DeliverScreencastFrame(const Json& params);
   // TID_UI.
   pid_t RendererPid() const;
+  // Any thread.
+  CefRefPtr<FrameImpl> GetFrameByProtocolId(const std::string& id) { return FrameByProtocolId(id); }
   // Any thread: a process message for the render side of a frame.
   void SendToRenderer(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
   // Qt thread: a drag over the surface. The drag handler decides on TID_UI when
@@ -156,6 +160,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   std::mutex devToolsMutex_;
   CefRefPtr<BrowserImpl> devTools_;  // written on TID_UI under devToolsMutex_
   std::shared_ptr<RendererHost> renderer_;
+  std::unique_ptr<FetchInterceptor> fetch_;
 
   std::mutex framesMutex_;
   std::map<std::string, CefRefPtr<FrameImpl>> frames_;

@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include "log.h"
+#include "fetch_interceptor.h"
 #include "render_process.h"
 #include "surface_window.h"
 #include "task_thread.h"
@@ -161,8 +162,11 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
     chromiumArgs.push_back("--remote-debugging-port=" + std::to_string(settings.remote_debugging_port));
   }
   // Back navigations reload their page, as in an embedded browser: a page
-  // restored from the back-forward cache would report no load at all.
-  std::string disabledFeatures = "BackForwardCache";
+  // restored from the back-forward cache would report no load at all. Pages
+  // served by providers may stream from the runtime's loopback server, which
+  // local-network-access checks would refuse.
+  std::string disabledFeatures =
+      "BackForwardCache,LocalNetworkAccessChecks,BlockInsecurePrivateNetworkRequests,PrivateNetworkAccessSendPreflights";
   CefCommandLine::SwitchMap switches;
   commandLine->GetSwitches(switches);
   for (const auto& [name, value] : switches) {
@@ -239,6 +243,7 @@ void Runtime::Stop() {
   if (connection_) connection_->Close();
   Threads::Stop();
   RenderProcess::ShutdownInProcess();
+  StreamServer::Shutdown();
   connection_.reset();
   {
     std::lock_guard<std::mutex> lock(browsersMutex_);

@@ -1,0 +1,369 @@
+#include "fetch_interceptor.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QUuid>
+#include <atomic>
+#include <cstring>
+
+#include "browser_impl.h"
+#include "include/wrapper/cef_stream_resource_handler.h"
+#include "log.h"
+#include "runtime.h"
+#include "task_thread.h"
+
+namespace cefcompat {
+
+namespace {
+
+constexpr int64 kInlineBodyLimit = 4 * 1024 * 1024;
+
+// One paused request. Answered exactly once: the first answer wins, and a
+// request nobody answered continues to the network when this goes.
+class PendingFetch : public CefBaseRefCounted {
+ public:
+  PendingFetch(std::string requestId, std::string sessionId) : requestId_(std::move(requestId)), sessionId_(std::move(sessionId)) {}
+  ~PendingFetch() override { Continue(); }
+
+  void Continue(const std::string& url = std::string()) {
+    Json params = {{"requestId", requestId_}};
+    if (!url.empty()) params["url"] = url;
+    Answer("Fetch.continueRequest", std::move(params));
+  }
+  void Fail(const std::string& reason) { Answer("Fetch.failRequest", {{"requestId", requestId_}, {"errorReason", reason}}); }
+  void Fulfill(int status, const Json& headers, const std::string& body) {
+    Answer("Fetch.fulfillRequest",
+           {{"requestId", requestId_},
+            {"responseCode", status},
+            {"responseHeaders", headers},
+            {"body", QByteArray::fromStdString(body).toBase64().toStdString()}});
+  }
+
+ private:
+  void Answer(const std::string& method, Json params) {
+    if (answered_.exchange(true)) return;
+    // A request cancelled meanwhile (navigation, closed browser) makes this
+    // fail on Chromium's side; nothing is left waiting either way.
+    if (Runtime* runtime = Runtime::Get()) runtime->GetConnection().Send(method, std::move(params), sessionId_);
+  }
+
+  const std::string requestId_;
+  const std::string sessionId_;
+  std::atomic<bool> answered_{false};
+  IMPLEMENT_REFCOUNTING(PendingFetch);
+};
+
+class FetchCallback : public CefCallback {
+ public:
+  explicit FetchCallback(std::function<void(bool)> done) : done_(std::move(done)) {}
+  void Continue() override { Finish(true); }
+  void Cancel() override { Finish(false); }
+
+ private:
+  void Finish(bool proceed) {
+    if (called_.exchange(true)) return;
+    auto done = done_;
+    if (!Threads::Post(TID_IO, [done, proceed] { done(proceed); })) done(proceed);
+  }
+  std::function<void(bool)> done_;
+  std::atomic<bool> called_{false};
+  IMPLEMENT_REFCOUNTING(FetchCallback);
+};
+
+Json HeaderList(CefRefPtr<CefResponse> response, int64 length) {
+  Json headers = Json::array();
+  CefResponse::HeaderMap map;
+  response->GetHeaderMap(map);
+  bool hasType = false;
+  for (const auto& [name, value] : map) {
+    hasType = hasType || QByteArray::fromStdString(name.ToString()).toLower() == "content-type";
+    headers.push_back({{"name", name.ToString()}, {"value", value.ToString()}});
+  }
+  if (!hasType && !response->GetMimeType().empty()) headers.push_back({{"name", "Content-Type"}, {"value", response->GetMimeType().ToString()}});
+  if (length >= 0) headers.push_back({{"name", "Content-Length"}, {"value", std::to_string(length)}});
+  return headers;
+}
+
+// Serves a handler's response: inline when small, from the loopback server otherwise.
+void Serve(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefRequest> request, CefRefPtr<PendingFetch> pending) {
+  bool handle = false;
+  if (!handler->Open(request, handle, nullptr) || !handle) {
+    pending->Fail("Aborted");
+    return;
+  }
+  CefRefPtr<CefResponse> response = CefResponse::Create();
+  response->SetStatus(200);
+  int64 length = -1;
+  CefString redirect;
+  handler->GetResponseHeaders(response, length, redirect);
+  if (!redirect.empty()) {
+    pending->Fulfill(302, Json::array({{{"name", "Location"}, {"value", redirect.ToString()}}}), std::string());
+    return;
+  }
+  const bool ranged = !request->GetHeaderByName("Range").empty() || !request->GetHeaderByName("range").empty();
+  if (ranged || length < 0 || length > kInlineBodyLimit) {
+    pending->Continue(StreamServer::Instance()->Publish(handler, response, length));
+    return;
+  }
+  std::string body;
+  body.reserve(static_cast<size_t>(length));
+  char chunk[64 * 1024];
+  for (int got = 0; handler->Read(chunk, sizeof(chunk), got, nullptr) && got > 0;) body.append(chunk, static_cast<size_t>(got));
+  const int status = response->GetStatus() > 0 ? response->GetStatus() : 200;
+  pending->Fulfill(status, HeaderList(response, static_cast<int64>(body.size())), body);
+}
+
+}  // namespace
+
+FetchInterceptor::FetchInterceptor(BrowserImpl* browser, CefRefPtr<CefClient> client) : browser_(browser), client_(std::move(client)) {}
+
+void FetchInterceptor::OnRequestPaused(const Json& params) {
+  CefRefPtr<BrowserImpl> browser(browser_);
+  FetchInterceptor* self = this;
+  // The interceptor lives as long as its browser; the browser is kept alive by the task.
+  Threads::Post(TID_IO, [browser, self, params] { self->Handle(params); });
+}
+
+void FetchInterceptor::Handle(const Json& params) {
+  CefRefPtr<PendingFetch> pending(new PendingFetch(params.value("requestId", std::string()), browser_->SessionId()));
+  auto requestHandler = client_ ? client_->GetRequestHandler() : nullptr;
+  if (!requestHandler || !browser_->IsValid()) return;  // continues when `pending` goes
+  const Json info = params.value("request", Json::object());
+  CefRefPtr<CefRequest> request = CefRequest::Create();
+  request->SetURL(info.value("url", std::string()));
+  request->SetMethod(info.value("method", std::string("GET")));
+  CefRequest::HeaderMap headers;
+  const Json requestHeaders = info.value("headers", Json::object());
+  for (const auto& [name, value] : requestHeaders.items()) {
+    if (value.is_string()) headers.emplace(name, value.get<std::string>());
+  }
+  request->SetHeaderMap(headers);
+  CefRefPtr<CefFrame> frame = browser_->GetFrameByProtocolId(params.value("frameId", std::string()));
+  const bool isNavigation = params.value("resourceType", std::string()) == "Document";
+  bool disableDefault = false;
+  CefRefPtr<CefResourceRequestHandler> handler;
+  try {
+    handler = requestHandler->GetResourceRequestHandler(browser_, frame, request, isNavigation, false, CefString(), disableDefault);
+  } catch (...) {
+    Log(LOGSEVERITY_ERROR, "GetResourceRequestHandler threw; the request goes to the network");
+  }
+  if (!handler) return;
+  const std::string networkId = params.value("networkId", std::string());
+  if (!networkId.empty()) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    tracked_[networkId] = {handler, request, frame};
+  }
+  CefRefPtr<BrowserImpl> browser(browser_);
+  auto proceed = [browser, handler, frame, request, pending](bool allowed) {
+    if (!allowed) return pending->Fail("Aborted");
+    CefRefPtr<CefResourceHandler> resource;
+    try {
+      resource = handler->GetResourceHandler(browser.get(), frame, request);
+      if (resource) Serve(resource, request, pending);
+    } catch (...) {
+      Log(LOGSEVERITY_ERROR, "a resource handler threw; the request goes to the network");
+    }
+  };
+  cef_return_value_t result = RV_CONTINUE;
+  try {
+    result = handler->OnBeforeResourceLoad(browser_, frame, request, new FetchCallback(proceed));
+  } catch (...) {
+    Log(LOGSEVERITY_ERROR, "OnBeforeResourceLoad threw; the request goes to the network");
+    return;
+  }
+  if (result == RV_CANCEL) return pending->Fail("Aborted");
+  if (result == RV_CONTINUE) proceed(true);
+  // RV_CONTINUE_ASYNC: the callback proceeds; `pending` stays alive in it.
+}
+
+void FetchInterceptor::OnResponse(const std::string& networkId, CefRefPtr<CefResponse> response) {
+  Tracked tracked;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = tracked_.find(networkId);
+    if (it == tracked_.end()) return;
+    tracked = it->second;
+    tracked_.erase(it);
+  }
+  CefRefPtr<BrowserImpl> browser(browser_);
+  Threads::Post(TID_IO, [browser, tracked, response] {
+    tracked.handler->OnResourceResponse(browser.get(), tracked.frame, tracked.request, response);
+  });
+}
+
+// ---- loopback stream server ----------------------------------------------------
+
+struct StreamServer::Item {
+  CefRefPtr<CefResourceHandler> handler;
+  CefRefPtr<CefResponse> response;
+  int64 length;
+  std::mutex mutex;  // one reader of the stream at a time
+};
+
+namespace {
+std::mutex g_serverMutex;
+StreamServer* g_server = nullptr;
+
+bool WriteAll(int socket, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t sent = send(socket, data, size, MSG_NOSIGNAL);
+    if (sent <= 0) return false;
+    data += sent;
+    size -= static_cast<size_t>(sent);
+  }
+  return true;
+}
+}  // namespace
+
+StreamServer* StreamServer::Instance() {
+  std::lock_guard<std::mutex> lock(g_serverMutex);
+  if (!g_server) g_server = new StreamServer();
+  return g_server;
+}
+
+void StreamServer::Shutdown() {
+  std::lock_guard<std::mutex> lock(g_serverMutex);
+  delete g_server;
+  g_server = nullptr;
+}
+
+StreamServer::StreamServer() {
+  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);  // loopback only
+  socklen_t size = sizeof(address);
+  if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(listener_, 64) != 0 ||
+      getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    Log(LOGSEVERITY_ERROR, std::string("stream server not started: ") + strerror(errno));
+    return;
+  }
+  port_ = ntohs(address.sin_port);
+  if (pipe2(wake_, O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
+  acceptor_ = std::thread([this] { AcceptLoop(); });
+}
+
+StreamServer::~StreamServer() {
+  if (wake_[1] >= 0) (void)!write(wake_[1], "x", 1);
+  if (acceptor_.joinable()) acceptor_.join();
+  for (auto& worker : workers_) {
+    if (worker.joinable()) worker.join();
+  }
+  for (int fd : {listener_, wake_[0], wake_[1]}) {
+    if (fd >= 0) close(fd);
+  }
+}
+
+std::string StreamServer::Publish(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefResponse> response, int64 length) {
+  // An unguessable path per published stream: other local programs cannot read it.
+  const std::string token = QUuid::createUuid().toString(QUuid::Id128).toStdString() +
+                            QUuid::createUuid().toString(QUuid::Id128).toStdString();
+  auto item = std::make_shared<Item>();
+  item->handler = handler;
+  item->response = response;
+  item->length = length;
+  std::lock_guard<std::mutex> lock(mutex_);
+  items_[token] = item;
+  return "http://127.0.0.1:" + std::to_string(port_) + "/" + token;
+}
+
+void StreamServer::AcceptLoop() {
+  for (;;) {
+    pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (fds[1].revents) return;
+    const int socket = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (socket < 0) continue;
+    std::lock_guard<std::mutex> lock(mutex_);
+    workers_.emplace_back([this, socket] { Serve(socket); });
+  }
+}
+
+void StreamServer::Serve(int socket) {
+  timeval timeout{30, 0};
+  setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+  std::string head;
+  char buffer[4096];
+  while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
+    const ssize_t got = recv(socket, buffer, sizeof(buffer), 0);
+    if (got <= 0) break;
+    head.append(buffer, static_cast<size_t>(got));
+  }
+  const size_t start = head.find(' ');
+  const size_t end = head.find(' ', start + 1);
+  std::string token = start == std::string::npos ? std::string() : head.substr(start + 2, end - start - 2);
+  std::shared_ptr<Item> item;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = items_.find(token);
+    if (it != items_.end()) {
+      item = it->second;
+      items_.erase(it);  // one request per published stream
+    }
+  }
+  if (!item) {
+    const char* notFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    WriteAll(socket, notFound, strlen(notFound));
+    close(socket);
+    return;
+  }
+  std::lock_guard<std::mutex> itemLock(item->mutex);
+  auto* streamHandler = dynamic_cast<CefStreamResourceHandler*>(item->handler.get());
+  CefRefPtr<CefStreamReader> stream = streamHandler ? streamHandler->Stream() : nullptr;
+  int64 from = 0;
+  int64 to = item->length - 1;
+  bool partial = false;
+  std::string lower = QByteArray::fromStdString(head).toLower().toStdString();
+  const size_t range = lower.find("\r\nrange: bytes=");
+  if (range != std::string::npos && stream && item->length > 0) {
+    const std::string spec = lower.substr(range + 15, lower.find("\r\n", range + 2) - range - 15);
+    const size_t dash = spec.find('-');
+    if (dash != std::string::npos) {
+      from = dash == 0 ? std::max<int64>(0, item->length - std::atoll(spec.c_str() + 1)) : std::atoll(spec.c_str());
+      if (dash + 1 < spec.size() && dash != 0) to = std::min<int64>(to, std::atoll(spec.c_str() + dash + 1));
+      partial = from <= to;
+    }
+  }
+  std::string response = partial ? "HTTP/1.1 206 Partial Content\r\n"
+                                 : "HTTP/1.1 " + std::to_string(item->response->GetStatus()) + " OK\r\n";
+  CefResponse::HeaderMap headers;
+  item->response->GetHeaderMap(headers);
+  for (const auto& [name, value] : headers) response += name.ToString() + ": " + value.ToString() + "\r\n";
+  if (!item->response->GetMimeType().empty()) response += "Content-Type: " + item->response->GetMimeType().ToString() + "\r\n";
+  if (stream) response += "Accept-Ranges: bytes\r\n";
+  if (partial) {
+    response += "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(to) + "/" + std::to_string(item->length) + "\r\n";
+    response += "Content-Length: " + std::to_string(to - from + 1) + "\r\n";
+  } else if (item->length >= 0) {
+    response += "Content-Length: " + std::to_string(item->length) + "\r\n";
+  }
+  response += "Access-Control-Allow-Origin: *\r\nConnection: close\r\n\r\n";
+  bool ok = WriteAll(socket, response.data(), response.size());
+  int64 left = partial ? to - from + 1 : item->length;
+  if (stream) stream->Seek(partial ? from : 0, SEEK_SET);
+  char chunk[256 * 1024];
+  while (ok && (left != 0)) {
+    int got = 0;
+    const int want = left < 0 ? static_cast<int>(sizeof(chunk)) : static_cast<int>(std::min<int64>(left, sizeof(chunk)));
+    if (stream) {
+      got = static_cast<int>(stream->Read(chunk, 1, static_cast<size_t>(want)));
+    } else if (!item->handler->Read(chunk, want, got, nullptr)) {
+      got = 0;
+    }
+    if (got <= 0) break;
+    ok = WriteAll(socket, chunk, static_cast<size_t>(got));
+    if (left > 0) left -= got;
+  }
+  close(socket);
+}
+
+}  // namespace cefcompat

@@ -1,0 +1,146 @@
+// Pages served from zip archives and directories through the resource manager.
+#include <zip.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "RuntimeEnvironment.h"
+#include "TestApp.h"
+#include "TestHttpServer.h"
+#include "include/cef_task.h"
+#include "include/wrapper/cef_resource_manager.h"
+
+namespace {
+
+const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(); });
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment(MakeTestApp()));
+
+// Serves every request through a resource manager and records the responses.
+class ManagedRequests : public CefResourceRequestHandler {
+ public:
+  ManagedRequests(CefRefPtr<CefResourceManager> manager, EventRecorder* recorder) : manager_(manager), recorder_(recorder) {}
+  cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                          CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) override {
+    return manager_->OnBeforeResourceLoad(browser, frame, request, callback);
+  }
+  CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                                   CefRefPtr<CefRequest> request) override {
+    return manager_->GetResourceHandler(browser, frame, request);
+  }
+  bool OnResourceResponse(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefRequest> request,
+                          CefRefPtr<CefResponse> response) override {
+    recorder_->Record("OnResourceResponse", {{"url", request->GetURL().ToString()},
+                                             {"status", response->GetStatus()},
+                                             {"error", static_cast<int>(response->GetError())},
+                                             {"onIo", CefCurrentlyOn(TID_IO)}});
+    return false;
+  }
+
+ private:
+  CefRefPtr<CefResourceManager> manager_;
+  EventRecorder* recorder_;
+  IMPLEMENT_REFCOUNTING(ManagedRequests);
+};
+
+class ResourceClient : public RecordingClient {
+ public:
+  ResourceClient(EventRecorder* recorder, CefRefPtr<CefResourceManager> manager)
+      : RecordingClient(recorder), requests_(new ManagedRequests(manager, recorder)) {}
+  CefRefPtr<CefResourceRequestHandler> GetResourceRequestHandler(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                                                                 CefRefPtr<CefRequest>, bool, bool, const CefString&,
+                                                                 bool&) override {
+    return requests_;
+  }
+
+ private:
+  CefRefPtr<ManagedRequests> requests_;
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+std::string WriteZip(const QString& path, const std::vector<std::pair<std::string, std::string>>& entries,
+                     const std::string& password = "") {
+  int error = 0;
+  zip_t* archive = zip_open(path.toStdString().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  for (const auto& [name, content] : entries) {
+    const zip_int64_t index = zip_file_add(archive, name.c_str(), zip_source_buffer(archive, content.data(), content.size(), 0), 0);
+    if (!password.empty()) zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, password.c_str());
+  }
+  EXPECT_EQ(zip_close(archive), 0);
+  return path.toStdString();
+}
+
+class ResourceTest : public BrowserTest {
+ protected:
+  void SetUp() override { client = new ResourceClient(&recorder, manager); }
+  CefRefPtr<CefResourceManager> manager{new CefResourceManager()};
+  QTemporaryDir dir;
+  TestHttpServer server;
+};
+
+TEST_F(ResourceTest, ArchiveSiteKeepsItsOriginAndBehavesAsAServedSite) {
+  const std::string index =
+      "<link rel=stylesheet href='css/app.css'><p id=p>styled</p>"
+      "<script type=module src='js/main.js'></script>";
+  const std::string main =
+      "import {answer} from './lib.js';"
+      "const data = await (await fetch('data.json')).json();"
+      "localStorage.setItem('k', 'ok'); document.cookie = 'a=1';"
+      "console.log('site:' + location.host + '|' + getComputedStyle(document.getElementById('p')).color + '|' +"
+      " data.value + '|' + answer + '|' + localStorage.getItem('k') + '|' + document.cookie);";
+  const std::string path = WriteZip(dir.filePath("site.zip"), {{"index.html", index},
+                                                              {"css/app.css", "#p { color: rgb(255, 0, 0); }"},
+                                                              {"js/main.js", main},
+                                                              {"js/lib.js", "export const answer = 'module';"},
+                                                              {"data.json", "{\"value\": 42}"}},
+                                    "pw");
+  manager->AddArchiveProvider("https://launcher.test/ui/", path, "pw", 0, "site");
+  Create("https://launcher.test/ui/index.html");
+  EXPECT_TRUE(WaitForConsole("site:launcher.test|rgb(255, 0, 0)|42|module|ok|a=1"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  EXPECT_EQ(recorder.Of("OnLoadEnd")[0].data["status"], 200);
+}
+
+TEST_F(ResourceTest, MissingFilesFallThroughToADirectoryThenToTheServer) {
+  const std::string prefix = server.Url("/ui/");
+  WriteFile(dir.filePath("static/extra.txt"), "from the directory");
+  WriteFile(dir.filePath("outside.txt"), "must not be served");
+  manager->AddArchiveProvider(prefix, WriteZip(dir.filePath("a.zip"), {{"index.html", "<p>zip</p>"}}), "", 0, "zip");
+  manager->AddDirectoryProvider(prefix, dir.filePath("static").toStdString(), 1, "dir");
+  Create(prefix + "index.html");
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Run("Promise.all(['extra.txt', 'missing.txt', '..%2Foutside.txt'].map(u => fetch(u).then(r => r.status + ':' + (r.status === 200 ? '' : ''))"
+      ".then(s => s))).then(all => console.log('statuses:' + all.join(',')));"
+      "fetch('extra.txt').then(r => r.text()).then(t => console.log('extra:' + t));");
+  EXPECT_TRUE(WaitForConsole("extra:from the directory"));
+  EXPECT_TRUE(WaitForConsole("statuses:200:,404:,404:"));
+  ASSERT_TRUE(recorder.WaitFor([&] {
+    for (const auto& event : recorder.Of("OnResourceResponse")) {
+      if (event.data["url"] == prefix + "missing.txt" && event.data["status"] == 404) return event.data["onIo"].get<bool>();
+    }
+    return false;
+  }));
+}
+
+TEST_F(ResourceTest, LargeFilesAreStreamedAndRangesAnswered) {
+  QByteArray big(20 * 1024 * 1024, '\0');
+  for (int i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + (i % 26));
+  WriteFile(dir.filePath("media/big.bin"), big);
+  manager->AddDirectoryProvider("https://launcher.test/media", dir.filePath("media").toStdString(), 0, "");
+  manager->AddContentProvider("https://launcher.test/media/page.html", "<p>media</p>", "text/html", 0, "");
+  Create("https://launcher.test/media/page.html");
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Run("fetch('big.bin').then(r => r.arrayBuffer()).then(b => console.log('whole:' + b.byteLength));"
+      "fetch('big.bin', {headers: {Range: 'bytes=27-31'}}).then(async r => console.log('range:' + r.status + ':' +"
+      " await r.text() + ':' + r.headers.get('content-range')));");
+  EXPECT_TRUE(WaitForConsole("whole:20971520", 30000));
+  EXPECT_TRUE(WaitForConsole("range:206:bcdef:bytes 27-31/20971520"));
+}
+
+}  // namespace
