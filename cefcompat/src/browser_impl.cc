@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QImage>
+#include <QUrl>
+#include <set>
 
 #include "fetch_interceptor.h"
 #include "keys.h"
@@ -292,6 +294,13 @@ void BrowserImpl::OnSessionEvent(const std::string& method, const Json& params) 
   }
   if (method == "Page.frameNavigated") return OnFrameNavigated(params.value("frame", Json::object()));
   if (method == "Page.frameStoppedLoading") return OnFrameStoppedLoading(params.value("frameId", std::string()));
+  if (method == "Page.frameRequestedNavigation") {
+    const std::string url = params.value("url", std::string());
+    const std::string scheme = QUrl(QString::fromStdString(url)).scheme().toLower().toStdString();
+    static const std::set<std::string> kLoaded = {"http", "https", "file", "data", "about", "blob", "javascript", "chrome", "devtools", "filesystem", "ws", "wss"};
+    if (fetch_ && !scheme.empty() && !kLoaded.count(scheme)) fetch_->OnExternalProtocol(url, params.value("frameId", std::string()));
+    return;
+  }
   if (method == "Fetch.requestPaused") {
     if (fetch_) fetch_->OnRequestPaused(params);
     return;

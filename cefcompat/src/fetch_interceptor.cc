@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QUuid>
 #include <atomic>
 #include <cstring>
@@ -194,6 +197,27 @@ void FetchInterceptor::OnResponse(const std::string& networkId, CefRefPtr<CefRes
   CefRefPtr<BrowserImpl> browser(browser_);
   Threads::Post(TID_IO, [browser, tracked, response] {
     tracked.handler->OnResourceResponse(browser.get(), tracked.frame, tracked.request, response);
+  });
+}
+
+void FetchInterceptor::OnExternalProtocol(const std::string& url, const std::string& frameId) {
+  CefRefPtr<BrowserImpl> browser(browser_);
+  CefRefPtr<CefClient> client = client_;
+  Threads::Post(TID_IO, [browser, client, url, frameId] {
+    auto requestHandler = client ? client->GetRequestHandler() : nullptr;
+    if (!requestHandler) return;
+    CefRefPtr<CefRequest> request = CefRequest::Create();
+    request->SetURL(url);
+    CefRefPtr<CefFrame> frame = browser->GetFrameByProtocolId(frameId);
+    bool disableDefault = false;
+    auto handler = requestHandler->GetResourceRequestHandler(browser.get(), frame, request, true, false, CefString(), disableDefault);
+    bool allow = false;
+    if (handler) handler->OnProtocolExecution(browser.get(), frame, request, allow);
+    Log(LOGSEVERITY_INFO, "external protocol " + url + (allow ? ": handed to the operating system" : ": not opened"));
+    if (!allow) return;
+    if (auto* app = QCoreApplication::instance()) {
+      QMetaObject::invokeMethod(app, [url] { QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); });
+    }
   });
 }
 

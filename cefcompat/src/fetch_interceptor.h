@@ -26,6 +26,10 @@ class FetchInterceptor {
   // TID_UI: events of the browser's page session.
   void OnRequestPaused(const Json& params);
   void OnResponse(const std::string& networkId, CefRefPtr<CefResponse> response);
+  // A navigation to a scheme Chromium does not load itself (the page asked
+  // for "mailto:" or a launcher's own scheme): the handler decides whether the
+  // operating system may open it; by default it may not.
+  void OnExternalProtocol(const std::string& url, const std::string& frameId);
 
  private:
   struct Tracked {

@@ -36,6 +36,10 @@ class ManagedRequests : public CefResourceRequestHandler {
                                              {"onIo", CefCurrentlyOn(TID_IO)}});
     return false;
   }
+  void OnProtocolExecution(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefRequest> request,
+                           bool& allow_os_execution) override {
+    recorder_->Record("OnProtocolExecution", {{"url", request->GetURL().ToString()}, {"allow", allow_os_execution}});
+  }
 
  private:
   CefRefPtr<CefResourceManager> manager_;
@@ -141,6 +145,53 @@ TEST_F(ResourceTest, LargeFilesAreStreamedAndRangesAnswered) {
       " await r.text() + ':' + r.headers.get('content-range')));");
   EXPECT_TRUE(WaitForConsole("whole:20971520", 30000));
   EXPECT_TRUE(WaitForConsole("range:206:bcdef:bytes 27-31/20971520"));
+}
+
+TEST_F(ResourceTest, ExternalProtocolsAskTheHandlerAndAreNotOpenedByDefault) {
+  manager->AddContentProvider("https://launcher.test/p.html", "<a id=a href='x-vell-test://open/game'>go</a>", "text/html", 0, "");
+  Create("https://launcher.test/p.html");
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Run("document.getElementById('a').click()");
+  ASSERT_TRUE(recorder.WaitForKind("OnProtocolExecution"));
+  EXPECT_EQ(recorder.Of("OnProtocolExecution")[0].data["url"], "x-vell-test://open/game");
+  EXPECT_FALSE(recorder.Of("OnProtocolExecution")[0].data["allow"]);
+}
+
+// A provider that answers only when told: its request may outlive its page.
+class HeldProvider : public CefResourceManager::Provider {
+ public:
+  explicit HeldProvider(std::function<void(CefRefPtr<CefResourceManager::Request>)> hold) : hold_(std::move(hold)) {}
+  bool OnRequest(CefRefPtr<CefResourceManager::Request> request) override {
+    if (request->url().find("/held/") == std::string::npos) return false;
+    hold_(request);
+    return true;
+  }
+
+ private:
+  std::function<void(CefRefPtr<CefResourceManager::Request>)> hold_;
+};
+
+TEST_F(ResourceTest, ARequestAnsweredAfterItsPageNavigatedAwayHarmsNothing) {
+  std::mutex mutex;
+  CefRefPtr<CefResourceManager::Request> held;
+  manager->AddProvider(new HeldProvider([&](CefRefPtr<CefResourceManager::Request> r) {
+    std::lock_guard<std::mutex> lock(mutex);
+    held = r;
+    recorder.Record("held", {});
+  }), 0, "");
+  manager->AddContentProvider("https://launcher.test/one.html", "<img src='/held/a.png'>", "text/html", 1, "");
+  manager->AddContentProvider("https://launcher.test/two.html", "<script>console.log('two loaded')</script>", "text/html", 1, "");
+  Create("https://launcher.test/one.html");
+  ASSERT_TRUE(recorder.WaitForKind("held"));
+  browser->GetMainFrame()->LoadURL("https://launcher.test/two.html");
+  EXPECT_TRUE(WaitForConsole("two loaded"));
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    held->Continue(nullptr);  // too late: answered once, dropped by Chromium
+    held = nullptr;
+  }
+  Run("console.log('still fine')");
+  EXPECT_TRUE(WaitForConsole("still fine"));
 }
 
 }  // namespace
