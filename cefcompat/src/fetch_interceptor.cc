@@ -25,7 +25,7 @@ namespace cefcompat {
 
 namespace {
 
-constexpr int64 kInlineBodyLimit = 4 * 1024 * 1024;
+constexpr int64 kInlineBodyLimit = 256 * 1024;
 
 // One paused request. Answered exactly once: the first answer wins, and a
 // request nobody answered continues to the network when this goes.

@@ -1,0 +1,195 @@
+// Pages with 300 assets (1 KB to 2 MB) served from a zip archive, a directory
+// provider, file:// and a loopback HTTP server: time to the main frame's
+// OnLoadEnd, median of 10 runs, printed as ratios to file://.
+// Run: build/bench/vell_resource_bench
+#include <zip.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "include/cef_app.h"
+#include "include/wrapper/cef_resource_manager.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class Waker : public QObject {
+  Q_OBJECT
+ signals:
+  void Wake();
+};
+
+class Requests : public CefResourceRequestHandler {
+ public:
+  explicit Requests(CefRefPtr<CefResourceManager> manager) : manager_(manager) {}
+  cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> b, CefRefPtr<CefFrame> f, CefRefPtr<CefRequest> r,
+                                          CefRefPtr<CefCallback> c) override {
+    return manager_->OnBeforeResourceLoad(b, f, r, c);
+  }
+  CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser> b, CefRefPtr<CefFrame> f, CefRefPtr<CefRequest> r) override {
+    return manager_->GetResourceHandler(b, f, r);
+  }
+
+ private:
+  CefRefPtr<CefResourceManager> manager_;
+  IMPLEMENT_REFCOUNTING(Requests);
+};
+
+class Client : public CefClient, public CefLifeSpanHandler, public CefLoadHandler, public CefRequestHandler {
+ public:
+  Client(Waker* waker, CefRefPtr<CefResourceManager> manager) : waker_(waker), requests_(new Requests(manager)) {}
+  CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
+  CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
+  CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
+  CefRefPtr<CefResourceRequestHandler> GetResourceRequestHandler(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefRequest>,
+                                                                 bool, bool, const CefString&, bool&) override {
+    return requests_;
+  }
+  void OnAfterCreated(CefRefPtr<CefBrowser> b) override { browser = b; }
+  void OnLoadEnd(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, int) override {
+    if (!frame->IsMain()) return;
+    loadedAt = Clock::now();
+    loaded = true;
+    emit waker_->Wake();
+  }
+  void OnBeforeClose(CefRefPtr<CefBrowser>) override {
+    closed = true;
+    emit waker_->Wake();
+  }
+  CefRefPtr<CefBrowser> browser;
+  std::atomic<bool> loaded{false}, closed{false};
+  Clock::time_point loadedAt;
+
+ private:
+  Waker* waker_;
+  CefRefPtr<Requests> requests_;
+  IMPLEMENT_REFCOUNTING(Client);
+};
+
+bool Wait(Waker& waker, const std::function<bool()>& done, int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  QObject::connect(&waker, &Waker::Wake, &loop, [&] { if (done()) loop.quit(); });
+  if (!done()) loop.exec();
+  return done();
+}
+
+// A minimal static server for the site directory.
+class StaticServer : public QObject {
+ public:
+  explicit StaticServer(QString root) : root_(std::move(root)) {
+    server_.listen(QHostAddress::LocalHost, 0);
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+          const QByteArray request = socket->readAll();
+          QFile file(root_ + QString::fromUtf8(request.split(' ').value(1)));
+          const QByteArray body = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+          socket->write("HTTP/1.1 " + QByteArray(body.isEmpty() ? "404" : "200") + " X\r\nContent-Length: " +
+                        QByteArray::number(body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + body);
+          socket->disconnectFromHost();
+        });
+      }
+    });
+  }
+  int Port() const { return server_.serverPort(); }
+
+ private:
+  QString root_;
+  QTcpServer server_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strstr(argv[i], "--type=")) return CefExecuteProcess(CefMainArgs(argc, argv), nullptr, nullptr);
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+
+  // The site: 300 assets from 1 KB to 2 MB, each referenced by an <img> (the load event waits for all).
+  QTemporaryDir dir;
+  const QString site = dir.filePath("site");
+  QDir().mkpath(site + "/assets");
+  std::string html = "<body>";
+  const std::string zipPath = dir.filePath("site.zip").toStdString();
+  int error = 0;
+  zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  std::vector<QByteArray> contents;
+  for (int i = 0; i < 300; ++i) {
+    const int size = 1024 + static_cast<int>((static_cast<long long>(i) * i * 7919) % (2 * 1024 * 1024 - 1024));
+    contents.emplace_back(size, static_cast<char>('a' + i % 26));
+    const QString name = QString("assets/a%1.bin").arg(i);
+    QFile file(site + "/" + name);
+    file.open(QIODevice::WriteOnly);
+    file.write(contents.back());
+    zip_file_add(archive, name.toStdString().c_str(), zip_source_buffer(archive, contents.back().constData(), contents.back().size(), 0), 0);
+    html += "<img src='" + name.toStdString() + "'>";  // every source loads images, file:// included
+  }
+  html += "</body>";
+  {
+    QFile index(site + "/index.html");
+    index.open(QIODevice::WriteOnly);
+    index.write(QByteArray::fromStdString(html));
+  }
+  zip_file_add(archive, "index.html", zip_source_buffer(archive, html.data(), html.size(), 0), 0);
+  zip_close(archive);
+  StaticServer server(site);
+
+  CefSettings settings;
+  settings.no_sandbox = 1;
+  settings.log_severity = LOGSEVERITY_ERROR;
+  if (!CefInitialize(CefMainArgs(argc, argv), settings, nullptr, nullptr)) return 1;
+  Waker waker;
+  struct Source {
+    const char* name;
+    std::string url;
+    std::function<void(CefRefPtr<CefResourceManager>)> setUp;
+  };
+  const std::vector<Source> sources = {
+      {"file://", "file://" + site.toStdString() + "/index.html", [](CefRefPtr<CefResourceManager>) {}},
+      {"zip", "https://launcher.test/ui/index.html",
+       [&](CefRefPtr<CefResourceManager> m) { m->AddArchiveProvider("https://launcher.test/ui/", zipPath, "", 0, ""); }},
+      {"directory", "https://launcher.test/ui/index.html",
+       [&](CefRefPtr<CefResourceManager> m) { m->AddDirectoryProvider("https://launcher.test/ui/", site.toStdString(), 0, ""); }},
+      {"loopback http", "http://127.0.0.1:" + std::to_string(server.Port()) + "/index.html", [](CefRefPtr<CefResourceManager>) {}},
+  };
+  std::vector<double> medians;
+  for (const auto& source : sources) {
+    std::vector<double> times;
+    for (int run = 0; run < 10; ++run) {
+      CefRefPtr<CefResourceManager> manager(new CefResourceManager());
+      source.setUp(manager);
+      CefRefPtr<Client> client(new Client(&waker, manager));
+      const auto start = Clock::now();
+      CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), source.url, CefBrowserSettings(), nullptr, nullptr);
+      if (Wait(waker, [&] { return client->loaded.load(); }, 60000)) {
+        times.push_back(std::chrono::duration<double, std::milli>(client->loadedAt - start).count());
+      }
+      if (client->browser) client->browser->GetHost()->CloseBrowser(true);
+      Wait(waker, [&] { return client->closed.load(); }, 10000);
+    }
+    std::sort(times.begin(), times.end());
+    medians.push_back(times.empty() ? 0 : times[times.size() / 2]);
+  }
+  std::printf("300 assets (1 KB to 2 MB), create -> OnLoadEnd, median of 10:\n");
+  for (size_t i = 0; i < sources.size(); ++i) {
+    std::printf("  %-14s %8.1f ms  (%.2fx file://)\n", sources[i].name, medians[i], medians[0] > 0 ? medians[i] / medians[0] : 0.0);
+  }
+  CefShutdown();
+  return 0;
+}
+
+#include "resource_bench.moc"
