@@ -276,9 +276,10 @@ StreamServer::StreamServer() {
 StreamServer::~StreamServer() {
   if (wake_[1] >= 0) (void)!write(wake_[1], "x", 1);
   if (acceptor_.joinable()) acceptor_.join();
-  for (auto& worker : workers_) {
-    if (worker.joinable()) worker.join();
-  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (int connection : connections_) shutdown(connection, SHUT_RDWR);
+  idle_.wait_for(lock, std::chrono::seconds(10), [this] { return connections_.empty(); });
+  lock.unlock();
   for (int fd : {listener_, wake_[0], wake_[1]}) {
     if (fd >= 0) close(fd);
   }
@@ -307,14 +308,24 @@ void StreamServer::AcceptLoop() {
     if (fds[1].revents) return;
     const int socket = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (socket < 0) continue;
-    std::lock_guard<std::mutex> lock(mutex_);
-    workers_.emplace_back([this, socket] { Serve(socket); });
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      connections_.insert(socket);
+    }
+    std::thread([this, socket] {
+      Serve(socket);
+      std::lock_guard<std::mutex> lock(mutex_);
+      connections_.erase(socket);
+      close(socket);
+      idle_.notify_all();
+    }).detach();
   }
 }
 
 void StreamServer::Serve(int socket) {
   timeval timeout{30, 0};
   setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+  setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
   std::string head;
   char buffer[4096];
   while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
@@ -337,7 +348,6 @@ void StreamServer::Serve(int socket) {
   if (!item) {
     const char* notFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
     WriteAll(socket, notFound, strlen(notFound));
-    close(socket);
     return;
   }
   std::lock_guard<std::mutex> itemLock(item->mutex);
@@ -387,7 +397,6 @@ void StreamServer::Serve(int socket) {
     ok = WriteAll(socket, chunk, static_cast<size_t>(got));
     if (left > 0) left -= got;
   }
-  close(socket);
 }
 
 }  // namespace cefcompat

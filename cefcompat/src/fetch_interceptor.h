@@ -1,6 +1,9 @@
 #pragma once
 
+#include <condition_variable>
 #include <map>
+#include <set>
+#include <thread>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -66,7 +69,10 @@ class StreamServer {
   std::mutex mutex_;
   std::map<std::string, std::shared_ptr<Item>> items_;
   std::thread acceptor_;
-  std::vector<std::thread> workers_;
+  // Connections are served on detached threads; shutdown closes their
+  // sockets and waits for them.
+  std::set<int> connections_;
+  std::condition_variable idle_;
 };
 
 }  // namespace cefcompat
