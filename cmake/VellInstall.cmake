@@ -5,6 +5,9 @@ include(CMakePackageConfigHelpers)
 
 set(VELL_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/VellFramework")
 
+set_target_properties(vell_framework PROPERTIES EXPORT_NAME framework)
+set_target_properties(vell_compile_options PROPERTIES EXPORT_NAME compile_options)
+
 install(TARGETS vell_framework cefcompat vell_compile_options
   EXPORT VellFrameworkTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
