@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "bench_support.h"
 #include "include/cef_app.h"
 #include "include/cef_task.h"
 #include "runtime.h"
@@ -32,11 +33,6 @@ async function measure(call, report) {
 }
 )JS";
 
-class Waker : public QObject {
-  Q_OBJECT
- signals:
-  void Wake();
-};
 
 class BenchRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
  public:
@@ -106,12 +102,10 @@ class BenchClient : public CefClient {
 };
 
 std::string Wait(Waker& waker, const std::function<std::string()>& result, int timeoutMs) {
-  QEventLoop loop;
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  QObject::connect(&waker, &Waker::Wake, &loop, [&] { if (!result().empty()) loop.quit(); });
-  if (result().empty()) loop.exec();
+  WaitFor(waker, [&] { return !result().empty(); }, timeoutMs);
   return result();
 }
+
 
 std::string DataUrl(const std::string& script) {
   return "data:text/html," + QByteArray::fromStdString("<script>" + script + "</script>").toPercentEncoding().toStdString();
@@ -184,4 +178,3 @@ int main(int argc, char** argv) {
   return 0;
 }
 
-#include "native_call_bench.moc"

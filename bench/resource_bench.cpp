@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "bench_support.h"
 #include "include/cef_app.h"
 #include "include/wrapper/cef_resource_manager.h"
 
@@ -23,11 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class Waker : public QObject {
-  Q_OBJECT
- signals:
-  void Wake();
-};
 
 class Requests : public CefResourceRequestHandler {
  public:
@@ -76,13 +72,6 @@ class Client : public CefClient, public CefLifeSpanHandler, public CefLoadHandle
   IMPLEMENT_REFCOUNTING(Client);
 };
 
-bool Wait(Waker& waker, const std::function<bool()>& done, int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  QObject::connect(&waker, &Waker::Wake, &loop, [&] { if (done()) loop.quit(); });
-  if (!done()) loop.exec();
-  return done();
-}
 
 // A minimal static server for the site directory.
 class StaticServer : public QObject {
@@ -175,11 +164,11 @@ int main(int argc, char** argv) {
       CefRefPtr<Client> client(new Client(&waker, manager));
       const auto start = Clock::now();
       CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), source.url, CefBrowserSettings(), nullptr, nullptr);
-      if (Wait(waker, [&] { return client->loaded.load(); }, 60000)) {
+      if (WaitFor(waker, [&] { return client->loaded.load(); }, 60000)) {
         times.push_back(std::chrono::duration<double, std::milli>(client->loadedAt - start).count());
       }
       if (client->browser) client->browser->GetHost()->CloseBrowser(true);
-      Wait(waker, [&] { return client->closed.load(); }, 10000);
+      WaitFor(waker, [&] { return client->closed.load(); }, 10000);
     }
     std::sort(times.begin(), times.end());
     medians.push_back(times.empty() ? 0 : times[times.size() / 2]);
@@ -192,4 +181,3 @@ int main(int argc, char** argv) {
   return 0;
 }
 
-#include "resource_bench.moc"

@@ -18,6 +18,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "bench_support.h"
 #include "include/cef_app.h"
 #include "surface_window.h"
 #include "testing_hooks.h"
@@ -26,12 +27,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Wakes the Qt thread when a callback arrives on the runtime's UI thread.
-class Waker : public QObject {
-  Q_OBJECT
- signals:
-  void Wake();
-};
 
 class BenchClient : public CefClient, public CefLifeSpanHandler, public CefLoadHandler {
  public:
@@ -66,15 +61,6 @@ class BenchClient : public CefClient, public CefLifeSpanHandler, public CefLoadH
   IMPLEMENT_REFCOUNTING(BenchClient);
 };
 
-bool WaitUntil(Waker& waker, const std::function<bool()>& done, int timeoutMs) {
-  QEventLoop loop;
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  QObject::connect(&waker, &Waker::Wake, &loop, [&] {
-    if (done()) loop.quit();
-  });
-  if (!done()) loop.exec();
-  return done();
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -123,6 +109,9 @@ double OwnCpuSeconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // This executable is also the render sub-process of its browsers.
+  const int exitCode = CefExecuteProcess(CefMainArgs(argc, argv), nullptr, nullptr);
+  if (exitCode >= 0) return exitCode;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   CefSettings settings;
@@ -137,14 +126,14 @@ int main(int argc, char** argv) {
     CefRefPtr<BenchClient> client(new BenchClient(&waker));
     const auto start = Clock::now();
     CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), smallPage, CefBrowserSettings(), nullptr, nullptr);
-    if (!WaitUntil(waker, [&] { std::lock_guard<std::mutex> l(client->mutex); return client->loadedAt != Clock::time_point(); }, 15000)) {
+    if (!WaitFor(waker, [&] { std::lock_guard<std::mutex> l(client->mutex); return client->loadedAt != Clock::time_point(); }, 15000)) {
       std::printf("browser %d did not load\n", i);
       continue;
     }
     toCreated.push_back(std::chrono::duration<double, std::milli>(client->createdAt - start).count());
     toLoaded.push_back(std::chrono::duration<double, std::milli>(client->loadedAt - start).count());
     client->browser->GetHost()->CloseBrowser(true);
-    WaitUntil(waker, [&] { return client->closed.load(); }, 10000);
+    WaitFor(waker, [&] { return client->closed.load(); }, 10000);
   }
   std::printf("create -> OnAfterCreated: median %.1f ms (n=%zu)\n", Median(toCreated), toCreated.size());
   std::printf("create -> first OnLoadEnd: median %.1f ms (n=%zu)\n", Median(toLoaded), toLoaded.size());
@@ -160,7 +149,7 @@ int main(int argc, char** argv) {
           .toStdString();
   CefRefPtr<BenchClient> client(new BenchClient(&waker));
   CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), animated, CefBrowserSettings(), nullptr, nullptr);
-  WaitUntil(waker, [&] { std::lock_guard<std::mutex> l(client->mutex); return client->loadedAt != Clock::time_point(); }, 15000);
+  WaitFor(waker, [&] { std::lock_guard<std::mutex> l(client->mutex); return client->loadedAt != Clock::time_point(); }, 15000);
   auto* surface = static_cast<cefcompat::SurfaceWindow*>(
       cefcompat::SurfaceForHandle(client->browser->GetHost()->GetWindowHandle()));
   int frames = 0;
@@ -183,9 +172,8 @@ int main(int argc, char** argv) {
   std::printf("screencast 1280x720 animating: %.1f frames/s over %.1f s; CPU: launcher %.2f s, Chromium %.2f s\n",
               frames / seconds, seconds, OwnCpuSeconds() - ownBefore, ChromiumTreeCpuSeconds(chromium) - chromiumBefore);
   client->browser->GetHost()->CloseBrowser(true);
-  WaitUntil(waker, [&] { return client->closed.load(); }, 10000);
+  WaitFor(waker, [&] { return client->closed.load(); }, 10000);
   CefShutdown();
   return 0;
 }
 
-#include "runtime_bench.moc"
