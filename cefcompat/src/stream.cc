@@ -16,6 +16,7 @@ class DataReader : public CefStreamReader {
     if (size == 0) return 0;
     std::lock_guard<std::mutex> lock(mutex_);
     const size_t items = std::min(n, (data_->size() - position_) / size);
+    if (items == 0) return 0;
     std::memcpy(ptr, data_->data() + position_, items * size);
     position_ += items * size;
     return items;
