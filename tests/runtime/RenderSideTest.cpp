@@ -239,6 +239,23 @@ TEST_F(RenderSideTest, NavigationReleasesContextsAndLateCallbacksAreNoOps) {
   for (const auto& event : recorder.Of("OnConsoleMessage")) EXPECT_NE(event.data["message"], "late callback ran");
 }
 
+TEST_F(RenderSideTest, RemovingAnIframeReleasesItsContext) {
+  server.Route("/child", {200, "text/html", "<p>child</p>", 0});
+  server.Route("/parent", {200, "text/html", "<iframe id=f src='/child'></iframe>", 0});
+  Create(server.Url("/parent"));
+  ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Count("OnLoadEnd") >= 2; }));
+  Run("document.getElementById('f').remove()");
+  ASSERT_TRUE(recorder.WaitFor([&] {
+    for (const auto& event : recorder.Of("OnProcessMessageReceived")) {
+      if (event.data["name"] == "released" && event.data["args"][0] == "sub") return true;
+    }
+    return false;
+  }));
+  // The main frame's context is untouched.
+  Run("console.log('main alive:' + testNative('echo', 'yes'))");
+  EXPECT_TRUE(WaitForConsole("main alive:yes"));
+}
+
 TEST_F(RenderSideTest, ThousandMessagesEachWayArriveInOrder) {
   Create(DataUrl("<p>messages</p>"));
   ASSERT_TRUE(WaitForMainLoadEnd());
