@@ -36,7 +36,9 @@ class CefBrowser : public virtual CefBaseRefCounted {
 class CefBrowserHost : public virtual CefBaseRefCounted {
  public:
   // Asynchronous: the client's OnAfterCreated reports the browser. False when
-  // the runtime is not initialised.
+  // the runtime is not initialised. The browser's surface window is made on
+  // the Qt thread, so from any other thread creation completes once the Qt
+  // event loop runs.
   static bool CreateBrowser(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
                             const CefString& url, const CefBrowserSettings& settings,
                             CefRefPtr<CefDictionaryValue> extra_info,
