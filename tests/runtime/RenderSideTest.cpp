@@ -148,6 +148,16 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Runtim
 
 class RenderSideTest : public BrowserTest {
  protected:
+  // Waits for a process message from the render side with this name and first argument.
+  bool WaitForMessage(const std::string& name, const std::string& firstArgument) {
+    return recorder.WaitFor([&] {
+      for (const auto& event : recorder.Of("OnProcessMessageReceived")) {
+        if (event.data["name"] == name && event.data["args"].size() > 0 && event.data["args"][0] == firstArgument) return true;
+      }
+      return false;
+    });
+  }
+
   TestHttpServer server;
   TestHttpServer otherSite;  // reached as "localhost": another site than 127.0.0.1
 };
@@ -221,12 +231,7 @@ TEST_F(RenderSideTest, NavigationReleasesContextsAndLateCallbacksAreNoOps) {
     if (message->GetName() == "kept") browser->GetMainFrame()->LoadURL(DataUrl("<p>next</p>"));
   };
   Create(DataUrl("<script>testNative('keep', () => console.log('late callback ran'));</script>"));
-  ASSERT_TRUE(recorder.WaitFor([&] {
-    for (const auto& event : recorder.Of("OnProcessMessageReceived")) {
-      if (event.data["name"] == "released") return true;
-    }
-    return false;
-  }));
+  ASSERT_TRUE(WaitForMessage("released", "main"));
   ASSERT_TRUE(recorder.WaitFor([&] {
     for (const auto& event : recorder.Of("OnLoadEnd")) {
       if (event.data["url"] == DataUrl("<p>next</p>")) return true;
@@ -245,12 +250,7 @@ TEST_F(RenderSideTest, RemovingAnIframeReleasesItsContext) {
   Create(server.Url("/parent"));
   ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Count("OnLoadEnd") >= 2; }));
   Run("document.getElementById('f').remove()");
-  ASSERT_TRUE(recorder.WaitFor([&] {
-    for (const auto& event : recorder.Of("OnProcessMessageReceived")) {
-      if (event.data["name"] == "released" && event.data["args"][0] == "sub") return true;
-    }
-    return false;
-  }));
+  ASSERT_TRUE(WaitForMessage("released", "sub"));
   // The main frame's context is untouched.
   Run("console.log('main alive:' + testNative('echo', 'yes'))");
   EXPECT_TRUE(WaitForConsole("main alive:yes"));

@@ -245,6 +245,12 @@ TEST_F(PopupTest, AllowedPopupBecomesABrowser) {
 class InputTest : public BrowserTest {
  protected:
   QWindow* Surface() { return cefcompat::SurfaceForHandle(browser->GetHost()->GetWindowHandle()); }
+  // The browser's surface, with each painted frame waking the recorder's waits.
+  cefcompat::SurfaceWindow* WatchedSurface() {
+    auto* surface = static_cast<cefcompat::SurfaceWindow*>(Surface());
+    if (surface) QObject::connect(surface, &cefcompat::SurfaceWindow::FramePainted, &recorder, &EventRecorder::Changed);
+    return surface;
+  }
 };
 
 TEST_F(InputTest, KeysReachTheHandlerWithWindowsCodesAndThePage) {
@@ -275,9 +281,8 @@ TEST_F(InputTest, KeysReachTheHandlerWithWindowsCodesAndThePage) {
 TEST_F(InputTest, SurfacePaintsThePage) {
   Create(DataUrl("<body style='margin:0;background:rgb(0,160,0)'></body>"));
   ASSERT_TRUE(WaitForMainLoadEnd());
-  auto* surface = static_cast<cefcompat::SurfaceWindow*>(Surface());
+  auto* surface = WatchedSurface();
   ASSERT_NE(surface, nullptr);
-  QObject::connect(surface, &cefcompat::SurfaceWindow::FramePainted, &recorder, &EventRecorder::Changed);
   surface->resize(320, 200);
   surface->show();
   ASSERT_TRUE(recorder.WaitFor(
@@ -295,9 +300,8 @@ TEST_F(InputTest, SurfacePaintsThePage) {
 TEST_F(InputTest, WindowContainerHoldsTheSurfaceAndItsSizeFollows) {
   Create(DataUrl("<body style='margin:0;background:rgb(0,0,200)'></body>"));
   ASSERT_TRUE(WaitForMainLoadEnd());
-  auto* surface = static_cast<cefcompat::SurfaceWindow*>(Surface());
+  auto* surface = WatchedSurface();
   ASSERT_NE(surface, nullptr);
-  QObject::connect(surface, &cefcompat::SurfaceWindow::FramePainted, &recorder, &EventRecorder::Changed);
   QWidget host;
   auto* layout = new QVBoxLayout(&host);
   layout->setContentsMargins(0, 0, 0, 0);
