@@ -22,6 +22,7 @@ namespace {
 constexpr int kReadyTimeoutMs = 10000;
 constexpr int kReapPollMs = 50;
 constexpr int kReapKillAfterMs = 2000;
+constexpr int kGoneStatusWaitMs = 1000;
 
 // Reaps a render sub-process that was told to end, killing it if it lingers.
 void Reap(pid_t pid, int waitedMs) {
@@ -70,11 +71,7 @@ void RendererHost::Start(ReadyHandler onReady) {
       },
       [this, alive](const std::string& reason) {
         Threads::Post(TID_UI, [this, alive, reason] {
-          if (!alive.lock() || stopping_) return;
-          int status = 0;
-          const bool exited = pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_;
-          if (exited) pid_ = -1;
-          onGone_(reason, exited && WIFSIGNALED(status));
+          if (alive.lock() && !stopping_) ReportGone(reason, 0);
         });
       });
   runtime->GetConnection().Send(
@@ -140,6 +137,21 @@ bool RendererHost::Spawn(int fd, std::string& error) {
   close(fd);
   pid_ = pid;
   return true;
+}
+
+void RendererHost::ReportGone(const std::string& reason, int waitedMs) {
+  // The link closes as the sub-process dies; its exit status may take a moment longer.
+  int status = 0;
+  const bool exited = pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_;
+  if (!exited && pid_ > 0 && waitedMs < kGoneStatusWaitMs) {
+    std::weak_ptr<bool> alive = alive_;
+    Threads::Post(TID_UI, [this, alive, reason, waitedMs] {
+      if (alive.lock() && !stopping_) ReportGone(reason, waitedMs + kReapPollMs);
+    }, kReapPollMs);
+    return;
+  }
+  if (exited) pid_ = -1;
+  onGone_(reason, exited && WIFSIGNALED(status));
 }
 
 void RendererHost::WatchSession(const std::string& sessionId) {

@@ -39,6 +39,7 @@ class RendererHost {
   void OnLinkMessage(const Json& message);
   void Forward(const std::string& sessionId, const std::string& method, const Json& params);
   void WatchSession(const std::string& sessionId);
+  void ReportGone(const std::string& reason, int waitedMs);
   bool Spawn(int fd, std::string& error);
 
   const int browserId_;
