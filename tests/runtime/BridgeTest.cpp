@@ -39,16 +39,7 @@ class BridgeRenderHandler : public CefRenderProcessHandler {
   IMPLEMENT_REFCOUNTING(BridgeRenderHandler);
 };
 
-class BridgeApp : public CefApp {
- public:
-  CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() override { return handler_; }
-
- private:
-  CefRefPtr<BridgeRenderHandler> handler_{new BridgeRenderHandler()};
-  IMPLEMENT_REFCOUNTING(BridgeApp);
-};
-
-const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new BridgeApp()); });
+const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new RenderHandlerApp<BridgeRenderHandler>()); });
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment(MakeTestApp()));
 
 // The browser side answers like a plugin would.

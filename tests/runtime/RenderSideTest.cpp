@@ -127,7 +127,7 @@ class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
   IMPLEMENT_REFCOUNTING(TestRenderHandler);
 };
 
-class RenderTestApp : public CefApp {
+class RenderTestApp : public RenderHandlerApp<TestRenderHandler> {
  public:
   void OnBeforeCommandLineProcessing(const CefString& type, CefRefPtr<CefCommandLine> line) override {
 #ifdef VELL_TEST_SINGLE_PROCESS
@@ -136,11 +136,6 @@ class RenderTestApp : public CefApp {
     (void)type, (void)line;
 #endif
   }
-  CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() override { return handler_; }
-
- private:
-  CefRefPtr<TestRenderHandler> handler_{new TestRenderHandler()};
-  IMPLEMENT_REFCOUNTING(RenderTestApp);
 };
 
 const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new RenderTestApp()); });

@@ -9,3 +9,14 @@
 using TestAppFactory = std::function<CefRefPtr<CefApp>()>;
 bool SetTestAppFactory(TestAppFactory factory);
 CefRefPtr<CefApp> MakeTestApp();
+
+// An application object whose render side is a `Handler`.
+template <class Handler>
+class RenderHandlerApp : public CefApp {
+ public:
+  CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() override { return handler_; }
+
+ private:
+  CefRefPtr<Handler> handler_{new Handler()};
+  IMPLEMENT_REFCOUNTING(RenderHandlerApp);
+};
