@@ -381,14 +381,7 @@ class RenderBrowser : public CefBrowser {
     if (method == "Runtime.executionContextDestroyed") {
       return Release(ContextKey{sessionId, params.value("executionContextId", 0)});
     }
-    if (method == "Runtime.executionContextsCleared") {
-      std::vector<ContextKey> keys;
-      for (auto& entry : contexts_) {
-        if (entry.first.first == sessionId) keys.push_back(entry.first);
-      }
-      for (auto& key : keys) Release(key);
-      return;
-    }
+    if (method == "Runtime.executionContextsCleared") return ReleaseSession(sessionId);
     if (method == "Runtime.bindingCalled") {
       if (params.value("name", std::string()) == kBinding) calls_[sessionId].push_back(params);
       return;

@@ -61,16 +61,6 @@ bool ProfileInUse(const std::string& profile, std::string& owner) {
   return true;
 }
 
-// Sends one command and waits for its reply (not on TID_UI: replies arrive there).
-Connection::Reply Call(Connection& connection, const std::string& method, Json params, int timeoutMs) {
-  auto promise = std::make_shared<std::promise<Connection::Reply>>();
-  auto future = promise->get_future();
-  connection.Send(method, std::move(params), "", [promise](const Connection::Reply& reply) { promise->set_value(reply); });
-  if (future.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) {
-    return {false, {}, method + " timed out after " + std::to_string(timeoutMs) + " ms"};
-  }
-  return future.get();
-}
 
 }  // namespace
 
@@ -194,7 +184,7 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
   connection_->SetSessionHandler("", [this](const std::string& method, const Json& params) { OnRootEvent(method, params); });
   connection_->Start([this](const std::string& reason) { OnConnectionClosed(reason); });
 
-  const auto version = Call(*connection_, "Browser.getVersion", Json::object(), kStartTimeoutMs);
+  const auto version = connection_->Call("Browser.getVersion", Json::object(), "", kStartTimeoutMs);
   if (!version.ok) {
     std::string exit;
     const bool exited = process_.WaitForExit(200, &exit);
@@ -202,7 +192,7 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
             "; its last output:\n" + Tail(logPath);
     return false;
   }
-  const auto discover = Call(*connection_, "Target.setDiscoverTargets", {{"discover", true}}, kStartTimeoutMs);
+  const auto discover = connection_->Call("Target.setDiscoverTargets", {{"discover", true}}, "", kStartTimeoutMs);
   if (!discover.ok) {
     error = "Target.setDiscoverTargets failed: " + discover.error;
     return false;
@@ -233,7 +223,7 @@ void Runtime::Stop() {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    Call(*connection_, "Browser.close", Json::object(), kShutdownStepMs);
+    connection_->Call("Browser.close", Json::object(), "", kShutdownStepMs);
   }
   if (process_.Pid() > 0 && !process_.WaitForExit(kShutdownStepMs)) {
     Log(LOGSEVERITY_WARNING, "CefShutdown: Chromium did not exit; killing it");
