@@ -7,8 +7,9 @@ set(VELL_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/VellFramework")
 
 set_target_properties(vell_framework PROPERTIES EXPORT_NAME framework)
 set_target_properties(vell_compile_options PROPERTIES EXPORT_NAME compile_options)
+set_target_properties(vell_subprocess PROPERTIES EXPORT_NAME subprocess)
 
-install(TARGETS vell_framework cefcompat vell_compile_options
+install(TARGETS vell_framework cefcompat vell_compile_options vell_subprocess
   EXPORT VellFrameworkTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -32,13 +32,16 @@ const char kPrelude[] = R"JS((() => {
   const handles = new Map([[0, globalThis]]);
   let next = 1;
   const keep = (v) => { const id = next++; handles.set(id, v); return id; };
+  // Lone surrogates become U+FFFD, as a UTF-16 to UTF-8 conversion makes them:
+  // the native side reads the call as JSON, which refuses them.
+  const wellFormed = (s) => s.replace(/[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/g, '\uFFFD');
   const describe = (v, deep) => {
     if (v === undefined) return {t: 'u'};
     if (v === null) return {t: 'n'};
     switch (typeof v) {
       case 'boolean': return {t: 'b', v};
       case 'number': return Number.isInteger(v) && v >= -2147483648 && v <= 2147483647 ? {t: 'i', v} : {t: 'd', v: Number.isFinite(v) ? v : null};
-      case 'string': return {t: 's', v};
+      case 'string': return {t: 's', v: wellFormed(v)};
       case 'function': return {t: 'f', h: keep(v)};
       case 'object': {
         const d = {t: Array.isArray(v) ? 'a' : 'o', h: keep(v), p: {}};
@@ -46,7 +49,7 @@ const char kPrelude[] = R"JS((() => {
         let keys = [];
         try { keys = Object.keys(v).slice(0, 64); } catch (e) {}
         for (const k of keys) {
-          try { const x = v[k]; d.p[k] = typeof x === 'object' && x !== null ? {t: Array.isArray(x) ? 'a' : 'o', h: keep(x), p: {}} : describe(x, false); } catch (e) {}
+          try { const x = v[k]; d.p[wellFormed(k)] = typeof x === 'object' && x !== null ? {t: Array.isArray(x) ? 'a' : 'o', h: keep(x), p: {}} : describe(x, false); } catch (e) {}
         }
         return d;
       }
@@ -489,7 +492,11 @@ class RenderBrowser : public CefBrowser {
     if (call == queue.end()) return;  // the stub then throws "was not answered"
     const Json payload = Json::parse(call->value("payload", std::string("{}")), nullptr, false);
     queue.erase(call);
-    const std::string name = payload.is_object() ? payload.value("name", std::string()) : std::string();
+    if (!payload.is_object() || !payload.value("args", Json()).is_array()) {
+      Evaluate(context.get(), "__cefcompat.state.result = {exception: 'the native call could not be decoded'}");
+      return;
+    }
+    const std::string name = payload.value("name", std::string());
     CefRefPtr<CefV8Handler> handler;
     for (const auto& extension : RegisteredExtensions()) {
       if (std::find(extension.natives.begin(), extension.natives.end(), name) != extension.natives.end()) handler = extension.handler;

@@ -25,6 +25,11 @@ bool VellJsCallbackPayloadManager::Checkout(int requestId, JsCallbackPayload& pa
   return true;
 }
 
+size_t VellJsCallbackPayloadManager::PendingCount() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_mapPayload.size();
+}
+
 void VellJsCallbackPayloadManager::EraseByFrameId(int64 frameId) {
   std::lock_guard<std::mutex> lock(m_mutex);
   for (auto it = m_mapPayload.begin(); it != m_mapPayload.end();) {

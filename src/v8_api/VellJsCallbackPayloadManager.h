@@ -30,6 +30,8 @@ class VellJsCallbackPayloadManager : public VellAutoSingleton<VellJsCallbackPayl
   // Drops the payloads made from the frame whose context is being released,
   // and every payload whose context is already gone.
   void EraseByFrameId(int64 frameId);
+  // How many callbacks wait for an answer.
+  size_t PendingCount();
 
   // Success: one argument, the response text or null when it is empty.
   static void InvokeSuccessJsCallback(CefRefPtr<CefV8Value> callback, CefRefPtr<CefV8Context> context,

@@ -91,6 +91,27 @@ TEST_F(BridgeTest, AnswersReachThePagesCallback) {
   for (size_t i = 1; i < ids.size(); ++i) EXPECT_EQ(ids[i], ids[0] + static_cast<int>(i));
 }
 
+TEST_F(BridgeTest, MalformedCallsNeverBreakTheRenderSide) {
+  Create(DataUrl(std::string("<script>") + kLog +
+                 "const t = (tag, f) => { try { f(); } catch (e) { console.log(tag + ' threw:' + e.message); } };"
+                 "t('no arguments', () => sdk.raw());"
+                 "t('not an object', () => sdk.raw('jssdk::test:echo', 'text', undefined, log('not an object')));"
+                 "t('no json', () => sdk.raw('jssdk::test:echo', {}, undefined, log('no json')));"
+                 "t('no callback', () => sdk.raw('jssdk::test:echo', {json: '1'}, undefined, 'nope'));"
+                 "sdk.call('jssdk::test:echo', '\\uD800', log('lone surrogate'));"
+                 "sdk.call('jssdk::test:echo', 'x'.repeat(8 << 20), (v) => console.log('huge:' + v.length));"
+                 "sdk.call('jssdk::test:value', '{}', () => { throw new Error('callback threw'); });"
+                 "sdk.call('jssdk::test:value', '{}', log('after'));"
+                 "</script>"));
+  EXPECT_TRUE(WaitForConsole("no arguments threw:Validation error: message name is invalid. message name = "));
+  EXPECT_TRUE(WaitForConsole("not an object:null"));
+  EXPECT_TRUE(WaitForConsole("no json:null"));
+  EXPECT_TRUE(WaitForConsole("lone surrogate:\xEF\xBF\xBD"));
+  EXPECT_TRUE(WaitForConsole("huge:8388608"));
+  EXPECT_TRUE(WaitForConsole("after:{\"ok\":1}"));
+  EXPECT_EQ(VellJsCallbackPayloadManager::Instance()->PendingCount(), 0u);
+}
+
 TEST_F(BridgeTest, ACallFromASubFrameIsAnsweredInTheSubFrame) {
   server.Route("/child", {200, "text/html",
                           QByteArray("<script>") + kLog + "sdk.call('jssdk::test:value', '{}', log('sub'));</script>", 0});
