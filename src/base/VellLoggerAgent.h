@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "include/internal/cef_types.h"  // LOGSEVERITY_* names of the severities
 #include "utils/VellAutoSingleton.h"
 
 // The one logging funnel. Severities follow CEF's scale:

@@ -1,5 +1,6 @@
 #include "platform/VellPlatform.h"
 
+#include <chrono>
 #include <fstream>
 #include <string>
 
@@ -29,4 +30,10 @@ bool VellPlatform::IsProcessAlive(int64_t pid) {
   int64_t parent = 0;
   if (pid <= 0 || !ReadStat(std::to_string(pid), state, parent)) return false;
   return state != 'Z' && state != 'X';
+}
+
+uint32_t VellPlatform::GetTickCount() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  const auto ticks = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+  return ticks == 0 ? 1 : ticks;  // 0 means "no tick" to the callers
 }

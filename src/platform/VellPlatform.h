@@ -14,4 +14,6 @@ class VellPlatform {
   static int64_t GetParentProcessId();
   // False once the process has ended (gone from the table, or a zombie).
   static bool IsProcessAlive(int64_t pid);
+  // Milliseconds on the monotonic clock, wrapping at 2^32; never 0.
+  static uint32_t GetTickCount();
 };

@@ -11,6 +11,8 @@ VellEventLoopManager::~VellEventLoopManager() {
 VellObservableEventLoop* VellEventLoopManager::RequestEventLoop() {
   auto* loop = new VellObservableEventLoop(this);
   m_vecEventLoops.append(loop);
+  // A caller may delete its loop once done with it.
+  connect(loop, &QObject::destroyed, this, [this, loop] { m_vecEventLoops.removeOne(loop); });
   return loop;
 }
 

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QString>
+#include <QVector>
+
+#include "base/VellError.h"
+#include "include/cef_client.h"
+#include "include/cef_context_menu_handler.h"
+#include "include/cef_display_handler.h"
+#include "include/cef_drag_handler.h"
+#include "include/cef_keyboard_handler.h"
+#include "include/cef_life_span_handler.h"
+#include "include/cef_load_handler.h"
+#include "include/cef_request_handler.h"
+#include "include/cef_resource_request_handler.h"
+#include "include/wrapper/cef_resource_manager.h"
+#include "v8_api/VellV8PluginFactory.h"
+
+class VellBrowserWrapper;
+class VellSignalsWidget;
+
+// The client of exactly one browser (browser process). Follows the browser's
+// life span, owns its wrapper, routes every message of its render process to
+// the browser's plugins, and reports loads, keys and crashes to the Qt side
+// through the signals widget.
+//
+// Threads: CEF calls every callback on its UI thread; each notification
+// crosses to the Qt thread through the signals widget (queued). LoadUrl,
+// Cleanup and the getters are for the Qt thread.
+//
+// Developer keys: typing V E L L D E V T O O L S (twelve Windows virtual-key
+// codes, kDevKeyPass) in a browser unlocks, for that browser, F5 (reload),
+// F8 (developer tools) and F10 (the local development page, by default
+// http://127.0.0.1:9000/, see SetLocalDevelopmentPageUrl). Escape starts the
+// typing over. Alt+F4 always asks the launcher to quit (OnQuitKeyPress).
+class VellHandler : public CefClient,
+                    public CefLifeSpanHandler,
+                    public CefLoadHandler,
+                    public CefRequestHandler,
+                    public CefKeyboardHandler,
+                    public CefDisplayHandler,
+                    public CefResourceRequestHandler,
+                    public CefDragHandler,
+                    public CefContextMenuHandler {
+ public:
+  static const int kDevKeyPass[12];
+
+  explicit VellHandler(VellSignalsWidget* signalsWidget);
+  ~VellHandler() override;
+
+  VellSignalsWidget* GetVellSignalsWidget() { return m_pSignalsWidget; }
+  VellBrowserWrapper* GetBrowser() { return m_pBrowser; }
+  std::shared_ptr<VellError> GetBrowserId(int& out);
+  std::shared_ptr<VellError> GetVellV8PluginFactory(VellV8PluginFactory*& out);
+  CefRefPtr<CefResourceManager> GetResourceManager() { return m_pResourceManager; }
+  void LoadUrl(const std::string& url);
+  // Forced close of the browser, when there is one.
+  void Cleanup() const;
+  void SetShouldStop(bool stop) { m_bShouldStop = stop; }
+
+  static void SetLocalDevelopmentPageUrl(const QString& url);
+  static QString GetLocalDevelopmentPageUrl();
+
+  // CefClient
+  CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
+  CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }
+  CefRefPtr<CefDragHandler> GetDragHandler() override { return this; }
+  CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
+  CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
+  CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
+  CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
+  bool OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefProcessId sourceProcess,
+                                CefRefPtr<CefProcessMessage> message) override;
+
+  // CefLifeSpanHandler
+  bool OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, const CefString& targetUrl,
+                     const CefString& targetFrameName, cef_window_open_disposition_t targetDisposition,
+                     bool userGesture, const CefPopupFeatures& popupFeatures, CefWindowInfo& windowInfo,
+                     CefRefPtr<CefClient>& client, CefBrowserSettings& settings,
+                     CefRefPtr<CefDictionaryValue>& extraInfo, bool* noJavascriptAccess) override;
+  void OnAfterCreated(CefRefPtr<CefBrowser> browser) override;
+  bool DoClose(CefRefPtr<CefBrowser> browser) override;
+  void OnBeforeClose(CefRefPtr<CefBrowser> browser) override;
+
+  // CefLoadHandler
+  void OnLoadingStateChange(CefRefPtr<CefBrowser>, bool, bool, bool) override {}
+  void OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, TransitionType transitionType) override;
+  void OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, int httpStatusCode) override;
+  void OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, ErrorCode errorCode,
+                   const CefString& errorText, const CefString& failedUrl) override;
+
+  // CefRequestHandler
+  void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;
+
+  // CefKeyboardHandler
+  bool OnPreKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent&, CefEventHandle, bool*) override { return false; }
+  bool OnKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle osEvent) override;
+
+  // CefDisplayHandler
+  bool OnConsoleMessage(CefRefPtr<CefBrowser> browser, cef_log_severity_t level, const CefString& message,
+                        const CefString& source, int line) override;
+
+  // CefDragHandler: every drag into the browser is refused.
+  bool OnDragEnter(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData>, DragOperationsMask) override { return true; }
+
+  // CefContextMenuHandler: no context menu.
+  void OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefContextMenuParams>,
+                           CefRefPtr<CefMenuModel> model) override {
+    model->Clear();
+  }
+
+ private:
+  bool _IsMainFrameEvent(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) const;
+  bool _TrackIfEnableDevKeyPassMatch(int keyCode);
+  void _ShowDevTool();
+  // Runs `call` on the signals widget's thread (queued from the UI thread).
+  void _Notify(std::function<void(VellSignalsWidget*)> call) const;
+
+  bool m_bIsClosing = false;
+  bool m_bIsCreated = false;
+  bool m_bIsClosed = false;
+  VellSignalsWidget* m_pSignalsWidget;
+  bool m_bShouldStop = false;
+  VellBrowserWrapper* m_pBrowser = nullptr;
+  QVector<int> m_vecDevKeyTrack;
+  bool m_bDevKeyEnabled = false;
+  CefRefPtr<CefResourceManager> m_pResourceManager;
+
+  IMPLEMENT_REFCOUNTING(VellHandler);
+};

@@ -1,0 +1,167 @@
+#include "core/VellSignalsWidget.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <fmt/format.h>
+
+#include "base/VellLoggerAgent.h"
+#include "v8_api/VellV8PluginFactoryCluster.h"
+
+namespace {
+
+const char* TerminationReason(int status) {
+  switch (status) {
+    case 0:
+      return "TS_ABNORMAL_TERMINATION";
+    case 1:
+      return "TS_PROCESS_WAS_KILLED";
+    case 2:
+      return "TS_PROCESS_CRASHED";
+    case 3:
+      return "TS_PROCESS_OOM";
+    default:
+      return "Unknown";
+  }
+}
+
+}  // namespace
+
+VellSignalsWidget::VellSignalsWidget(QObject* parent)
+    : QObject(parent), m_pEventLoopManager(new VellEventLoopManager(this)) {
+  qRegisterMetaType<std::string>("std::string");
+  _ConnectInternals();
+}
+
+// Listeners connected later see the URL and the loading flag already
+// updated, and OnLoadComplete already emitted.
+void VellSignalsWidget::_ConnectInternals() {
+  connect(this, &VellSignalsWidget::OnLoadSuccess, this, [this](const QString& url, int) { emit OnLoadComplete(url); });
+  connect(this, &VellSignalsWidget::OnLoadError, this,
+          [this](const QString& url, int, const QString&) { emit OnLoadComplete(url); });
+  connect(this, &VellSignalsWidget::OnBrowserCreated, this, [this](int) { m_bBrowserCreated = true; });
+  connect(this, &VellSignalsWidget::OnBeforeClose, this, [this](int) { m_bBeforeClose = true; });
+  connect(this, &VellSignalsWidget::OnLoadStart, this, &VellSignalsWidget::SetUrl);
+  connect(this, &VellSignalsWidget::OnLoadComplete, this, &VellSignalsWidget::SetUrl);
+  connect(this, &VellSignalsWidget::OnLoadStart, this, [this](const QString&) { m_bIsLoading = true; });
+  connect(this, &VellSignalsWidget::OnLoadComplete, this, [this](const QString&) { m_bIsLoading = false; });
+  connect(this, &VellSignalsWidget::OnRenderProcessTerminated, this,
+          [this](int nBrowserId, const std::string& strUrl, int status) {
+            QMetaObject::invokeMethod(
+                this, [this, nBrowserId, strUrl, status] { _HandleRenderProcessTerminated(nBrowserId, strUrl, status); },
+                Qt::AutoConnection);
+          });
+  connect(this, &VellSignalsWidget::OnLoadSuccess, this, [this](const QString&, int) {
+    if (ResetRenderProcessTerminatedCounterIfSuccess()) m_nRenderProcessTerminatedCounter = 0;
+  });
+  connect(this, &VellSignalsWidget::OnBrowserCreated, this, [this](int nBrowserId) {
+    VellError::LogErrorChain(VellV8PluginFactoryCluster::Instance()->Register(nBrowserId, this));
+  });
+  connect(this, &VellSignalsWidget::OnBeforeClose, this, [](int nBrowserId) {
+    VellError::LogErrorChain(VellV8PluginFactoryCluster::Instance()->UnRegister(nBrowserId));
+  });
+}
+
+void VellSignalsWidget::SetUrl(const QString& url) {
+  if (url.startsWith("chrome://", Qt::CaseSensitive)) return;
+  m_strUrl = url;
+}
+
+void VellSignalsWidget::_HandleRenderProcessTerminated(int nBrowserId, const std::string& strUrl, int status) {
+  const int previous = m_nRenderProcessTerminatedCounter.fetch_add(1);
+  const std::string line = fmt::format(
+      "OnRenderProcessTerminated terminated! counter = {}, browserId = {}, url = {}, status = {}, reason = {}", previous,
+      nBrowserId, strUrl, status, TerminationReason(status));
+  if (previous < RenderProcessTerminatedLimit()) {
+    VellLog(LOGSEVERITY_INFO, line);
+    return;
+  }
+  VellLog(LOGSEVERITY_ERROR, line);
+  m_nRenderProcessTerminatedCounter = 0;
+  emit OnRenderProcessTerminatedReachLimit(previous);
+}
+
+std::shared_ptr<VellError> VellSignalsWidget::_Await(
+    const std::function<void(QObject* context, std::function<void()> quit)>& connectQuit, int timeoutMs) {
+  QPointer<VellObservableEventLoop> loop = m_pEventLoopManager->RequestEventLoop();
+  auto* context = new QObject(this);
+  connectQuit(context, [loop] {
+    if (loop) loop->SafeQuit();
+  });
+  auto result = timeoutMs < 1 ? loop->Exec() : loop->ExecWithTimeout(timeoutMs);
+  context->deleteLater();
+  if (loop) loop->deleteLater();
+  return result;
+}
+
+void VellSignalsWidget::AwaitOnBrowserCreated() {
+  if (m_bBrowserCreated) return;
+  _Await([this](QObject* context, std::function<void()> quit) {
+    connect(this, &VellSignalsWidget::OnBrowserCreated, context, [quit](int) { quit(); }, Qt::QueuedConnection);
+  }, 0);
+  m_bBrowserCreated = true;
+}
+
+void VellSignalsWidget::AwaitOnBeforeClose() {
+  if (m_bBeforeClose) return;
+  _Await([this](QObject* context, std::function<void()> quit) {
+    connect(this, &VellSignalsWidget::OnBeforeClose, context, [quit](int) { quit(); }, Qt::QueuedConnection);
+  }, 0);
+  m_bBeforeClose = true;
+}
+
+std::shared_ptr<VellError> VellSignalsWidget::AwaitOnLoadComplete(int timeoutMs) {
+  if (!m_bIsLoading) return nullptr;
+  return _Await([this](QObject* context, std::function<void()> quit) {
+    connect(this, &VellSignalsWidget::OnLoadComplete, context, [quit](const QString&) { quit(); }, Qt::QueuedConnection);
+  }, timeoutMs);
+}
+
+void VellSignalsWidget::AwaitOnLoadSuccess(QString& url, int& code) {
+  _Await([&](QObject* context, std::function<void()> quit) {
+    connect(this, &VellSignalsWidget::OnLoadSuccess, context, [&url, &code, quit](const QString& u, int c) {
+      url = u;
+      code = c;
+      quit();
+    }, Qt::QueuedConnection);
+  }, 0);
+}
+
+void VellSignalsWidget::AwaitOnLoadUrl(QString& url) {
+  _Await([&](QObject* context, std::function<void()> quit) {
+    connect(this, &VellSignalsWidget::OnLoadUrl, context, [&url, quit](const QString& u) {
+      url = u;
+      quit();
+    }, Qt::QueuedConnection);
+  }, 0);
+}
+
+void VellSignalsWidget::WaitOnBrowserCreated(std::function<void()> task, QObject* context) {
+  if (m_bBrowserCreated) {
+    task();
+    return;
+  }
+  auto run = [this, task](int) {
+    m_bBrowserCreated = true;
+    task();
+  };
+  if (context) {
+    connect(this, &VellSignalsWidget::OnBrowserCreated, context, run, Qt::AutoConnection);
+  } else {
+    connect(this, &VellSignalsWidget::OnBrowserCreated, this, run, Qt::DirectConnection);
+  }
+}
+
+void VellSignalsWidget::WaitOnLoadComplete(std::function<void()> task) {
+  if (!m_bIsLoading) {
+    task();
+    return;
+  }
+  // Once: a second completion may already be queued before the deletion lands.
+  auto* context = new QObject(this);
+  connect(this, &VellSignalsWidget::OnLoadComplete, context, [context, task, ran = std::make_shared<bool>(false)](const QString&) {
+    if (*ran) return;
+    *ran = true;
+    context->deleteLater();
+    task();
+  }, Qt::QueuedConnection);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QObject>
+#include <QString>
+
+#include "base/VellError.h"
+#include "core/VellFeatureSettingsMixins.h"
+#include "utils/VellEventLoopManager.h"
+
+// The Qt face of one browser (a plain QObject, no window): the client
+// handler reports the browser's life span and loads through these signals,
+// on the Qt thread; this object keeps what they imply (URL, loading,
+// created, closed), offers waits on them, registers the browser's plugins
+// and counts render-process terminations against a limit.
+//
+// Threads: slots, state and waits on the Qt thread (the object's); the
+// termination counter is atomic. It must outlive the handler's last queued
+// notification (its owner keeps it until the browser has closed).
+class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSignalsWidget> {
+  Q_OBJECT
+
+ public:
+  explicit VellSignalsWidget(QObject* parent = nullptr);
+
+  QString GetUrl() const { return m_strUrl; }
+  // Internal pages ("chrome://", case-sensitive) leave the URL as it is.
+  void SetUrl(const QString& url);
+  bool IsLoading() const { return m_bIsLoading; }
+
+  // Blocking waits in a nested event loop.
+  void AwaitOnBrowserCreated();
+  void AwaitOnBeforeClose();
+  // Null at once when no load runs; a timeout below 1 waits without limit.
+  std::shared_ptr<VellError> AwaitOnLoadComplete(int timeoutMs);
+  void AwaitOnLoadSuccess(QString& url, int& code);
+  void AwaitOnLoadUrl(QString& url);
+
+  // Non-blocking: run `task` now, or once when the event comes.
+  void WaitOnBrowserCreated(std::function<void()> task, QObject* context);
+  void WaitOnLoadComplete(std::function<void()> task);
+
+ signals:
+  void OnLoadUrl(QString strUrl);
+  void OnLoadStart(QString strUrl);
+  void OnLoadSuccess(QString strUrl, int nHttpStatusCode);
+  void OnLoadError(QString strUrl, int nHttpStatusCode, QString strErrorText);
+  void OnLoadComplete(QString strUrl);
+  void OnBrowserCreated(int nBrowserId);
+  void OnBeforeClose(int nBrowserId);
+  void OnRenderProcessTerminated(int nBrowserId, std::string strUrl, int bTerminationStatus);
+  void OnRenderProcessTerminatedReachLimit(int nRenderProcessTerminatedCounter);
+  void OnQuitKeyPress();
+
+ private:
+  void _ConnectInternals();
+  void _HandleRenderProcessTerminated(int nBrowserId, const std::string& strUrl, int status);
+  // Runs a nested loop until `connectQuit` has wired a signal to its quit.
+  std::shared_ptr<VellError> _Await(const std::function<void(QObject* context, std::function<void()> quit)>& connectQuit,
+                                    int timeoutMs);
+
+  VellEventLoopManager* m_pEventLoopManager;
+  bool m_bBrowserCreated = false;
+  bool m_bBeforeClose = false;
+  QString m_strUrl;
+  std::atomic<int> m_nRenderProcessTerminatedCounter{0};
+  bool m_bIsLoading = false;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QMetaType>
+#include <QObject>
+#include <nlohmann/json.hpp>
+
+#include "utils/VellJsonFieldReader.h"
+#include "v8_api/VellV8ApiPluginAbstract.h"
+
+namespace VellPingPongPluginModel {
+
+struct RequestModel {
+  std::string text;
+  friend void from_json(const nlohmann::json& json, RequestModel& model) {
+    VellJsonFieldReader::Read(json, "text", model.text);
+  }
+};
+
+struct ResponseModel {
+  std::string text;
+  friend void to_json(nlohmann::json& json, const ResponseModel& model) { json = {{"text", model.text}}; }
+};
+
+}  // namespace VellPingPongPluginModel
+
+using FirePingPongCallback = std::function<void(const VellPingPongPluginModel::ResponseModel&)>;
+
+// "jssdk::basicModule:pingPong": an echo test; the host answers with a text.
+class VellPingPongPlugin : public QObject, public VellV8ApiPluginAbstract {
+  Q_OBJECT
+
+ public:
+  using RequestModel = VellPingPongPluginModel::RequestModel;
+  using ResponseModel = VellPingPongPluginModel::ResponseModel;
+
+  explicit VellPingPongPlugin(QObject* parent);
+  void HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                   cef_process_id_t sourceProcess, const VellProcessMessage& message) override;
+
+ signals:
+  void FirePingPong(const VellPingPongPluginModel::RequestModel& requestModel, FirePingPongCallback callback);
+};
+
+Q_DECLARE_METATYPE(VellPingPongPluginModel::RequestModel)
+Q_DECLARE_METATYPE(FirePingPongCallback)

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QObject>
+
+#include "v8_api/VellV8ApiPluginAbstract.h"
+
+// "jssdk::browserModule:pageReady": a page's content has loaded.
+class VellPageReadyPlugin : public QObject, public VellV8ApiPluginAbstract {
+  Q_OBJECT
+
+ public:
+  explicit VellPageReadyPlugin(QObject* parent) : QObject(parent) {}
+  void HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                   cef_process_id_t sourceProcess, const VellProcessMessage& message) override;
+
+ signals:
+  void FirePageReady();
+};

@@ -1,0 +1,47 @@
+#include "v8_api/VellV8PluginFactory.h"
+
+#include <fmt/format.h>
+
+std::shared_ptr<VellError> VellV8PluginFactory::Register(const QString& actionName, VellV8ApiPluginInterface* plugin) {
+  if (m_mapPlugin.count(actionName)) {
+    return std::make_shared<VellError>(
+        fmt::format("unable to register plugin twice. actionName = {}", actionName.toStdString()), __FILE__, __LINE__,
+        "VellV8PluginFactory::Register");
+  }
+  // Not adopted: the plugin's Qt owner deletes it.
+  std::shared_ptr<VellV8ApiPluginInterface> reference(plugin, [](VellV8ApiPluginInterface*) {});
+  m_mapPlugin.emplace(actionName, Entry{reference, QPointer<QObject>(dynamic_cast<QObject*>(plugin))});
+  return nullptr;
+}
+
+std::shared_ptr<VellError> VellV8PluginFactory::UnRegister(const QString& actionName) {
+  if (m_mapPlugin.erase(actionName)) return nullptr;
+  return std::make_shared<VellError>(
+      fmt::format("unable to unregister plugin due to not found. actionName = {}", actionName.toStdString()), __FILE__,
+      __LINE__, "VellV8PluginFactory::UnRegister");
+}
+
+std::shared_ptr<VellV8ApiPluginInterface> VellV8PluginFactory::Plugin(const QString& actionName) const {
+  const auto it = m_mapPlugin.find(actionName);
+  if (it == m_mapPlugin.end()) return nullptr;
+  const Entry& entry = it->second;
+  const bool destroyed = dynamic_cast<QObject*>(entry.plugin.get()) && !entry.guard;
+  return destroyed ? nullptr : entry.plugin;
+}
+
+bool VellV8PluginFactory::HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                                      cef_process_id_t sourceProcess,
+                                                      CefRefPtr<CefProcessMessage> message) {
+  const auto plugin = Plugin(QString::fromStdString(message->GetName().ToString()));
+  if (!plugin) return false;
+  VellProcessMessage record;
+  VellProcessMessage::ConvertToVellProcessMessage(message, record);
+  plugin->HandleFromCefProcessMessage(browser, frame, sourceProcess, record);
+  return true;
+}
+
+std::vector<QString> VellV8PluginFactory::ActionNames() const {
+  std::vector<QString> names;
+  for (const auto& entry : m_mapPlugin) names.push_back(entry.first);
+  return names;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <map>
+#include <memory>
+
+#include <QPointer>
+#include <QString>
+
+#include "base/VellError.h"
+#include "include/cef_process_message.h"
+#include "v8_api/VellV8ApiPluginInterface.h"
+
+// One browser's plugins by action name. Filled completely before it is
+// published to the cluster, then only read (from the CEF UI thread), so it
+// needs no lock. A copy shares the plugin objects.
+//
+// Ownership: a plugin belongs to its Qt owner (its module register), which
+// destroys it exactly once. The factory only refers to it: the shared
+// pointers it hands out do not delete, and a Qt plugin its owner has already
+// destroyed reads as not registered.
+class VellV8PluginFactory {
+ public:
+  virtual ~VellV8PluginFactory() = default;
+
+  // Adopts `plugin`; refuses an action name that is already registered.
+  std::shared_ptr<VellError> Register(const QString& actionName, VellV8ApiPluginInterface* plugin);
+  std::shared_ptr<VellError> UnRegister(const QString& actionName);
+  std::shared_ptr<VellV8ApiPluginInterface> Plugin(const QString& actionName) const;
+  // True when a plugin took the message.
+  bool HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                   cef_process_id_t sourceProcess, CefRefPtr<CefProcessMessage> message);
+  std::vector<QString> ActionNames() const;
+
+ private:
+  struct Entry {
+    std::shared_ptr<VellV8ApiPluginInterface> plugin;
+    QPointer<QObject> guard;  // set for plugins that are Qt objects
+  };
+  std::map<QString, Entry> m_mapPlugin;
+};
