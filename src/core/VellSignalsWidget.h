@@ -11,6 +11,7 @@
 #include "base/VellError.h"
 #include "core/VellFeatureSettingsMixins.h"
 #include "utils/VellEventLoopManager.h"
+#include "utils/VellMetaTypes.h"
 
 // The Qt face of one browser (a plain QObject, no window): the client
 // handler reports the browser's life span and loads through these signals,

@@ -10,7 +10,8 @@ std::shared_ptr<VellError> VellV8PluginFactory::Register(const QString& actionNa
   }
   // Not adopted: the plugin's Qt owner deletes it.
   std::shared_ptr<VellV8ApiPluginInterface> reference(plugin, [](VellV8ApiPluginInterface*) {});
-  m_mapPlugin.emplace(actionName, Entry{reference, QPointer<QObject>(dynamic_cast<QObject*>(plugin))});
+  auto* object = dynamic_cast<QObject*>(plugin);
+  m_mapPlugin.emplace(actionName, Entry{reference, QPointer<QObject>(object), object != nullptr});
   return nullptr;
 }
 
@@ -25,8 +26,7 @@ std::shared_ptr<VellV8ApiPluginInterface> VellV8PluginFactory::Plugin(const QStr
   const auto it = m_mapPlugin.find(actionName);
   if (it == m_mapPlugin.end()) return nullptr;
   const Entry& entry = it->second;
-  const bool destroyed = dynamic_cast<QObject*>(entry.plugin.get()) && !entry.guard;
-  return destroyed ? nullptr : entry.plugin;
+  return entry.isQtObject && !entry.guard ? nullptr : entry.plugin;
 }
 
 bool VellV8PluginFactory::HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,

@@ -34,7 +34,8 @@ class VellV8PluginFactory {
  private:
   struct Entry {
     std::shared_ptr<VellV8ApiPluginInterface> plugin;
-    QPointer<QObject> guard;  // set for plugins that are Qt objects
+    QPointer<QObject> guard;  // for plugins that are Qt objects
+    bool isQtObject = false;
   };
   std::map<QString, Entry> m_mapPlugin;
 };

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"
 
 // "jssdk::basicModule:emit": a page's event reaches the host as raw text.
@@ -11,7 +12,7 @@ class VellEmitPlugin : public QObject, public VellV8ApiPluginAbstract {
   Q_OBJECT
 
  public:
-  explicit VellEmitPlugin(QObject* parent) : QObject(parent) {}
+  explicit VellEmitPlugin(QObject* parent) : QObject(parent) { qRegisterMetaType<std::string>("std::string"); }
   void HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                    cef_process_id_t sourceProcess, const VellProcessMessage& message) override;
 

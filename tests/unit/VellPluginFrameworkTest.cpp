@@ -1,0 +1,295 @@
+// The plugin framework without a browser: factory, cluster, registration,
+// model reading and the plugin flow's answers (captured by a frame double).
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "core/VellSignalsWidget.h"
+#include "plugins/VellActionNames.h"
+#include "plugins/VellPluginRegister.h"
+#include "plugins/basic_plugins/VellEmitPlugin.h"
+#include "plugins/basic_plugins/VellMoveWindowPlugin.h"
+#include "plugins/basic_plugins/VellPingPongPlugin.h"
+#include "plugins/browser_plugins/VellPageReadyPlugin.h"
+#include "v8_api/VellV8PluginFactoryCluster.h"
+
+namespace {
+
+// A browser-side frame that keeps what is sent through it.
+class CapturingFrame : public CefFrame {
+ public:
+  bool IsValid() override { return valid; }
+  bool IsMain() override { return true; }
+  int64 GetIdentifier() override { return 1; }
+  CefString GetName() override { return ""; }
+  CefString GetURL() override { return "https://launcher.test/"; }
+  CefRefPtr<CefFrame> GetParent() override { return nullptr; }
+  CefRefPtr<CefBrowser> GetBrowser() override { return nullptr; }
+  CefRefPtr<CefV8Context> GetV8Context() override { return nullptr; }
+  void LoadURL(const CefString&) override {}
+  void ExecuteJavaScript(const CefString&, const CefString&, int) override {}
+  void SendProcessMessage(CefProcessId, CefRefPtr<CefProcessMessage> message) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    VellProcessMessage record;
+    record.InterpretNativeProcessMessage(message);
+    sent.push_back(record);
+  }
+  std::vector<VellProcessMessage> Sent() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return sent;
+  }
+
+  bool valid = true;
+
+ private:
+  std::mutex mutex;
+  std::vector<VellProcessMessage> sent;
+  IMPLEMENT_REFCOUNTING(CapturingFrame);
+};
+
+VellProcessMessage Call(const QString& action, const std::string& json) {
+  VellProcessMessage message;
+  message.SetMessageName(action.toStdString());
+  message.SetRequestId(7);
+  message.SetValue(json);
+  return message;
+}
+
+// Processes queued calls until `done` holds (bounded).
+bool ProcessUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 2000 && !done(); ++i) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return done();
+}
+
+class DummyPlugin : public VellV8ApiPluginAbstract {};
+
+// The posted answer shape without a request model.
+class PostedPlugin : public QObject, public VellV8ApiPluginAbstract {
+  Q_OBJECT
+
+ public:
+  explicit PostedPlugin(QObject* parent) : QObject(parent) {}
+  void HandleFromCefProcessMessage(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, cef_process_id_t,
+                                   const VellProcessMessage& message) override {
+    CallbackFlow<VellPingPongPluginModel::ResponseModel>(this, frame, message, &PostedPlugin::FirePosted, Answer::Posted);
+  }
+
+ signals:
+  void FirePosted(FirePingPongCallback callback);
+};
+
+TEST(VellV8PluginFactoryTest, RegistrationLookupAndDispatch) {
+  VellV8PluginFactory factory;
+  auto* first = new DummyPlugin();
+  auto* second = new DummyPlugin();
+  EXPECT_EQ(factory.Register("jssdk::a:b", first), nullptr);
+  auto error = factory.Register("jssdk::a:b", second);
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->errorMessage, "unable to register plugin twice. actionName = jssdk::a:b");
+  EXPECT_EQ(factory.Plugin("jssdk::a:b").get(), first);
+  EXPECT_EQ(factory.Plugin("jssdk::nope"), nullptr);
+  EXPECT_EQ(factory.ActionNames().size(), 1u);
+
+  auto message = CefProcessMessage::Create("jssdk::nope");
+  EXPECT_FALSE(factory.HandleFromCefProcessMessage(nullptr, nullptr, PID_RENDERER, message));
+  EXPECT_EQ(factory.UnRegister("jssdk::a:b"), nullptr);
+  ASSERT_NE(factory.UnRegister("jssdk::a:b"), nullptr);
+  EXPECT_EQ(factory.UnRegister("jssdk::a:b")->errorMessage,
+            "unable to unregister plugin due to not found. actionName = jssdk::a:b");
+  // The factory never owned them.
+  delete first;
+  delete second;
+}
+
+TEST(VellV8PluginFactoryTest, APluginItsOwnerDestroyedReadsAsUnregistered) {
+  VellV8PluginFactory factory;
+  auto* owner = new QObject();
+  factory.Register(VellActionNames::kPingPong, new VellPingPongPlugin(owner));
+  ASSERT_NE(factory.Plugin(VellActionNames::kPingPong), nullptr);
+  delete owner;  // deletes the plugin, exactly once
+  EXPECT_EQ(factory.Plugin(VellActionNames::kPingPong), nullptr);
+  EXPECT_FALSE(factory.HandleFromCefProcessMessage(nullptr, nullptr, PID_RENDERER,
+                                                   CefProcessMessage::Create(VellActionNames::kPingPong.toStdString())));
+}
+
+TEST(VellV8PluginFactoryClusterTest, FactoriesFollowTheirBrowsers) {
+  auto* cluster = VellV8PluginFactoryCluster::Instance();
+  VellV8PluginFactory* factory = nullptr;
+  auto error = cluster->GetFactory(4711, factory);
+  ASSERT_NE(error, nullptr);
+  EXPECT_NE(error->errorMessage.find("Unable to get factory by nBrowserId = 4711. m_mapFactory.size = "),
+            std::string::npos);
+
+  auto* owner = new QObject();
+  ASSERT_EQ(cluster->Register(4711, owner), nullptr);
+  ASSERT_EQ(cluster->GetFactory(4711, factory), nullptr);
+  // A second registration keeps the first factory.
+  auto* otherOwner = new QObject();
+  ASSERT_EQ(cluster->Register(4711, otherOwner), nullptr);
+  VellV8PluginFactory* again = nullptr;
+  ASSERT_EQ(cluster->GetFactory(4711, again), nullptr);
+  EXPECT_EQ(again, factory);
+
+  // Every plugin is a child of its module register, a child of the owner.
+  const auto registers = owner->children();
+  EXPECT_EQ(registers.size(), 8);
+  EXPECT_NE(owner->findChild<VellPingPongPlugin*>(), nullptr);
+  EXPECT_EQ(owner->findChild<VellPingPongPlugin*>()->parent()->parent(), owner);
+
+  EXPECT_EQ(cluster->UnRegister(4711), nullptr);
+  EXPECT_NE(cluster->GetFactory(4711, factory), nullptr);
+  ASSERT_NE(cluster->UnRegister(4711), nullptr);
+  EXPECT_NE(cluster->UnRegister(4711)->errorMessage.find("Unable to find nBrowserId = 4711"), std::string::npos);
+
+  // An owner destroyed before its browser's unregistration takes the entry along.
+  ASSERT_EQ(cluster->Register(4712, otherOwner), nullptr);
+  delete otherOwner;
+  EXPECT_NE(cluster->GetFactory(4712, factory), nullptr);
+  delete owner;
+
+  VellV8PluginFactory* none = nullptr;
+  EXPECT_EQ(cluster->GetFactory(CefRefPtr<CefV8Context>(), none)->errorMessage,
+            "VellV8PluginFactoryCluster::GetFactory Failed. Unable to get pCefV8Context");
+}
+
+TEST(VellPluginRegisterTest, RegisteringTwiceFailsAtTheFirstActionWithTheWholeChain) {
+  QObject owner;
+  VellV8PluginFactory factory;
+  ASSERT_EQ(VellPluginRegister::Register(&owner, &factory), nullptr);
+  const auto names = factory.ActionNames();
+  EXPECT_NE(std::find(names.begin(), names.end(), VellActionNames::kPingPong), names.end());
+  EXPECT_EQ(std::find(names.begin(), names.end(), VellActionNames::kCloseCurrentWebDialog), names.end());
+
+  auto error = VellPluginRegister::Register(&owner, &factory);
+  std::vector<std::string> chain;
+  VellError::CollectErrorStrings(chain, error);
+  ASSERT_EQ(chain.size(), 3u);
+  EXPECT_NE(chain[0].find("VellPluginRegister failed."), std::string::npos);
+  EXPECT_NE(chain[1].find("PluginsRegister failed."), std::string::npos);
+  EXPECT_NE(chain[2].find("unable to register plugin twice. actionName = jssdk::"), std::string::npos);
+}
+
+TEST(VellJsonFieldReaderTest, NumbersStringsAndBooleansAreReadStrictly) {
+  using Model = VellMoveWindowPluginModel::RequestModel;
+  std::shared_ptr<VellError> error;
+  auto parse = [&](const std::string& json) {
+    error = nullptr;
+    return VellNlohmannJsonEnhance::Parse<Model>(json, error);
+  };
+  Model model = parse(R"({"deltaX": -12.9, "deltaY": true, "extra": [1]})");
+  EXPECT_EQ(error, nullptr);
+  EXPECT_EQ(model.deltaX, -12);
+  EXPECT_EQ(model.deltaY, 1);
+  model = parse(R"({"deltaX": 2147483647, "deltaY": -2147483648})");
+  EXPECT_EQ(error, nullptr);
+  EXPECT_EQ(model.deltaX, 2147483647);
+  EXPECT_EQ(model.deltaY, -2147483648);
+  for (const char* bad : {R"({"deltaX": 2147483648, "deltaY": 0})", R"({"deltaX": 1e300, "deltaY": 0})",
+                          R"({"deltaX": -2147483649.5, "deltaY": 0})", R"({"deltaX": "1", "deltaY": 0})",
+                          R"({"deltaX": null, "deltaY": 0})", R"({"deltaX": 1})", R"([1, 2])", "not json",
+                          R"({"deltaX": 1, "deltaY": 2 /* no comments */})"}) {
+    parse(bad);
+    EXPECT_NE(error, nullptr) << bad;
+    if (error) {
+      EXPECT_EQ(error->errorMessage.rfind("JSON parse error: ", 0), 0u) << bad;
+    }
+  }
+  std::shared_ptr<VellError> textError;
+  VellNlohmannJsonEnhance::Parse<VellPingPongPluginModel::RequestModel>(R"({"text": 5})", textError);
+  EXPECT_NE(textError, nullptr);
+}
+
+class VellPluginFlowTest : public ::testing::Test {
+ protected:
+  QObject owner;
+  CefRefPtr<CapturingFrame> frame{new CapturingFrame()};
+};
+
+TEST_F(VellPluginFlowTest, EmitShapeIsAnsweredWithNullEvenWithoutListeners) {
+  auto* plugin = new VellMoveWindowPlugin(&owner);
+  plugin->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, Call(VellActionNames::kMoveWindow, R"({"deltaX":3,"deltaY":-4})"));
+  ASSERT_TRUE(ProcessUntil([&] { return frame->Sent().size() == 1; }));
+  const auto answer = frame->Sent()[0];
+  EXPECT_EQ(answer.GetRequestId(), 7);
+  EXPECT_EQ(answer.GetResponseValue(), "");
+  EXPECT_EQ(answer.GetErrorMessage(), "");
+
+  QSignalSpy ready(new VellPageReadyPlugin(&owner), &VellPageReadyPlugin::FirePageReady);
+  owner.findChild<VellPageReadyPlugin*>()->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER,
+                                                                       Call(VellActionNames::kPageReady, "ignored"));
+  EXPECT_EQ(ready.count(), 1);  // on the plugin's own thread: at once
+
+  auto* emitter = new VellEmitPlugin(&owner);
+  QSignalSpy emitted(emitter, &VellEmitPlugin::FireEmit);
+  emitter->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, Call(VellActionNames::kEmit, "not json {"));
+  ASSERT_EQ(emitted.count(), 1);
+  EXPECT_EQ(emitted[0][0].value<std::string>(), "not json {");
+  EXPECT_EQ(frame->Sent().size(), 3u);
+  EXPECT_EQ(VellEmitPlugin::GetBroadcastJsCode(R"({"a":1})"), R"(window.vell.basicModule.registerEmitHandler({"a":1}))");
+}
+
+TEST_F(VellPluginFlowTest, AnUnparsablePayloadIsAnsweredWithTheParseErrorAndEmitsNothing) {
+  auto* plugin = new VellMoveWindowPlugin(&owner);
+  QSignalSpy moved(plugin, &VellMoveWindowPlugin::FireMoveWindowPlugin);
+  plugin->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, Call(VellActionNames::kMoveWindow, R"({"deltaX":"left"})"));
+  ASSERT_EQ(frame->Sent().size(), 1u);
+  EXPECT_EQ(frame->Sent()[0].GetErrorCode(), "#ParseValue2JsonError");
+  EXPECT_NE(frame->Sent()[0].GetErrorMessage().find("JSON parse error: "), std::string::npos);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(moved.count(), 0);
+}
+
+TEST_F(VellPluginFlowTest, CallbackShapeAnswersEachCallOnTheCallingThread) {
+  auto* plugin = new VellPingPongPlugin(&owner);
+  FirePingPongCallback kept;
+  QObject::connect(plugin, &VellPingPongPlugin::FirePingPong,
+                   [&](const VellPingPongPluginModel::RequestModel& request, FirePingPongCallback callback) {
+                     EXPECT_EQ(request.text, "h\xC3\xA9");
+                     kept = callback;
+                   });
+  // Arriving from another thread (as from the CEF UI thread): queued to the plugin's thread.
+  std::thread([&] {
+    plugin->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, Call(VellActionNames::kPingPong, "{\"text\":\"h\xC3\xA9\"}"));
+  }).join();
+  ASSERT_TRUE(ProcessUntil([&] { return kept != nullptr; }));
+  EXPECT_TRUE(frame->Sent().empty());  // nothing at emission
+
+  // Invalid UTF-8 from the host is repaired rather than thrown on.
+  std::thread([&] { kept({"pong \xC3\xA9 \xFF"}); }).join();
+  kept({"again"});
+  const auto sent = frame->Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].GetResponseValue(), "{\"text\":\"pong \xC3\xA9 \xEF\xBF\xBD\"}");
+  EXPECT_EQ(sent[1].GetResponseValue(), R"({"text":"again"})");
+
+  // After the frame is gone nothing is sent.
+  frame->valid = false;
+  kept({"late"});
+  EXPECT_EQ(frame->Sent().size(), 2u);
+}
+
+TEST_F(VellPluginFlowTest, PostedCallbackAnswersOnThePluginsThread) {
+  auto* plugin = new PostedPlugin(&owner);
+  FirePingPongCallback kept;
+  QObject::connect(plugin, &PostedPlugin::FirePosted, [&](FirePingPongCallback callback) { kept = callback; });
+  plugin->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, Call("jssdk::test:posted", "anything"));
+  ASSERT_TRUE(kept != nullptr);
+  std::thread([&] { kept({"from a worker"}); }).join();
+  EXPECT_TRUE(frame->Sent().empty());  // queued to the plugin's thread
+  ASSERT_TRUE(ProcessUntil([&] { return frame->Sent().size() == 1; }));
+  EXPECT_EQ(frame->Sent()[0].GetResponseValue(), R"({"text":"from a worker"})");
+  // A callback outliving its plugin does nothing.
+  delete plugin;
+  kept({"orphan"});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(frame->Sent().size(), 1u);
+}
+
+}  // namespace
+
+#include "VellPluginFrameworkTest.moc"
