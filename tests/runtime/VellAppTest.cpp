@@ -5,13 +5,12 @@
 //   noextension  - single process with the SDK extension switched off.
 #include <QCoreApplication>
 
+#include "LauncherEnvironment.h"
 #include "LogCapture.h"
 #include "RuntimeEnvironment.h"
 #include "TestHttpServer.h"
 #include "core/VellApp.h"
-#include "core/VellBootstrap.h"
 #include "core/VellFeatureSettings.h"
-#include "core/VellSettings.h"
 #include "v8_api/VellJsCallbackPayloadManager.h"
 #include "v8_api/VellProcessMessage.h"
 
@@ -30,33 +29,9 @@ const VellFeatureSettings::ModuleTable kFeatures = {};
 constexpr bool kInProcess = false;
 #endif
 
-LogCapture* g_log = nullptr;
-std::vector<std::string> g_hookedProcessTypes;
+LogCapture* g_log = new LogCapture();
 
-// Brings the runtime up as a launcher does; render sub-processes, when there
-// are any, are the framework's sub-process executable.
-class VellAppEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    g_log = new LogCapture();
-    VellFeatureSettings::Instance()->LoadModuleTable(kFeatures);
-    VellSettings::Instance()->ModifyNativeCefSettings([](CefSettings& settings) {
-      settings.browser_subprocess_path = VELL_SUBPROCESS_PATH;
-      settings.cache_path = "";  // a temporary profile
-      settings.log_severity = LOGSEVERITY_WARNING;
-    });
-    VellApp* app = new VellApp(new VellV8Handler(), [](const CefString& processType, CefRefPtr<CefCommandLine>) {
-      g_hookedProcessTypes.push_back(processType.ToString());
-    });
-    app->SetVellAppUaInfo({"test", "en", "1.2.3", true});
-    static char name[] = "vell_app_tests";
-    static char* argv[] = {name, nullptr};
-    (new VellBootstrap())->Initialize(app, 1, argv);
-  }
-  void TearDown() override { CefShutdown(); }
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new VellAppEnvironment());
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LauncherEnvironment(kFeatures));
 
 // The browser side answers as plugins will: pingPong echoes its text (or
 // refuses what it cannot parse), addGame fails, the rest answer null.
@@ -114,7 +89,7 @@ TEST(VellAppCommandLineTest, SwitchesReachTheRuntime) {
   EXPECT_FALSE(commandLine->HasSwitch("remote-debugging-port"));
 #endif
   // The hook runs last, for the launcher's own process.
-  EXPECT_EQ(g_hookedProcessTypes, std::vector<std::string>{""});
+  EXPECT_EQ(LauncherEnvironment::HookedProcessTypes(), std::vector<std::string>{""});
 }
 
 TEST_F(BrowserTest, UserAgentGlobalsAreSetBeforeThePagesScripts) {

@@ -1,0 +1,330 @@
+// The browser host with real pages: a browser driven through its client
+// handler and signals widget, SDK calls reaching plugins, load signals and
+// their log lines, render-process crashes, console, keys, popups, life span
+// and notification scripts.
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <thread>
+
+#include "LauncherEnvironment.h"
+#include "LogCapture.h"
+#include "RuntimeEnvironment.h"
+#include "TestHttpServer.h"
+#include "core/VellBrowserLifeSpanMonitor.h"
+#include "core/VellHandler.h"
+#include "core/VellSignalsWidget.h"
+#include "inter/VellBrowserWrapper.h"
+#include "inter/VellLoadingStateTracker.h"
+#include "plugins/basic_plugins/VellMoveWindowPlugin.h"
+#include "plugins/basic_plugins/VellPingPongPlugin.h"
+#include "plugins/browser_plugins/VellPageReadyPlugin.h"
+#include "testing_hooks.h"
+#include "v8_api/VellV8PluginFactoryCluster.h"
+
+namespace {
+
+LogCapture* g_log = new LogCapture();
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LauncherEnvironment());
+
+constexpr int kTimeoutMs = 15000;
+
+// Receives what the framework opens in the user's browser.
+class UrlSink : public QObject {
+  Q_OBJECT
+
+ public:
+  UrlSink() { QDesktopServices::setUrlHandler("http", this, "Open"); }
+  ~UrlSink() override { QDesktopServices::unsetUrlHandler("http"); }
+  QList<QUrl> opened;
+
+ public slots:
+  void Open(const QUrl& url) { opened.append(url); }
+};
+
+// Runs the Qt event loop until `done` holds or the time is up.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  return done();
+}
+
+// One browser as the framework hosts it: signals widget, handler, tracker.
+struct HostedBrowser {
+  HostedBrowser() {
+    tracker->Track();
+    tracker->PrintLoadingState();
+    QObject::connect(widget, &VellSignalsWidget::OnLoadStart, [this](const QString& url) { Record("start " + url); });
+    QObject::connect(widget, &VellSignalsWidget::OnLoadSuccess,
+                     [this](const QString& url, int code) { Record(QString("success %1 %2").arg(code).arg(url)); });
+    QObject::connect(widget, &VellSignalsWidget::OnLoadError, [this](const QString& url, int code, const QString& text) {
+      Record(QString("error %1 %2 %3").arg(code).arg(text, url));
+    });
+    QObject::connect(widget, &VellSignalsWidget::OnLoadComplete, [this](const QString& url) { Record("complete " + url); });
+  }
+  ~HostedBrowser() {
+    handler->Cleanup();
+    WaitUntil([this] { return closed.count() > 0; });
+    delete widget;
+  }
+  // Created on about:blank, plugins registered, then `url` loaded.
+  bool Open(const std::string& url) {
+    CefWindowInfo windowInfo;
+    if (!CefBrowserHost::CreateBrowser(windowInfo, handler.get(), "about:blank", CefBrowserSettings(), nullptr, nullptr)) {
+      return false;
+    }
+    if (!WaitUntil([this] { return created.count() > 0 && handler->GetBrowser(); })) return false;
+    if (!WaitUntil([this] { return !widget->IsLoading() && events.contains("complete about:blank"); })) return false;
+    events.clear();
+    if (!url.empty()) handler->LoadUrl(url);
+    return true;
+  }
+  void Record(const QString& event) { events.append(event); }
+  bool WaitForEvent(const QString& event) { return WaitUntil([&] { return events.contains(event); }); }
+  int BrowserId() { return handler->GetBrowser()->GetBrowserId(); }
+
+  VellSignalsWidget* widget = new VellSignalsWidget();
+  CefRefPtr<VellHandler> handler{new VellHandler(widget)};
+  VellLoadingStateTracker* tracker = new VellLoadingStateTracker(widget);
+  QSignalSpy created{widget, &VellSignalsWidget::OnBrowserCreated};
+  QSignalSpy closed{widget, &VellSignalsWidget::OnBeforeClose};
+  QStringList events;
+};
+
+std::string Page(const std::string& script) {
+  return DataUrl("<script>const log = (...a) => console.log(a.map(x => typeof x === 'string' ? x : JSON.stringify(x)).join('|'));" +
+                 script + "</script>");
+}
+
+bool WaitForLog(const std::string& part) { return WaitUntil([&] { return !g_log->Matching(part).empty(); }); }
+
+// The log lines of the page's console messages that are exactly `message`.
+std::vector<LogCapture::Line> ConsoleLines(const std::string& message) {
+  std::vector<LogCapture::Line> lines;
+  for (const auto& line : g_log->Matching("OnConsoleMessage: ")) {
+    const std::string tail = " " + message;
+    if (line.text.size() >= tail.size() && line.text.compare(line.text.size() - tail.size(), tail.size(), tail) == 0) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+bool WaitForConsole(const std::string& message) { return WaitUntil([&] { return !ConsoleLines(message).empty(); }); }
+
+TEST(BrowserHostTest, SdkCallsReachPluginsAndAreAnswered) {
+  HostedBrowser host;
+  ASSERT_TRUE(host.Open(""));
+  auto* pingPong = host.widget->findChild<VellPingPongPlugin*>();
+  ASSERT_NE(pingPong, nullptr);
+  QObject::connect(pingPong, &VellPingPongPlugin::FirePingPong,
+                   [](const VellPingPongPlugin::RequestModel& request, FirePingPongCallback callback) {
+                     callback({"pong " + request.text});
+                   });
+  QSignalSpy moved(host.widget->findChild<VellMoveWindowPlugin*>(), &VellMoveWindowPlugin::FireMoveWindowPlugin);
+  QSignalSpy ready(host.widget->findChild<VellPageReadyPlugin*>(), &VellPageReadyPlugin::FirePageReady);
+
+  host.handler->LoadUrl(Page(
+      "vell.basicModule.pingPong({text: 'ping'}).then(v => log('callback', v));"
+      "vell.basicModule.moveWindow({deltaX: -12.9, deltaY: 3}).then(v => log('emit', v));"
+      "vell.basicModule.moveWindow({deltaX: 'left', deltaY: 3}).catch(e => log('bad', e.code));"
+      "vell.uiModule.closeCurrentWebDialog().then(() => log('never'), () => log('never'));"
+      "vell.basicModule.pingPong({text: 'after'}).then(v => log('callback', v));"));
+  EXPECT_TRUE(WaitForConsole("callback|{\"text\":\"pong ping\"}"));
+  EXPECT_TRUE(WaitForConsole("emit|null"));
+  EXPECT_TRUE(WaitForConsole("bad|#ParseValue2JsonError"));
+  EXPECT_TRUE(WaitForConsole("callback|{\"text\":\"pong after\"}"));
+  ASSERT_EQ(moved.count(), 1);
+  EXPECT_EQ(moved[0][0].value<VellMoveWindowPluginModel::RequestModel>().deltaX, -12);
+  EXPECT_TRUE(WaitUntil([&] { return ready.count() == 1; }));
+  EXPECT_TRUE(ConsoleLines("never").empty());
+}
+
+TEST(BrowserHostTest, HostCallbacksCalledLateTwiceOrFromAnotherThreadAreSafe) {
+  FirePingPongCallback kept;
+  {
+    HostedBrowser host;
+    ASSERT_TRUE(host.Open(""));
+    QObject::connect(host.widget->findChild<VellPingPongPlugin*>(), &VellPingPongPlugin::FirePingPong,
+                     [&](const VellPingPongPlugin::RequestModel&, FirePingPongCallback callback) { kept = callback; });
+    host.handler->LoadUrl(Page("vell.basicModule.pingPong({text: 'x'}).then(v => log('answered', v.text));"));
+    ASSERT_TRUE(WaitUntil([&] { return kept != nullptr; }));
+    std::thread([&] { kept({"from a worker"}); }).join();
+    kept({"twice"});
+    EXPECT_TRUE(WaitForConsole("answered|from a worker"));
+    EXPECT_TRUE(ConsoleLines("answered|twice").empty());
+
+    // A browser whose factory is gone: its calls are logged and dropped.
+    ASSERT_EQ(VellV8PluginFactoryCluster::Instance()->UnRegister(host.BrowserId()), nullptr);
+    host.handler->LoadUrl(Page("vell.basicModule.pingPong({text: 'y'}); log('sent');"));
+    EXPECT_TRUE(WaitForConsole("sent"));
+    EXPECT_TRUE(WaitForLog("Unable to get factory by nBrowserId"));
+  }
+  kept({"after close"});  // the frame is gone: logged, nothing sent
+}
+
+TEST(BrowserHostTest, LoadSignalsComeInOrderWithTheTrackersLines) {
+  TestHttpServer server;
+  server.Route("/ok", {200, "text/html", "<iframe src='/child'></iframe>ok", 0});
+  server.Route("/child", {200, "text/html", "child", 0});
+  server.Route("/missing", {404, "text/html", "missing", 0});
+  QTemporaryDir dir;
+  QFile file(dir.filePath("page.html"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("<p>local</p>");
+  file.close();
+  const QString fileUrl = QUrl::fromLocalFile(file.fileName()).toString();
+
+  HostedBrowser host;
+  ASSERT_TRUE(host.Open(server.Url("/ok")));
+  const QString ok = QString::fromStdString(server.Url("/ok"));
+  ASSERT_TRUE(host.WaitForEvent("complete " + ok));
+  // OnLoadComplete comes from the widget's own first listener, so later
+  // listeners see it before the success. The sub-frame's load produces nothing.
+  ASSERT_TRUE(host.WaitForEvent("success 200 " + ok));
+  EXPECT_EQ(host.events, QStringList({"start " + ok, "complete " + ok, "success 200 " + ok}));
+  EXPECT_FALSE(g_log->Matching("VellSignalsWidget::OnLoadSuccess:strUrl = " + ok.toStdString() + ", nHttpStatusCode = 200 (").empty());
+
+  host.events.clear();
+  const QString missing = QString::fromStdString(server.Url("/missing"));
+  host.handler->LoadUrl(missing.toStdString());
+  ASSERT_TRUE(host.WaitForEvent("error 404 invalid http status code " + missing));
+  EXPECT_EQ(host.events, QStringList({"start " + missing, "complete " + missing,
+                                      "error 404 invalid http status code " + missing}));
+  EXPECT_FALSE(g_log->Matching("nHttpStatusCode = 404, strErrorText = invalid http status code (").empty());
+  EXPECT_GE(host.tracker->GetLoadDuration(), 0);
+
+  host.events.clear();
+  host.handler->LoadUrl(fileUrl.toStdString());
+  ASSERT_TRUE(host.WaitForEvent("complete " + fileUrl));
+  EXPECT_TRUE(host.events.contains("success 200 " + fileUrl));
+  EXPECT_EQ(host.widget->GetUrl(), fileUrl);
+}
+
+TEST(BrowserHostTest, RenderCrashesReachTheLimitAndASuccessfulLoadResetsTheCount) {
+  TestHttpServer server;
+  server.Route("/gone", {404, "text/html", "gone", 0});
+  server.Route("/fine", {200, "text/html", "fine", 0});
+  HostedBrowser host;
+  QSignalSpy terminated(host.widget, &VellSignalsWidget::OnRenderProcessTerminated);
+  QSignalSpy limit(host.widget, &VellSignalsWidget::OnRenderProcessTerminatedReachLimit);
+  ASSERT_TRUE(host.Open(server.Url("/gone")));
+  ASSERT_TRUE(host.WaitForEvent("complete " + QString::fromStdString(server.Url("/gone"))));
+  CefRefPtr<CefBrowser> browser = host.handler->GetBrowser()->GetMainFrame()->GetBrowser();
+  // Each crash is followed by the handler's reload, which fails again (404).
+  for (int i = 1; i <= 6; ++i) {
+    const int completes = host.events.count("complete " + QString::fromStdString(server.Url("/gone")));
+    cefcompat::CrashRendererForTesting(browser);
+    ASSERT_TRUE(WaitUntil([&] { return terminated.count() == i; })) << i;
+    ASSERT_TRUE(WaitUntil([&] {
+      return host.events.count("complete " + QString::fromStdString(server.Url("/gone"))) > completes;
+    })) << "reload after crash " << i;
+  }
+  ASSERT_EQ(limit.count(), 1);
+  EXPECT_EQ(limit[0][0].toInt(), 5);
+
+  host.handler->LoadUrl(server.Url("/fine"));
+  ASSERT_TRUE(host.WaitForEvent("complete " + QString::fromStdString(server.Url("/fine"))));
+  g_log->Clear();
+  cefcompat::CrashRendererForTesting(browser);
+  ASSERT_TRUE(WaitUntil([&] { return terminated.count() == 7; }));
+  EXPECT_TRUE(WaitForLog("OnRenderProcessTerminated terminated! counter = 0,"));
+}
+
+TEST(BrowserHostTest, ConsoleMessagesReachTheLogAtTheirSeverity) {
+  HostedBrowser host;
+  ASSERT_TRUE(host.Open(Page("console.debug('c-debug'); console.log('c-info'); console.warn('c-warn'); console.error('c-error');")));
+  ASSERT_TRUE(WaitForConsole("c-error"));
+  const std::pair<const char*, QtMsgType> expected[] = {
+      {"c-debug", QtDebugMsg}, {"c-info", QtInfoMsg}, {"c-warn", QtWarningMsg}, {"c-error", QtCriticalMsg}};
+  for (const auto& [text, type] : expected) {
+    ASSERT_TRUE(WaitForConsole(text)) << text;
+    const auto line = ConsoleLines(text).front();
+    EXPECT_EQ(line.type, type) << text;
+    EXPECT_NE(line.text.find("OnConsoleMessage: browser(id=" + std::to_string(host.BrowserId()) + ")[level="),
+              std::string::npos);
+  }
+}
+
+TEST(BrowserHostTest, KeysTypedIntoThePageUnlockTheDeveloperKeysAndAltF4Quits) {
+  UrlSink sink;
+  HostedBrowser host;
+  QSignalSpy quit(host.widget, &VellSignalsWidget::OnQuitKeyPress);
+  ASSERT_TRUE(host.Open(Page("log('keys ready')")));
+  ASSERT_TRUE(WaitForConsole("keys ready"));
+  CefRefPtr<CefBrowserHost> browserHost = host.handler->GetBrowser()->GetHost();
+  auto press = [&](int code, uint32 modifiers = 0) {
+    CefKeyEvent event;
+    event.windows_key_code = code;
+    event.modifiers = modifiers;
+    event.type = KEYEVENT_RAWKEYDOWN;
+    browserHost->SendKeyEvent(event);
+    event.type = KEYEVENT_KEYUP;
+    browserHost->SendKeyEvent(event);
+  };
+  press(0x79);  // F10, still locked
+  for (int code : VellHandler::kDevKeyPass) press(code);
+  press(0x79);
+  ASSERT_TRUE(WaitUntil([&] { return !sink.opened.isEmpty(); }));
+  EXPECT_EQ(sink.opened.size(), 1);
+  EXPECT_EQ(sink.opened.front(), QUrl(VellHandler::GetLocalDevelopmentPageUrl()));
+  press(0x73, 1 << 3);
+  EXPECT_TRUE(WaitUntil([&] { return quit.count() == 1; }));
+}
+
+TEST(BrowserHostTest, PopupsOpenInTheUsersBrowser) {
+  UrlSink sink;
+  HostedBrowser host;
+  ASSERT_TRUE(host.Open(Page("window.open('http://example.test/news'); log('opened');")));
+  ASSERT_TRUE(WaitUntil([&] { return !sink.opened.isEmpty(); }));
+  EXPECT_EQ(sink.opened.front(), QUrl("http://example.test/news"));
+  EXPECT_EQ(VellBrowserLifeSpanMonitor::Instance()->GetBrowserCount(), 1);
+}
+
+TEST(BrowserHostTest, TheLifeSpanMonitorWaitsForTheLastOfTwoBrowsers) {
+  auto* first = new HostedBrowser();
+  auto* second = new HostedBrowser();
+  ASSERT_TRUE(first->Open(""));
+  ASSERT_TRUE(second->Open(""));
+  auto* monitor = VellBrowserLifeSpanMonitor::Instance();
+  EXPECT_EQ(monitor->GetBrowserCount(), 2);
+  QSignalSpy zero(monitor, &VellBrowserLifeSpanMonitor::OnBrowserCountZero);
+  first->handler->Cleanup();
+  second->handler->Cleanup();
+  EXPECT_EQ(monitor->Wait(kTimeoutMs), nullptr);
+  EXPECT_EQ(monitor->GetBrowserCount(), 0);
+  EXPECT_TRUE(WaitUntil([&] { return zero.count() == 1; }));
+  delete first;
+  delete second;
+  EXPECT_EQ(zero.count(), 1);
+}
+
+TEST(BrowserHostTest, ANotificationQueuedDuringALoadRunsOnceAfterIt) {
+  TestHttpServer server;
+  server.Route("/slow", {200, "text/html", "<script>const log = (...a) => console.log(a.join('|'));</script>slow", 800});
+  HostedBrowser host;
+  ASSERT_TRUE(host.Open(server.Url("/slow")));
+  ASSERT_TRUE(WaitUntil([&] { return host.widget->IsLoading(); }));
+  ASSERT_EQ(VellV8ApiPluginAbstract::S_RunJavascript(host.handler.get(), "log('notified', location.pathname)", true), nullptr);
+  ASSERT_TRUE(WaitForConsole("notified|/slow"));
+  host.handler->LoadUrl(server.Url("/slow"));
+  ASSERT_TRUE(host.WaitForEvent("complete " + QString::fromStdString(server.Url("/slow"))));
+  EXPECT_EQ(ConsoleLines("notified|/slow").size(), 1u);
+
+  // Never into about:blank.
+  host.events.clear();
+  host.handler->LoadUrl("about:blank");
+  ASSERT_TRUE(WaitUntil([&] { return host.widget->IsLoading() || host.events.contains("complete about:blank"); }));
+  ASSERT_EQ(VellV8ApiPluginAbstract::S_RunJavascript(host.handler.get(), "console.log('into blank')", true), nullptr);
+  ASSERT_TRUE(WaitForLog("run javascript should not under url = about:blank, strJsScript = console.log('into blank')"));
+  EXPECT_TRUE(ConsoleLines("into blank").empty());
+}
+
+}  // namespace
+
+#include "BrowserHostTest.moc"
