@@ -1,6 +1,7 @@
 #include "core/VellBrowserLifeSpanMonitor.h"
 
 #include <QPointer>
+#include <QThread>
 
 VellBrowserLifeSpanMonitor::VellBrowserLifeSpanMonitor() : m_pEventLoopManager(new VellEventLoopManager(this)) {}
 
@@ -9,6 +10,7 @@ void VellBrowserLifeSpanMonitor::UpdateBrowserCounter(bool increase) {
 }
 
 std::shared_ptr<VellError> VellBrowserLifeSpanMonitor::Wait(int timeoutMs) {
+  Q_ASSERT(QThread::currentThread() == thread());
   if (nBrowserCount == 0) return nullptr;
   QPointer<VellObservableEventLoop> loop = m_pEventLoopManager->RequestEventLoop();
   auto* context = new QObject(this);

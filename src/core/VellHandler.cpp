@@ -84,8 +84,9 @@ void VellHandler::Cleanup() const {
 }
 
 void VellHandler::_Notify(std::function<void(VellSignalsWidget*)> call) const {
-  if (!m_pSignalsWidget) return;
-  VellSignalsWidget* widget = m_pSignalsWidget;
+  VellSignalsWidget* widget = m_pSignalsWidget.data();
+  if (!widget) return;
+  // Queued with the widget as context: dropped if the widget goes first.
   QMetaObject::invokeMethod(widget, [widget, call] { call(widget); }, Qt::AutoConnection);
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include <QPointer>
 #include <QString>
 #include <QVector>
 
@@ -19,8 +20,9 @@
 #include "include/wrapper/cef_resource_manager.h"
 #include "v8_api/VellV8PluginFactory.h"
 
+#include "core/VellSignalsWidget.h"
+
 class VellBrowserWrapper;
-class VellSignalsWidget;
 
 // The client of exactly one browser (browser process). Follows the browser's
 // life span, owns its wrapper, routes every message of its render process to
@@ -51,7 +53,7 @@ class VellHandler : public CefClient,
   explicit VellHandler(VellSignalsWidget* signalsWidget);
   ~VellHandler() override;
 
-  VellSignalsWidget* GetVellSignalsWidget() { return m_pSignalsWidget; }
+  VellSignalsWidget* GetVellSignalsWidget() { return m_pSignalsWidget.data(); }
   VellBrowserWrapper* GetBrowser() { return m_pBrowser; }
   std::shared_ptr<VellError> GetBrowserId(int& out);
   std::shared_ptr<VellError> GetVellV8PluginFactory(VellV8PluginFactory*& out);
@@ -122,7 +124,7 @@ class VellHandler : public CefClient,
   bool m_bIsClosing = false;
   bool m_bIsCreated = false;
   bool m_bIsClosed = false;
-  VellSignalsWidget* m_pSignalsWidget;
+  QPointer<VellSignalsWidget> m_pSignalsWidget;  // not owned
   bool m_bShouldStop = false;
   VellBrowserWrapper* m_pBrowser = nullptr;
   QVector<int> m_vecDevKeyTrack;

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QThread>
 #include <fmt/format.h>
 
 #include "base/VellLoggerAgent.h"
@@ -61,8 +62,14 @@ void VellSignalsWidget::_ConnectInternals() {
   });
 }
 
+QString VellSignalsWidget::GetUrl() const {
+  std::lock_guard<std::mutex> lock(m_urlMutex);
+  return m_strUrl;
+}
+
 void VellSignalsWidget::SetUrl(const QString& url) {
   if (url.startsWith("chrome://", Qt::CaseSensitive)) return;
+  std::lock_guard<std::mutex> lock(m_urlMutex);
   m_strUrl = url;
 }
 
@@ -82,6 +89,7 @@ void VellSignalsWidget::_HandleRenderProcessTerminated(int nBrowserId, const std
 
 std::shared_ptr<VellError> VellSignalsWidget::_Await(
     const std::function<void(QObject* context, std::function<void()> quit)>& connectQuit, int timeoutMs) {
+  Q_ASSERT(QThread::currentThread() == thread());
   QPointer<VellObservableEventLoop> loop = m_pEventLoopManager->RequestEventLoop();
   auto* context = new QObject(this);
   connectQuit(context, [loop] {
@@ -152,6 +160,7 @@ void VellSignalsWidget::WaitOnBrowserCreated(std::function<void()> task, QObject
 }
 
 void VellSignalsWidget::WaitOnLoadComplete(std::function<void()> task) {
+  Q_ASSERT(QThread::currentThread() == thread());
   if (!m_bIsLoading) {
     task();
     return;

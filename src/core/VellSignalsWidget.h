@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <QObject>
@@ -19,16 +20,19 @@
 // created, closed), offers waits on them, registers the browser's plugins
 // and counts render-process terminations against a limit.
 //
-// Threads: slots, state and waits on the Qt thread (the object's); the
-// termination counter is atomic. It must outlive the handler's last queued
-// notification (its owner keeps it until the browser has closed).
+// Threads: slots, state and waits on the Qt thread (the object's); the URL
+// is readable from any thread, the termination counter is atomic.
+// Release: the owner keeps it until OnBeforeClose has been delivered (the
+// handler's last notification); one deleted earlier makes the handler's
+// queued notifications drop, never reach a dead object.
 class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSignalsWidget> {
   Q_OBJECT
 
  public:
   explicit VellSignalsWidget(QObject* parent = nullptr);
 
-  QString GetUrl() const { return m_strUrl; }
+  // Any thread (the handler reads it on the CEF UI thread).
+  QString GetUrl() const;
   // Internal pages ("chrome://", case-sensitive) leave the URL as it is.
   void SetUrl(const QString& url);
   bool IsLoading() const { return m_bIsLoading; }
@@ -68,6 +72,7 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
   bool m_bBrowserCreated = false;
   bool m_bBeforeClose = false;
   QString m_strUrl;
+  mutable std::mutex m_urlMutex;
   std::atomic<int> m_nRenderProcessTerminatedCounter{0};
   bool m_bIsLoading = false;
 };
