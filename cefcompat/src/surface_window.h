@@ -1,5 +1,7 @@
 #pragma once
 
+#include "include/cefcompat_surface.h"
+
 #include <QImage>
 #include <QRasterWindow>
 
@@ -50,8 +52,8 @@ class SurfaceWindow : public QRasterWindow {
   QImage frame_;
 };
 
-// Every surface by native handle, so the embedder can find the QWindow of a
-// browser on platforms without foreign-window support. Qt thread.
-QWindow* SurfaceForHandle(unsigned long handle);
+// SurfaceForHandle (include/cefcompat_surface.h): every surface by native
+// handle, so the embedder can find the QWindow of a browser on platforms
+// without foreign-window support.
 
 }  // namespace cefcompat

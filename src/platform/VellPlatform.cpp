@@ -4,6 +4,8 @@
 #include <fstream>
 #include <string>
 
+#include "include/cefcompat_surface.h"
+
 namespace {
 
 // The state letter and parent id of a process, from /proc/<pid>/stat.
@@ -37,3 +39,5 @@ uint32_t VellPlatform::GetTickCount() {
   const auto ticks = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
   return ticks == 0 ? 1 : ticks;  // 0 means "no tick" to the callers
 }
+
+QWindow* VellPlatform::WindowFromBrowserHandle(unsigned long handle) { return cefcompat::SurfaceForHandle(handle); }

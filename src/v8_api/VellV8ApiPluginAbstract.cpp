@@ -4,6 +4,7 @@
 
 #include "core/VellHandler.h"
 #include "core/VellSignalsWidget.h"
+#include "core/VellWidget.h"
 #include "inter/VellBrowserWrapper.h"
 #include "utils/VellVarHelper.h"
 
@@ -21,6 +22,17 @@ bool VellV8ApiPluginAbstract::IsStandardJsonPayload(const CefRefPtr<CefV8Value>&
 
 std::string VellV8ApiPluginAbstract::GetStandardJsonPayload(const CefRefPtr<CefV8Value>& value) {
   return IsStandardJsonPayload(value) ? value->GetValue("json")->GetStringValue().ToString() : std::string();
+}
+
+std::shared_ptr<VellError> VellV8ApiPluginAbstract::S_RunJavascript(const VellWidget* widget, const std::string& script,
+                                                                    bool waitForLoad) {
+  if (!widget) {
+    VellVarHelper::WarnIfNotRunningUnderQtThread(__FILE__, __LINE__, "VellV8ApiPluginAbstract::S_RunJavascript");
+    return std::make_shared<VellError>("RunJavascript failed! vellWidget is nullptr", __FILE__, __LINE__,
+                                       "VellV8ApiPluginAbstract::S_RunJavascript");
+  }
+  VellIndependentBrowser* browser = widget->GetVellIndependentBrowser();
+  return S_RunJavascript(browser ? browser->GetVellHandler().get() : nullptr, script, waitForLoad);
 }
 
 std::shared_ptr<VellError> VellV8ApiPluginAbstract::S_RunJavascript(VellHandler* handler, const std::string& script,

@@ -13,6 +13,7 @@
 #include "v8_api/VellV8ApiPluginInterface.h"
 
 class VellHandler;
+class VellWidget;
 
 // The base of every plugin, and the one plugin flow they all follow:
 //   1. copy the message; the call is answered on the copy;
@@ -44,6 +45,13 @@ class VellV8ApiPluginAbstract : public VellV8ApiPluginInterface {
                                                     bool waitForLoad);
 
  protected:
+  // The same in the browser a widget shows: how notifications reach pages.
+  static std::shared_ptr<VellError> S_RunJavascript(const VellWidget* widget, const std::string& script,
+                                                    bool waitForLoad);
+  std::shared_ptr<VellError> RunJavascript(const VellWidget* widget, const std::string& script, bool waitForLoad) {
+    return S_RunJavascript(widget, script, waitForLoad);
+  }
+
   // Emit shape with a request model: emits signal(model).
   template <class Model, class Plugin, class... Params>
   static void EmitFlow(Plugin* plugin, CefRefPtr<CefFrame> frame, const VellProcessMessage& message,

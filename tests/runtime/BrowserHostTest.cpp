@@ -18,6 +18,7 @@
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellHandler.h"
 #include "core/VellSignalsWidget.h"
+#include "core/VellWidget.h"
 #include "inter/VellBrowserWrapper.h"
 #include "inter/VellLoadingStateTracker.h"
 #include "plugins/basic_plugins/VellMoveWindowPlugin.h"
@@ -323,6 +324,35 @@ TEST(BrowserHostTest, ANotificationQueuedDuringALoadRunsOnceAfterIt) {
   ASSERT_EQ(VellV8ApiPluginAbstract::S_RunJavascript(host.handler.get(), "console.log('into blank')", true), nullptr);
   ASSERT_TRUE(WaitForLog("run javascript should not under url = about:blank, strJsScript = console.log('into blank')"));
   EXPECT_TRUE(ConsoleLines("into blank").empty());
+}
+
+// Notifications run their script through the widget that shows the page.
+struct WidgetScript : VellV8ApiPluginAbstract {
+  using VellV8ApiPluginAbstract::S_RunJavascript;
+};
+
+TEST(BrowserHostTest, AWidgetShowsItsBrowserAndCarriesScriptsIntoIt) {
+  EXPECT_EQ(WidgetScript::S_RunJavascript(static_cast<const VellWidget*>(nullptr), "1", true)->errorMessage,
+            "RunJavascript failed! vellWidget is nullptr");
+  VellIndependentBrowser browser;
+  auto widget = std::make_unique<VellWidget>();
+  EXPECT_NE(WidgetScript::S_RunJavascript(widget.get(), "1", true), nullptr);  // no browser yet
+  browser.Init(Page("log('widget page')"));
+  ASSERT_FALSE(browser.IsInitBrowserFailed());
+  widget->ConnectCefBrowser(&browser);  // before the browser exists: shown once it does
+  widget->resize(320, 200);
+  widget->show();
+  QSignalSpy closed(browser.GetVellSignalsWidget(), &VellSignalsWidget::OnBeforeClose);
+  ASSERT_TRUE(WaitUntil([&] { return widget->findChild<QWidget*>() != nullptr; }));
+  ASSERT_TRUE(WaitForConsole("widget page"));
+  ASSERT_EQ(WidgetScript::S_RunJavascript(widget.get(), "log('through the widget')", true), nullptr);
+  EXPECT_TRUE(WaitForConsole("through the widget"));
+  VellIndependentBrowser second;
+  widget->ConnectCefBrowser(&second);  // refused: one browser per widget
+  EXPECT_EQ(widget->GetVellIndependentBrowser(), &browser);
+  widget.reset();  // closes the browser
+  ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; }));
+  delete browser.GetVellSignalsWidget();
 }
 
 }  // namespace

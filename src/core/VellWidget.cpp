@@ -1,0 +1,66 @@
+#include "core/VellWidget.h"
+
+#include <QCoreApplication>
+#include <QResizeEvent>
+
+#include "base/VellLoggerAgent.h"
+#include "inter/VellBrowserWrapper.h"
+#include "platform/VellPlatform.h"
+
+VellWidget::VellWidget(QWidget* parent) : QWidget(parent), m_pLayout(new QHBoxLayout()) {
+  setBackgroundRole(QPalette::Window);
+  m_pLayout->setContentsMargins(0, 0, 0, 0);
+  setLayout(m_pLayout);
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+VellWidget::~VellWidget() {
+  if (!m_pIndependentBrowser) return;
+  if (CefRefPtr<VellHandler> handler = m_pIndependentBrowser->GetVellHandler()) handler->Cleanup();
+  DisconnectCefBrowser();
+}
+
+void VellWidget::ConnectCefBrowser(VellIndependentBrowser* browser) {
+  if (m_pIndependentBrowser) {
+    VellLog(LOGSEVERITY_ERROR,
+            "VellWidget::ConnectCefBrowser failed! unable to connect cef browser, please disconnect before reconnect");
+    return;
+  }
+  m_pIndependentBrowser = browser;
+  browser->GetVellSignalsWidget()->WaitOnBrowserCreated([guard = QPointer<VellWidget>(this)] {
+    if (guard) guard->_ShowBrowser();
+  }, nullptr);
+}
+
+void VellWidget::_ShowBrowser() {
+  VellBrowserWrapper* wrapper = m_pIndependentBrowser->GetVellHandler()->GetBrowser();
+  if (!wrapper || !wrapper->GetHost()) return;
+  m_pBrowserWindow = VellPlatform::WindowFromBrowserHandle(wrapper->GetWindowHandle());
+  if (!m_pBrowserWindow) return;
+  m_pBrowserContainer = QWidget::createWindowContainer(m_pBrowserWindow);
+  m_pLayout->addWidget(m_pBrowserContainer, 0, Qt::Alignment());
+  _ResizeBrowser();
+}
+
+void VellWidget::DisconnectCefBrowser() const {
+  if (m_pBrowserContainer) m_pLayout->removeWidget(m_pBrowserContainer);
+}
+
+VellSignalsWidget* VellWidget::GetVellSignalsWidget() const { return m_pIndependentBrowser->GetVellSignalsWidget(); }
+
+void VellWidget::LoadUrl(const std::string& url) const {
+  if (!m_pIndependentBrowser) return;
+  if (CefRefPtr<VellHandler> handler = m_pIndependentBrowser->GetVellHandler()) handler->LoadUrl(url);
+}
+
+void VellWidget::resizeEvent(QResizeEvent* event) {
+  m_lastSize = QSize(std::max(0, event->size().width()), std::max(0, event->size().height()));
+  _ResizeBrowser(m_lastSize);
+}
+
+void VellWidget::_ResizeBrowser(const QSize& size) const {
+  if (!m_pIndependentBrowser || !m_pBrowserWindow) return;
+  VellBrowserWrapper* wrapper = m_pIndependentBrowser->GetVellHandler()->GetBrowser();
+  if (!wrapper || !wrapper->GetWindowHandle()) return;
+  m_pBrowserWindow->resize(size);
+}
