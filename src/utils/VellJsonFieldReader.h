@@ -4,6 +4,7 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -38,6 +39,18 @@ class VellJsonFieldReader {
     }
     out.clear();
     for (const auto& [name, value] : object.items()) out[name] = value.get<std::string>();
+  }
+
+  // A JSON array whose elements each convert to T (strictly, through T's from_json).
+  template <class T>
+  static void Read(const nlohmann::json& json, const char* key, std::vector<T>& out) {
+    const nlohmann::json& array = json.at(key);
+    if (!array.is_array()) {
+      throw nlohmann::json::type_error::create(302, std::string("type must be array, but is ") + array.type_name() +
+                                                        " (key \"" + key + "\")", &array);
+    }
+    out.clear();
+    for (const auto& element : array) out.push_back(element.get<T>());
   }
 
   template <class T>

@@ -65,3 +65,8 @@ std::shared_ptr<VellError> VellV8ApiPluginAbstract::S_RunJavascript(VellHandler*
 void VellV8ApiPluginAbstract::_RunOnPluginThread(QObject* plugin, std::function<void()> task) {
   QMetaObject::invokeMethod(plugin, std::move(task), Qt::AutoConnection);
 }
+
+std::shared_ptr<VellError> VellV8ApiPluginAbstract::_Notify(const VellWidget* widget, const char* scriptTemplate,
+                                                            const std::string& text) {
+  return S_RunJavascript(widget, fmt::format(fmt::runtime(scriptTemplate), text), true);
+}

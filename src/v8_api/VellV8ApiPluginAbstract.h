@@ -15,6 +15,11 @@
 class VellHandler;
 class VellWidget;
 
+// A response the host supplies as ready JSON text: sent verbatim.
+struct VellRawStringResponse {
+  std::string strJson;
+};
+
 // The base of every plugin, and the one plugin flow they all follow:
 //   1. copy the message; the call is answered on the copy;
 //   2. parse the copy's value into the request model (strict; a failure is
@@ -104,12 +109,32 @@ class VellV8ApiPluginAbstract : public VellV8ApiPluginInterface {
     _RunOnPluginThread(plugin, [plugin, signal, callback] { (plugin->*signal)(callback); });
   }
 
-  // The response model as the page receives it: a JSON object, keys in byte
-  // order, compact, UTF-8 (invalid bytes from the host become U+FFFD).
+  // Callback shape whose callback carries nothing: each call answers null.
+  template <class Model, class Plugin, class... Params>
+  static void EmptyCallbackFlow(Plugin* plugin, CefRefPtr<CefFrame> frame, const VellProcessMessage& message,
+                                void (Plugin::*signal)(Params...)) {
+    VellProcessMessage copy = message;
+    Model model;
+    if (!_ParseRequest(copy, frame, model)) return;
+    std::function<void()> callback = [frame, copy] { copy.SendProcessMessage(PID_RENDERER, frame); };
+    _RunOnPluginThread(plugin, [plugin, signal, model, callback] { (plugin->*signal)(model, callback); });
+  }
+
+  // The response as the page receives it: JSON (objects with keys in byte
+  // order), compact, UTF-8 (invalid bytes from the host become U+FFFD); a raw
+  // string response as the host wrote it.
   template <class Response>
   static std::string _ToResponseJson(const Response& response) {
-    return nlohmann::json(response).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if constexpr (std::is_base_of_v<VellRawStringResponse, Response>) {
+      return response.strJson;
+    } else {
+      return nlohmann::json(response).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
   }
+
+  // Fills a notification template ("...({});") and runs it once the page has loaded.
+  static std::shared_ptr<VellError> _Notify(const VellWidget* widget, const char* scriptTemplate,
+                                            const std::string& text);
 
   // Parses the copy's value; on failure answers the error through `frame`.
   template <class Model>

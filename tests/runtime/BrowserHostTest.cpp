@@ -124,7 +124,7 @@ TEST(BrowserHostTest, SdkCallsReachPluginsAndAreAnswered) {
   auto* pingPong = host.widget->findChild<VellPingPongPlugin*>();
   ASSERT_NE(pingPong, nullptr);
   QObject::connect(pingPong, &VellPingPongPlugin::FirePingPong,
-                   [](const VellPingPongPlugin::RequestModel& request, FirePingPongCallback callback) {
+                   [](const VellPingPongPluginModel::RequestModel& request, VellPingPongPluginModel::FirePingPongCallback callback) {
                      callback({"pong " + request.text});
                    });
   QSignalSpy moved(host.widget->findChild<VellMoveWindowPlugin*>(), &VellMoveWindowPlugin::FireMoveWindowPlugin);
@@ -147,12 +147,12 @@ TEST(BrowserHostTest, SdkCallsReachPluginsAndAreAnswered) {
 }
 
 TEST(BrowserHostTest, HostCallbacksCalledLateTwiceOrFromAnotherThreadAreSafe) {
-  FirePingPongCallback kept;
+  VellPingPongPluginModel::FirePingPongCallback kept;
   {
     HostedBrowser host;
     ASSERT_TRUE(host.Open(""));
     QObject::connect(host.widget->findChild<VellPingPongPlugin*>(), &VellPingPongPlugin::FirePingPong,
-                     [&](const VellPingPongPlugin::RequestModel&, FirePingPongCallback callback) { kept = callback; });
+                     [&](const VellPingPongPluginModel::RequestModel&, VellPingPongPluginModel::FirePingPongCallback callback) { kept = callback; });
     host.handler->LoadUrl(Page("vell.basicModule.pingPong({text: 'x'}).then(v => log('answered', v.text));"));
     ASSERT_TRUE(WaitUntil([&] { return kept != nullptr; }));
     std::thread([&] { kept({"from a worker"}); }).join();

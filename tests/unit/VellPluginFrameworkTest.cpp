@@ -80,7 +80,7 @@ class PostedPlugin : public QObject, public VellV8ApiPluginAbstract {
   }
 
  signals:
-  void FirePosted(FirePingPongCallback callback);
+  void FirePosted(VellPingPongPluginModel::FirePingPongCallback callback);
 };
 
 TEST(VellV8PluginFactoryTest, RegistrationLookupAndDispatch) {
@@ -246,9 +246,9 @@ TEST_F(VellPluginFlowTest, AnUnparsablePayloadIsAnsweredWithTheParseErrorAndEmit
 
 TEST_F(VellPluginFlowTest, CallbackShapeAnswersEachCallOnTheCallingThread) {
   auto* plugin = new VellPingPongPlugin(&owner);
-  FirePingPongCallback kept;
+  VellPingPongPluginModel::FirePingPongCallback kept;
   QObject::connect(plugin, &VellPingPongPlugin::FirePingPong,
-                   [&](const VellPingPongPluginModel::RequestModel& request, FirePingPongCallback callback) {
+                   [&](const VellPingPongPluginModel::RequestModel& request, VellPingPongPluginModel::FirePingPongCallback callback) {
                      EXPECT_EQ(request.text, "h\xC3\xA9");
                      kept = callback;
                    });
@@ -275,8 +275,8 @@ TEST_F(VellPluginFlowTest, CallbackShapeAnswersEachCallOnTheCallingThread) {
 
 TEST_F(VellPluginFlowTest, PostedCallbackAnswersOnThePluginsThread) {
   auto* plugin = new PostedPlugin(&owner);
-  FirePingPongCallback kept;
-  QObject::connect(plugin, &PostedPlugin::FirePosted, [&](FirePingPongCallback callback) { kept = callback; });
+  VellPingPongPluginModel::FirePingPongCallback kept;
+  QObject::connect(plugin, &PostedPlugin::FirePosted, [&](VellPingPongPluginModel::FirePingPongCallback callback) { kept = callback; });
   plugin->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, Call("jssdk::test:posted", "anything"));
   ASSERT_TRUE(kept != nullptr);
   std::thread([&] { kept({"from a worker"}); }).join();

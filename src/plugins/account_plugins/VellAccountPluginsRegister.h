@@ -7,8 +7,8 @@
 
 // Registers the plugins of the account module.
 class VellAccountPluginsRegister : public QObject,
-                                  public VellPluginRegisterInterface,
-                                  public VellFeatureSettingsBiz<VellAccountPluginsRegister> {
+                                   public VellPluginRegisterInterface,
+                                   public VellFeatureSettingsBiz<VellAccountPluginsRegister> {
   Q_OBJECT
 
  public:

@@ -7,8 +7,8 @@
 
 // Registers the plugins of the basic module.
 class VellBasicPluginsRegister : public QObject,
-                                public VellPluginRegisterInterface,
-                                public VellFeatureSettingsBiz<VellBasicPluginsRegister> {
+                                 public VellPluginRegisterInterface,
+                                 public VellFeatureSettingsBiz<VellBasicPluginsRegister> {
   Q_OBJECT
 
  public:

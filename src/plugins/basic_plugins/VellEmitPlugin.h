@@ -1,8 +1,7 @@
 #pragma once
 
-#include <string>
-
 #include <QObject>
+#include <string>
 
 #include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"

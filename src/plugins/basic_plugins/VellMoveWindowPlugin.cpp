@@ -6,5 +6,5 @@ VellMoveWindowPlugin::VellMoveWindowPlugin(QObject* parent) : QObject(parent) {
 
 void VellMoveWindowPlugin::HandleFromCefProcessMessage(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame,
                                                        cef_process_id_t, const VellProcessMessage& message) {
-  EmitFlow<RequestModel>(this, frame, message, &VellMoveWindowPlugin::FireMoveWindowPlugin);
+  EmitFlow<VellMoveWindowPluginModel::RequestModel>(this, frame, message, &VellMoveWindowPlugin::FireMoveWindowPlugin);
 }

@@ -2,14 +2,20 @@
 
 #include <QMetaType>
 #include <QObject>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
 #include "utils/VellJsonFieldReader.h"
+#include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"
 
 namespace VellMoveWindowPluginModel {
 
-// The offset to move the window by.
 struct RequestModel {
   int deltaX = 0;
   int deltaY = 0;
@@ -21,13 +27,11 @@ struct RequestModel {
 
 }  // namespace VellMoveWindowPluginModel
 
-// "jssdk::basicModule:moveWindow": the page drags the launcher's window.
+// "jssdk::basicModule:moveWindow": the page drags the launcher's window by an offset.
 class VellMoveWindowPlugin : public QObject, public VellV8ApiPluginAbstract {
   Q_OBJECT
 
  public:
-  using RequestModel = VellMoveWindowPluginModel::RequestModel;
-
   explicit VellMoveWindowPlugin(QObject* parent);
   void HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                    cef_process_id_t sourceProcess, const VellProcessMessage& message) override;

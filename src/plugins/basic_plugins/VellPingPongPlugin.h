@@ -1,13 +1,17 @@
 #pragma once
 
-#include <functional>
-#include <string>
-
 #include <QMetaType>
 #include <QObject>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
 #include "utils/VellJsonFieldReader.h"
+#include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"
 
 namespace VellPingPongPluginModel {
@@ -24,25 +28,24 @@ struct ResponseModel {
   friend void to_json(nlohmann::json& json, const ResponseModel& model) { json = {{"text", model.text}}; }
 };
 
-}  // namespace VellPingPongPluginModel
-
 using FirePingPongCallback = std::function<void(const VellPingPongPluginModel::ResponseModel&)>;
+
+}  // namespace VellPingPongPluginModel
 
 // "jssdk::basicModule:pingPong": an echo test; the host answers with a text.
 class VellPingPongPlugin : public QObject, public VellV8ApiPluginAbstract {
   Q_OBJECT
 
  public:
-  using RequestModel = VellPingPongPluginModel::RequestModel;
-  using ResponseModel = VellPingPongPluginModel::ResponseModel;
-
   explicit VellPingPongPlugin(QObject* parent);
   void HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                    cef_process_id_t sourceProcess, const VellProcessMessage& message) override;
 
  signals:
-  void FirePingPong(const VellPingPongPluginModel::RequestModel& requestModel, FirePingPongCallback callback);
+  void FirePingPong(const VellPingPongPluginModel::RequestModel& requestModel,
+                    VellPingPongPluginModel::FirePingPongCallback callback);
 };
 
 Q_DECLARE_METATYPE(VellPingPongPluginModel::RequestModel)
-Q_DECLARE_METATYPE(FirePingPongCallback)
+Q_DECLARE_METATYPE(VellPingPongPluginModel::ResponseModel)
+Q_DECLARE_METATYPE(VellPingPongPluginModel::FirePingPongCallback)

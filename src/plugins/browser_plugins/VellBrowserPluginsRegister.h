@@ -7,8 +7,8 @@
 
 // Registers the plugins of the browser module.
 class VellBrowserPluginsRegister : public QObject,
-                                  public VellPluginRegisterInterface,
-                                  public VellFeatureSettingsBiz<VellBrowserPluginsRegister> {
+                                   public VellPluginRegisterInterface,
+                                   public VellFeatureSettingsBiz<VellBrowserPluginsRegister> {
   Q_OBJECT
 
  public:

@@ -1,7 +1,17 @@
 #pragma once
 
+#include <QMetaType>
 #include <QObject>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
+#include "utils/VellJsonFieldReader.h"
+#include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"
 
 // "jssdk::browserModule:pageReady": a page's content has loaded.
@@ -9,7 +19,7 @@ class VellPageReadyPlugin : public QObject, public VellV8ApiPluginAbstract {
   Q_OBJECT
 
  public:
-  explicit VellPageReadyPlugin(QObject* parent) : QObject(parent) {}
+  explicit VellPageReadyPlugin(QObject* parent);
   void HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                    cef_process_id_t sourceProcess, const VellProcessMessage& message) override;
 

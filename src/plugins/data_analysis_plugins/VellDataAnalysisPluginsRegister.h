@@ -7,8 +7,8 @@
 
 // Registers the plugins of the dataAnalysis module.
 class VellDataAnalysisPluginsRegister : public QObject,
-                                       public VellPluginRegisterInterface,
-                                       public VellFeatureSettingsBiz<VellDataAnalysisPluginsRegister> {
+                                        public VellPluginRegisterInterface,
+                                        public VellFeatureSettingsBiz<VellDataAnalysisPluginsRegister> {
   Q_OBJECT
 
  public:

@@ -7,8 +7,8 @@
 
 // Registers the plugins of the game module.
 class VellGamePluginsRegister : public QObject,
-                               public VellPluginRegisterInterface,
-                               public VellFeatureSettingsBiz<VellGamePluginsRegister> {
+                                public VellPluginRegisterInterface,
+                                public VellFeatureSettingsBiz<VellGamePluginsRegister> {
   Q_OBJECT
 
  public:

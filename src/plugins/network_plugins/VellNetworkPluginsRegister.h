@@ -7,8 +7,8 @@
 
 // Registers the plugins of the network module.
 class VellNetworkPluginsRegister : public QObject,
-                                  public VellPluginRegisterInterface,
-                                  public VellFeatureSettingsBiz<VellNetworkPluginsRegister> {
+                                   public VellPluginRegisterInterface,
+                                   public VellFeatureSettingsBiz<VellNetworkPluginsRegister> {
   Q_OBJECT
 
  public:

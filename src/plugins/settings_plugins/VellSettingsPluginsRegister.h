@@ -7,8 +7,8 @@
 
 // Registers the plugins of the settings module.
 class VellSettingsPluginsRegister : public QObject,
-                                   public VellPluginRegisterInterface,
-                                   public VellFeatureSettingsBiz<VellSettingsPluginsRegister> {
+                                    public VellPluginRegisterInterface,
+                                    public VellFeatureSettingsBiz<VellSettingsPluginsRegister> {
   Q_OBJECT
 
  public:

@@ -7,8 +7,8 @@
 
 // Registers the plugins of the ui module.
 class VellUiPluginsRegister : public QObject,
-                             public VellPluginRegisterInterface,
-                             public VellFeatureSettingsBiz<VellUiPluginsRegister> {
+                              public VellPluginRegisterInterface,
+                              public VellFeatureSettingsBiz<VellUiPluginsRegister> {
   Q_OBJECT
 
  public:

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QMetaType>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "utils/VellJsonFieldReader.h"
+#include "utils/VellMetaTypes.h"
+#include "v8_api/VellV8ApiPluginAbstract.h"
+
+// "jssdk::browserModule:browserBack": the page asks to go back.
+class VellBrowserBackPlugin : public QObject, public VellV8ApiPluginAbstract {
+  Q_OBJECT
+
+ public:
+  explicit VellBrowserBackPlugin(QObject* parent);
+  void HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                   cef_process_id_t sourceProcess, const VellProcessMessage& message) override;
+
+ signals:
+  void FireBrowserBack();
+};
