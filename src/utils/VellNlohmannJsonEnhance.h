@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include <fmt/format.h>
@@ -13,12 +14,22 @@ class VellNlohmannJsonEnhance {
  public:
   VellNlohmannJsonEnhance() = delete;
 
-  // Parses strJson (no comments) and converts it to T with the library's
-  // conversion for T. On failure sets `error` and returns a default T.
+  // Deeper JSON is refused: copying and destroying a value recurses per level,
+  // so a page could otherwise exhaust a thread's stack with "[[[[...".
+  static constexpr int kMaxDepth = 512;
+
+  // Parses strJson (no comments, at most kMaxDepth levels) and converts it to
+  // T with the library's conversion for T. On failure sets `error` and
+  // returns a default T.
   template <class T>
   static T Parse(const std::string& strJson, std::shared_ptr<VellError>& error) {
     try {
-      return nlohmann::json::parse(strJson, nullptr, true, false).get<T>();
+      const auto limitDepth = [](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
+        if (depth > kMaxDepth) throw std::length_error("nesting deeper than " + std::to_string(kMaxDepth) + " levels");
+        return true;
+      };
+      const nlohmann::json parsed = nlohmann::json::parse(strJson, limitDepth, true, false);
+      return parsed.get<T>();
     } catch (const nlohmann::json::parse_error& e) {
       error = std::make_shared<VellError>(
           fmt::format("JSON parse error: {} at byte position {}, strJson = {}", e.what(), e.byte, strJson),
