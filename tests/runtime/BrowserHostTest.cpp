@@ -11,6 +11,7 @@
 
 #include <thread>
 
+#include "HostHarness.h"
 #include "LauncherEnvironment.h"
 #include "LogCapture.h"
 #include "RuntimeEnvironment.h"
@@ -29,10 +30,11 @@
 
 namespace {
 
-LogCapture* g_log = new LogCapture();
+LogCapture* const g_log = &HostLog();
+
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LauncherEnvironment());
 
-constexpr int kTimeoutMs = 15000;
+constexpr int kTimeoutMs = kHostTimeoutMs;
 
 // Receives what the framework opens in the user's browser.
 class UrlSink : public QObject {
@@ -46,14 +48,6 @@ class UrlSink : public QObject {
  public slots:
   void Open(const QUrl& url) { opened.append(url); }
 };
-
-// Runs the Qt event loop until `done` holds or the time is up.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return done();
-}
 
 // One browser as the framework hosts it: signals widget, handler, tracker.
 struct HostedBrowser {
@@ -96,27 +90,6 @@ struct HostedBrowser {
   QSignalSpy closed{widget, &VellSignalsWidget::OnBeforeClose};
   QStringList events;
 };
-
-std::string Page(const std::string& script) {
-  return DataUrl("<script>const log = (...a) => console.log(a.map(x => typeof x === 'string' ? x : JSON.stringify(x)).join('|'));" +
-                 script + "</script>");
-}
-
-bool WaitForLog(const std::string& part) { return WaitUntil([&] { return !g_log->Matching(part).empty(); }); }
-
-// The log lines of the page's console messages that are exactly `message`.
-std::vector<LogCapture::Line> ConsoleLines(const std::string& message) {
-  std::vector<LogCapture::Line> lines;
-  for (const auto& line : g_log->Matching("OnConsoleMessage: ")) {
-    const std::string tail = " " + message;
-    if (line.text.size() >= tail.size() && line.text.compare(line.text.size() - tail.size(), tail.size(), tail) == 0) {
-      lines.push_back(line);
-    }
-  }
-  return lines;
-}
-
-bool WaitForConsole(const std::string& message) { return WaitUntil([&] { return !ConsoleLines(message).empty(); }); }
 
 TEST(BrowserHostTest, SdkCallsReachPluginsAndAreAnswered) {
   HostedBrowser host;

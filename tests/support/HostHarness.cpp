@@ -1,0 +1,41 @@
+#include "HostHarness.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "RuntimeEnvironment.h"
+
+namespace {
+// Created at start-up, so that the runtime's first lines are kept too.
+LogCapture* const g_log = new LogCapture();
+}  // namespace
+
+LogCapture& HostLog() { return *g_log; }
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  return done();
+}
+
+bool WaitForLog(const std::string& part) { return WaitUntil([&] { return !g_log->Matching(part).empty(); }); }
+
+std::vector<LogCapture::Line> ConsoleLines(const std::string& message) {
+  std::vector<LogCapture::Line> lines;
+  const std::string tail = " " + message;
+  for (const auto& line : g_log->Matching("OnConsoleMessage: ")) {
+    if (line.text.size() >= tail.size() && line.text.compare(line.text.size() - tail.size(), tail.size(), tail) == 0) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+bool WaitForConsole(const std::string& message) { return WaitUntil([&] { return !ConsoleLines(message).empty(); }); }
+
+std::string Page(const std::string& script) {
+  return DataUrl(
+      "<script>const log = (...a) => console.log(a.map(x => typeof x === 'string' ? x : JSON.stringify(x)).join('|'));" +
+      script + "</script>");
+}
