@@ -1,9 +1,7 @@
 // Declarations of window.vell, the launcher's SDK, for page authors.
 
-export type VellPayload = Record<string, unknown>;
 /** The launcher's answer: parsed JSON, the raw text when it is not JSON, or null when empty. */
 export type VellAnswer = unknown;
-export type VellAction = (payload?: VellPayload) => Promise<VellAnswer>;
 /** Subscribes a handler; the returned function unsubscribes it. */
 export type VellSubscribe<T = unknown> = (handler: (value: T) => void) => () => void;
 
@@ -13,35 +11,45 @@ export interface VellError extends Error {
   code: string;
 }
 
+// Models of the actions and their answers, as the launcher exchanges them.
+export interface GetGamePoliciesResponseItem { isChecked: boolean; title: string; href: string }
+export interface GetGameRecentServerListServerModel { id: string; name: string; state: number }
+export interface GetGameServerListServerModel { id: string; name: string; state: number }
+export interface GetGameServerListZoneModel { id: string; name: string; serverModels: GetGameServerListServerModel[] }
+export interface GetGameToolInfoResponseModelItem { action: string; name: string; desc: string; relativePath: string; executePath: string; iconSrc: string; url: string }
+export interface GetRatingSystemInfoResponseItem { id: string; title: string; content: string }
+export interface OpenConfirmDialogResult { isCheckBoxChecked: boolean; action: number }
+export interface SaveSettingsAutoUpdateItem { appCode: string; autoUpdate: boolean }
+export interface ToastNotifyToastModel { message: string; ms: number; position: number }
+export type GameDownloadStatus = { appCode: string; uiStage: number; currentVersion: string; nextVersion: string; progress: number; msg: string; errMsg: string; speed: string; time: string; isPreDownloadVisible: boolean; downloadType: number; isPreUpdateFormat: boolean };
+export interface VellToast { message: string; ms: number; position: number }
+
 export interface VellAccountModule {
-  bindAccount: VellAction;
-  getAccountAssociateMobilePhone: VellAction;
-  loginSuccess: VellAction;
-  logout: VellAction;
-  riskLimitResult: VellAction;
-  selectAccount: VellAction;
-  setAccountAssociateMobilePhone: VellAction;
-  unbindAccount: VellAction;
-  data: { getLoginUserData: VellAction };
+  bindAccount(payload: { account: string; accountOpenId: string; authToken: string; refreshToken: string }): Promise<null>;
+  getAccountAssociateMobilePhone(payload: { accountOpenId: string }): Promise<{ hashedMobileNumber: string; maskedMobileNumber: string }>;
+  loginSuccess(payload: { account: string; accountOpenId: string; authToken: string; refreshToken: string; loginType: number; isAuthRemember: boolean }): Promise<null>;
+  logout(payload?: Record<string, unknown>): Promise<null>;
+  riskLimitResult(payload: { accountOpenId: string; serialNumber: string; loginType: number; isAuthRemember: boolean }): Promise<null>;
+  selectAccount(payload: { accountOpenId: string; accountHash: string; account: string; loginType: number; isAuthRemember: boolean }): Promise<null>;
+  setAccountAssociateMobilePhone(payload: { accountOpenId: string; hashedMobileNumber: string; maskedMobileNumber: string }): Promise<null>;
+  unbindAccount(payload: { accountOpenId: string }): Promise<null>;
+  data: {
+    getLoginUserData(payload?: Record<string, unknown>): Promise<{ strJson: string; strError: string }>;
+  };
   onAccountChanged: VellSubscribe;
   $$notifyAccountChanged(value: unknown): void;
 }
 
 export interface VellBasicModule {
   pingPong(payload: { text: string }): Promise<{ text: string }>;
+  localStorage(payload: { url: string; data: unknown; headers: Record<string, string>; method: string }): Promise<{ strError: string; strJson: string }>;
+  moveWindow(payload: { deltaX: number; deltaY: number }): Promise<null>;
   /** Sends any JSON value to the launcher as an event. */
   emit(payload?: unknown): Promise<null>;
-  localStorage(payload: {
-    url: string;
-    data: unknown;
-    headers: Record<string, string>;
-    method: string;
-  }): Promise<{ strError: string; strJson: string }>;
-  moveWindow(payload: { deltaX: number; deltaY: number }): Promise<null>;
   data: {
-    getRemoteConfigData: () => Promise<{ strError: string; strJson: string }>;
-    getChannelRemoteConfigData: () => Promise<{ strError: string; strJson: string }>;
-    isFirstLaunch: () => Promise<{ isFirstLaunch: boolean }>;
+    getRemoteConfigData(payload?: Record<string, unknown>): Promise<{ strError: string; strJson: string }>;
+    getChannelRemoteConfigData(payload?: Record<string, unknown>): Promise<{ strError: string; strJson: string }>;
+    isFirstLaunch(payload?: Record<string, unknown>): Promise<{ isFirstLaunch: boolean }>;
   };
   /** Events the launcher broadcasts to pages. */
   onEmit: VellSubscribe;
@@ -50,57 +58,57 @@ export interface VellBasicModule {
 }
 
 export interface VellBrowserModule {
-  browserBack: VellAction;
-  browserForward: VellAction;
-  reload: VellAction;
-  reloadWithoutCache: VellAction;
-  browserWindowState: VellAction;
-  pageReady: VellAction;
-  /** Called for every page once its content has loaded. */
-  PageReady: VellAction;
+  browserBack(payload?: Record<string, unknown>): Promise<null>;
+  browserForward(payload?: Record<string, unknown>): Promise<null>;
+  reload(payload?: Record<string, unknown>): Promise<null>;
+  reloadWithoutCache(payload?: Record<string, unknown>): Promise<null>;
+  browserWindowState(payload: { windowAction: number }): Promise<null>;
+  pageReady(payload?: Record<string, unknown>): Promise<null>;
   data: Record<string, never>;
+  /** Called for every page once its content has loaded. */
+  PageReady(): Promise<null>;
   onWindowNormalSizeChanged: VellSubscribe<boolean>;
   $$notifyWindowNormalSizeChanged(normal: boolean): void;
 }
 
 export interface VellDataAnalysisModule {
-  report: VellAction;
+  report(payload: { key: string; desc: string; extJson: string }): Promise<null>;
   data: Record<string, never>;
 }
 
 export interface VellGameModule {
-  addGame: VellAction;
-  switchGame: VellAction;
-  createGameTask: VellAction;
-  selectInstallDirectory: VellAction;
-  saveGameServerSelection: VellAction;
-  execGameTool: VellAction;
+  addGame(payload: { appCode: string; isSelected: boolean }): Promise<null>;
+  switchGame(payload: { appCode: string }): Promise<{ strError: string; strJson: string }>;
+  createGameTask(payload: { appCode: string; action: string; isPreDownload: boolean }): Promise<{ strError: string }>;
+  selectInstallDirectory(payload: { appCode: string }): Promise<null>;
+  saveGameServerSelection(payload: { appCode: string; serverId: string }): Promise<null>;
+  execGameTool(payload: { appCode: string; executePath: string }): Promise<{ strError: string }>;
   data: {
-    getGameLibraries: VellAction;
-    getGameSelections: VellAction;
-    getGameDownloadStatus: VellAction;
-    getGameInfo: VellAction;
-    getGameInstallerBasicInfo: VellAction;
-    getGameToolInfo: VellAction;
-    getGamePolicies: VellAction;
-    getRatingSystemInfo: VellAction;
-    getGameServerList: VellAction;
-    getGameRecentServerList: VellAction;
-    getGameCurrentSelectedServer: VellAction;
-    getExtensionCard: VellAction;
-    getSeasonList: VellAction;
-    getSeasonData: VellAction;
-    getGameRecord: VellAction;
-    getGameZonePageConfig: VellAction;
+    getGameLibraries(payload?: Record<string, unknown>): Promise<{ strError: string; strJson: string }>;
+    getGameSelections(payload?: Record<string, unknown>): Promise<string[]>;
+    getGameDownloadStatus(payload: { appCode: string }): Promise<{ appCode: string; uiStage: number; currentVersion: string; nextVersion: string; progress: number; msg: string; errMsg: string; speed: string; time: string; isPreDownloadVisible: boolean; downloadType: number; isPreUpdateFormat: boolean }>;
+    getGameInfo(payload: { appCode: string }): Promise<{ strError: string; strJson: string }>;
+    getGameInstallerBasicInfo(payload: { appCode: string }): Promise<{ posterUrl: string; appCode: string; appName: string; installPath: string; needSpaceSize: string; remainingSpaceSize: string; appSize: string; isSpaceEnough: boolean }>;
+    getGameToolInfo(payload: { appCode: string }): Promise<GetGameToolInfoResponseModelItem[]>;
+    getGamePolicies(payload: { appCode: string }): Promise<GetGamePoliciesResponseItem[]>;
+    getRatingSystemInfo(payload: { appCode: string }): Promise<GetRatingSystemInfoResponseItem[]>;
+    getGameServerList(payload: { appCode: string }): Promise<{ recommendedZoneModels: GetGameServerListZoneModel[]; allZoneModels: GetGameServerListZoneModel[] }>;
+    getGameRecentServerList(payload: { appCode: string }): Promise<{ serverModels: GetGameRecentServerListServerModel[] }>;
+    getGameCurrentSelectedServer(payload: { appCode: string }): Promise<{ state: string; serverId: string; serverName: string; zoneId: string; zoneName: string }>;
+    getExtensionCard(payload?: Record<string, unknown>): Promise<unknown>;
+    getSeasonList(payload?: Record<string, unknown>): Promise<unknown>;
+    getSeasonData(payload: { seasonId: number; playType: number }): Promise<unknown>;
+    getGameRecord(payload: { cursor: number; size: number; seasonId: number; playType: number }): Promise<unknown>;
+    getGameZonePageConfig(payload: { appCode: string }): Promise<{ strError: string; strJson: string }>;
   };
   onGameCurrentSelectedServerChanged: VellSubscribe<{ appCode: string }>;
-  onGameDownloadStatusChanged: VellSubscribe;
+  onGameDownloadStatusChanged: VellSubscribe<GameDownloadStatus>;
   onExtensionCardChanged: VellSubscribe;
   onGameRecordChanged: VellSubscribe;
   onSeasonDataChanged: VellSubscribe;
   onSeasonListChanged: VellSubscribe;
   $$notifyGameCurrentSelectedServerChanged(value: { appCode: string }): void;
-  $$notifyGameDownloadStatusChanged(value: unknown): void;
+  $$notifyGameDownloadStatusChanged(value: GameDownloadStatus): void;
   $$notifyExtensionCardChanged(value: unknown): void;
   $$notifyGameRecordChanged(value: unknown): void;
   $$notifySeasonDataChanged(value: unknown): void;
@@ -108,43 +116,32 @@ export interface VellGameModule {
 }
 
 export interface VellNetworkModule {
-  request(payload: {
-    url: string;
-    data: unknown;
-    headers: Record<string, string>;
-    method: string;
-  }): Promise<VellAnswer>;
+  request(payload: { url: string; data: unknown; headers: Record<string, string>; method: string }): Promise<{ strError: string; strJson: string }>;
   data: Record<string, never>;
 }
 
-export interface VellToast {
-  message: string;
-  ms: number;
-  position: number;
-}
-
 export interface VellUiModule {
-  closeWebDialog: VellAction;
-  openConfirmDialog: VellAction;
-  openDialog: VellAction;
-  openGameServerDialog: VellAction;
-  openWebDialog: VellAction;
-  toast: VellAction;
-  updateWebDialog: VellAction;
-  closeConfirmDialog: VellAction;
-  openInExplorer: VellAction;
-  /** Served only when the launcher registers it. */
-  closeCurrentWebDialog: VellAction;
+  closeWebDialog(payload: { type: "CloseDialog" | "CloseInstallerDialog" | "CloseTakeOverDialog"; payload: null | { appCode: string; isTakeOver?: boolean } }): Promise<null>;
+  openConfirmDialog(payload: { title: string; content: string; leftButtonText: string; rightButtonText: string; checkboxText: string; checkedText: string; withCloseButton: boolean; buttonType: number; name: string }): Promise<{ result: OpenConfirmDialogResult; strError: string }>;
+  openDialog(payload: { dialogType: string }): Promise<null>;
+  openGameServerDialog(payload: { appCode: string }): Promise<null>;
+  openWebDialog(payload: { name: string; url: string; width: number; height: number }): Promise<null>;
+  toast(payload: { message: string; ms: number; position: number }): Promise<null>;
+  updateWebDialog(payload: { name: string; url: string; width: number; height: number }): Promise<null>;
+  closeConfirmDialog(payload: { isCheckBoxChecked: boolean; action: number }): Promise<null>;
+  openInExplorer(payload: { path: string }): Promise<null>;
+  closeCurrentWebDialog(payload?: Record<string, unknown>): Promise<null>;
   data: Record<string, never>;
   onToast: VellSubscribe<VellToast>;
   $$notifyToast(toast: VellToast): void;
 }
 
 export interface VellSettingsModule {
-  saveSettings: VellAction;
-  /** Sends the payload to the launcher as it is. */
-  updateSettings(payload?: unknown): Promise<VellAnswer>;
-  data: { getSettings: VellAction };
+  saveSettings(payload: { settings: unknown; autoUpdates: SaveSettingsAutoUpdateItem[] }): Promise<null>;
+  updateSettings(payload?: unknown): Promise<null>;
+  data: {
+    getSettings(payload?: Record<string, unknown>): Promise<{ strError: string; strJson: string }>;
+  };
 }
 
 export interface Vell {

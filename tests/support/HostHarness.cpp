@@ -5,12 +5,15 @@
 
 #include "RuntimeEnvironment.h"
 
+LogCapture& HostLog() {
+  static LogCapture* const log = new LogCapture();
+  return *log;
+}
+
 namespace {
 // Created at start-up, so that the runtime's first lines are kept too.
-LogCapture* const g_log = new LogCapture();
+LogCapture* const g_log = &HostLog();
 }  // namespace
-
-LogCapture& HostLog() { return *g_log; }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer timer;
