@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include "CapturingFrame.h"
+
 #include "plugins/VellActionNames.h"
 #include "plugins/VellPluginRegister.h"
 #include "plugins/account_plugins/VellGetAccountAssociateMobilePhonePlugin.h"
@@ -69,30 +71,6 @@ template <class T>
 T Arg(const Args& args, int index) {
   return args.at(index).value<T>();
 }
-
-// A browser-side frame that keeps what is sent through it.
-class CapturingFrame : public CefFrame {
- public:
-  bool IsValid() override { return true; }
-  bool IsMain() override { return true; }
-  int64 GetIdentifier() override { return 1; }
-  CefString GetName() override { return ""; }
-  CefString GetURL() override { return ""; }
-  CefRefPtr<CefFrame> GetParent() override { return nullptr; }
-  CefRefPtr<CefBrowser> GetBrowser() override { return nullptr; }
-  CefRefPtr<CefV8Context> GetV8Context() override { return nullptr; }
-  void LoadURL(const CefString&) override {}
-  void ExecuteJavaScript(const CefString&, const CefString&, int) override {}
-  void SendProcessMessage(CefProcessId, CefRefPtr<CefProcessMessage> message) override {
-    VellProcessMessage record;
-    record.InterpretNativeProcessMessage(message);
-    sent.push_back(record);
-  }
-  std::vector<VellProcessMessage> sent;
-
- private:
-  IMPLEMENT_REFCOUNTING(CapturingFrame);
-};
 
 struct Row {
   QString action;
@@ -316,29 +294,29 @@ TEST_F(VellPluginCatalogueTest, EveryActionParsesEmitsAndAnswersAsSpecified) {
     auto spy = SpyOnSignal(plugin);
     ASSERT_NE(spy, nullptr);
 
-    frame->sent.clear();
+    frame->Clear();
     ASSERT_TRUE(Call(row.action, row.valid));
     const bool reload = row.action == kReload || row.action == kReloadWithoutCache;
     ASSERT_EQ(spy->count(), reload ? 0 : 1);  // the reload plugins act themselves
     if (row.check) row.check(spy->at(0));
     if (row.answer) {
-      EXPECT_TRUE(frame->sent.empty());  // nothing until the host calls back
+      EXPECT_TRUE(frame->Sent().empty());  // nothing until the host calls back
       row.answer(spy->at(0));
       QCoreApplication::processEvents();  // posted answers
     }
-    ASSERT_EQ(frame->sent.size(), 1u);
-    EXPECT_EQ(frame->sent[0].GetRequestId(), 11);
-    EXPECT_EQ(frame->sent[0].GetErrorCode(), "");
-    EXPECT_EQ(frame->sent[0].GetResponseValue(), row.expected);
+    ASSERT_EQ(frame->Sent().size(), 1u);
+    EXPECT_EQ(frame->Sent()[0].GetRequestId(), 11);
+    EXPECT_EQ(frame->Sent()[0].GetErrorCode(), "");
+    EXPECT_EQ(frame->Sent()[0].GetResponseValue(), row.expected);
 
     if (row.invalid.empty()) continue;
-    frame->sent.clear();
+    frame->Clear();
     spy->clear();
     ASSERT_TRUE(Call(row.action, row.invalid));
     EXPECT_EQ(spy->count(), 0);
-    ASSERT_EQ(frame->sent.size(), 1u);
-    EXPECT_EQ(frame->sent[0].GetErrorCode(), kParseValue2JsonError);
-    EXPECT_NE(frame->sent[0].GetErrorMessage().find("JSON parse error: "), std::string::npos);
+    ASSERT_EQ(frame->Sent().size(), 1u);
+    EXPECT_EQ(frame->Sent()[0].GetErrorCode(), kParseValue2JsonError);
+    EXPECT_NE(frame->Sent()[0].GetErrorMessage().find("JSON parse error: "), std::string::npos);
   }
   covered.insert(kCloseWebDialog);
   EXPECT_EQ(covered.size(), 58u);
@@ -352,10 +330,10 @@ TEST_F(VellPluginCatalogueTest, CloseWebDialogDispatchesOnItsType) {
   QSignalSpy installer(plugin, &VellCloseWebDialogPlugin::FireCloseInstallerDialog);
   QSignalSpy takeOver(plugin, &VellCloseWebDialogPlugin::FireCloseTakeOverDialog);
   auto answerOf = [&](const std::string& payload) {
-    frame->sent.clear();
+    frame->Clear();
     Call(kCloseWebDialog, payload);
-    EXPECT_EQ(frame->sent.size(), 1u);  // exactly one answer, whatever the payload
-    return frame->sent.empty() ? VellProcessMessage() : frame->sent[0];
+    EXPECT_EQ(frame->Sent().size(), 1u);  // exactly one answer, whatever the payload
+    return frame->Sent().empty() ? VellProcessMessage() : frame->Sent()[0];
   };
   EXPECT_EQ(answerOf(R"({"type":"CloseDialog","payload":null})").GetErrorCode(), "");
   EXPECT_EQ(closed.count(), 1);
@@ -387,10 +365,10 @@ TEST_F(VellPluginCatalogueTest, HostileInputIsAnsweredWithAnErrorAndNeverHalfPar
   for (const std::string& payload :
        {deep, huge, std::string(R"({"name":"n","url":"u","width":NaN,"height":1})"),
         std::string(R"({"name":"n","url":"u","width":-2147483649,"height":1})")}) {
-    frame->sent.clear();
+    frame->Clear();
     Call(kOpenWebDialog, payload);
-    ASSERT_EQ(frame->sent.size(), 1u) << payload.substr(0, 60);
-    EXPECT_EQ(frame->sent[0].GetErrorCode(), kParseValue2JsonError) << payload.substr(0, 60);
+    ASSERT_EQ(frame->Sent().size(), 1u) << payload.substr(0, 60);
+    EXPECT_EQ(frame->Sent()[0].GetErrorCode(), kParseValue2JsonError) << payload.substr(0, 60);
   }
   EXPECT_EQ(spy->count(), 0);
   // Bytes that are not UTF-8 never reach a model: the process message carries
@@ -399,13 +377,13 @@ TEST_F(VellPluginCatalogueTest, HostileInputIsAnsweredWithAnErrorAndNeverHalfPar
   ASSERT_EQ(spy->count(), 1);
   EXPECT_EQ(spy->at(0)[0].value<VellOpenWebDialogPluginModel::FireOpenWebDialogModel>().name, "\xEF\xBF\xBD");
   // Where any JSON value is allowed, a reasonable depth is carried.
-  frame->sent.clear();
+  frame->Clear();
   const std::string nested = std::string(500, '[') + std::string(500, ']');
   Call(kRequest, R"({"url":"u","data":)" + nested + R"(,"headers":{},"method":"GET"})");
-  EXPECT_TRUE(frame->sent.empty());  // emitted, waiting for the host
+  EXPECT_TRUE(frame->Sent().empty());  // emitted, waiting for the host
   Call(kRequest, R"({"url":"u","data":)" + deep + R"(,"headers":{},"method":"GET"})");
-  ASSERT_EQ(frame->sent.size(), 1u);
-  EXPECT_NE(frame->sent[0].GetErrorMessage().find("nesting deeper than 512 levels"), std::string::npos);
+  ASSERT_EQ(frame->Sent().size(), 1u);
+  EXPECT_NE(frame->Sent()[0].GetErrorMessage().find("nesting deeper than 512 levels"), std::string::npos);
 }
 
 }  // namespace

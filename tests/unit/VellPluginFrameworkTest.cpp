@@ -5,6 +5,8 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include "CapturingFrame.h"
+
 #include <thread>
 
 #include "core/VellSignalsWidget.h"
@@ -17,38 +19,6 @@
 #include "v8_api/VellV8PluginFactoryCluster.h"
 
 namespace {
-
-// A browser-side frame that keeps what is sent through it.
-class CapturingFrame : public CefFrame {
- public:
-  bool IsValid() override { return valid; }
-  bool IsMain() override { return true; }
-  int64 GetIdentifier() override { return 1; }
-  CefString GetName() override { return ""; }
-  CefString GetURL() override { return "https://launcher.test/"; }
-  CefRefPtr<CefFrame> GetParent() override { return nullptr; }
-  CefRefPtr<CefBrowser> GetBrowser() override { return nullptr; }
-  CefRefPtr<CefV8Context> GetV8Context() override { return nullptr; }
-  void LoadURL(const CefString&) override {}
-  void ExecuteJavaScript(const CefString&, const CefString&, int) override {}
-  void SendProcessMessage(CefProcessId, CefRefPtr<CefProcessMessage> message) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    VellProcessMessage record;
-    record.InterpretNativeProcessMessage(message);
-    sent.push_back(record);
-  }
-  std::vector<VellProcessMessage> Sent() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return sent;
-  }
-
-  bool valid = true;
-
- private:
-  std::mutex mutex;
-  std::vector<VellProcessMessage> sent;
-  IMPLEMENT_REFCOUNTING(CapturingFrame);
-};
 
 VellProcessMessage Call(const QString& action, const std::string& json) {
   VellProcessMessage message;

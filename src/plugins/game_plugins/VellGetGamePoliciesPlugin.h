@@ -20,11 +20,6 @@ struct ResponseItem {
   bool isChecked = false;
   std::string title;
   std::string href;
-  friend void from_json(const nlohmann::json& json, ResponseItem& model) {
-    VellJsonFieldReader::Read(json, "isChecked", model.isChecked);
-    VellJsonFieldReader::Read(json, "title", model.title);
-    VellJsonFieldReader::Read(json, "href", model.href);
-  }
   friend void to_json(nlohmann::json& json, const ResponseItem& model) {
     json = {{"isChecked", model.isChecked}, {"title", model.title}, {"href", model.href}};
   }

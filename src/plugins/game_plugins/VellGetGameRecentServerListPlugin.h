@@ -10,25 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "plugins/game_plugins/VellGetGameServerListPlugin.h"
 #include "utils/VellJsonFieldReader.h"
 #include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"
 
 namespace VellGetGameRecentServerListPluginModel {
 
-struct ServerModel {
-  std::string id;
-  std::string name;
-  int state = 0;
-  friend void from_json(const nlohmann::json& json, ServerModel& model) {
-    VellJsonFieldReader::Read(json, "id", model.id);
-    VellJsonFieldReader::Read(json, "name", model.name);
-    VellJsonFieldReader::Read(json, "state", model.state);
-  }
-  friend void to_json(nlohmann::json& json, const ServerModel& model) {
-    json = {{"id", model.id}, {"name", model.name}, {"state", model.state}};
-  }
-};
+// A server object, as the server list writes it.
+using ServerModel = VellGetGameServerListPluginModel::ServerModel;
 
 struct RequestModel {
   std::string appCode;

@@ -20,11 +20,6 @@ struct ServerModel {
   std::string id;
   std::string name;
   int state = 0;
-  friend void from_json(const nlohmann::json& json, ServerModel& model) {
-    VellJsonFieldReader::Read(json, "id", model.id);
-    VellJsonFieldReader::Read(json, "name", model.name);
-    VellJsonFieldReader::Read(json, "state", model.state);
-  }
   friend void to_json(nlohmann::json& json, const ServerModel& model) {
     json = {{"id", model.id}, {"name", model.name}, {"state", model.state}};
   }
@@ -34,11 +29,6 @@ struct ZoneModel {
   std::string id;
   std::string name;
   std::vector<ServerModel> serverModels;
-  friend void from_json(const nlohmann::json& json, ZoneModel& model) {
-    VellJsonFieldReader::Read(json, "id", model.id);
-    VellJsonFieldReader::Read(json, "name", model.name);
-    VellJsonFieldReader::Read(json, "serverModels", model.serverModels);
-  }
   friend void to_json(nlohmann::json& json, const ZoneModel& model) {
     json = {{"id", model.id}, {"name", model.name}, {"serverModels", model.serverModels}};
   }

@@ -24,15 +24,6 @@ struct ResponseModelItem {
   std::string executePath;
   std::string iconSrc;
   std::string url;
-  friend void from_json(const nlohmann::json& json, ResponseModelItem& model) {
-    VellJsonFieldReader::Read(json, "action", model.action);
-    VellJsonFieldReader::Read(json, "name", model.name);
-    VellJsonFieldReader::Read(json, "desc", model.desc);
-    VellJsonFieldReader::Read(json, "relativePath", model.relativePath);
-    VellJsonFieldReader::Read(json, "executePath", model.executePath);
-    VellJsonFieldReader::Read(json, "iconSrc", model.iconSrc);
-    VellJsonFieldReader::Read(json, "url", model.url);
-  }
   friend void to_json(nlohmann::json& json, const ResponseModelItem& model) {
     json = {{"action", model.action},
             {"name", model.name},

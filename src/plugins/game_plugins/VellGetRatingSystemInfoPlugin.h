@@ -20,11 +20,6 @@ struct ResponseItem {
   std::string id;
   std::string title;
   std::string content;
-  friend void from_json(const nlohmann::json& json, ResponseItem& model) {
-    VellJsonFieldReader::Read(json, "id", model.id);
-    VellJsonFieldReader::Read(json, "title", model.title);
-    VellJsonFieldReader::Read(json, "content", model.content);
-  }
   friend void to_json(nlohmann::json& json, const ResponseItem& model) {
     json = {{"id", model.id}, {"title", model.title}, {"content", model.content}};
   }

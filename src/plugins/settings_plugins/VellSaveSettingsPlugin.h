@@ -23,9 +23,6 @@ struct AutoUpdateItem {
     VellJsonFieldReader::Read(json, "appCode", model.appCode);
     VellJsonFieldReader::Read(json, "autoUpdate", model.autoUpdate);
   }
-  friend void to_json(nlohmann::json& json, const AutoUpdateItem& model) {
-    json = {{"appCode", model.appCode}, {"autoUpdate", model.autoUpdate}};
-  }
 };
 
 struct RequestModel {

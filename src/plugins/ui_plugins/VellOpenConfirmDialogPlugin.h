@@ -19,10 +19,6 @@ namespace VellOpenConfirmDialogPluginModel {
 struct Result {
   bool isCheckBoxChecked = false;
   int action = 0;
-  friend void from_json(const nlohmann::json& json, Result& model) {
-    VellJsonFieldReader::Read(json, "isCheckBoxChecked", model.isCheckBoxChecked);
-    VellJsonFieldReader::Read(json, "action", model.action);
-  }
   friend void to_json(nlohmann::json& json, const Result& model) {
     json = {{"isCheckBoxChecked", model.isCheckBoxChecked}, {"action", model.action}};
   }

@@ -22,11 +22,6 @@ struct NotifyToastModel {
   std::string message;
   int ms = 0;
   int position = 0;
-  friend void from_json(const nlohmann::json& json, NotifyToastModel& model) {
-    VellJsonFieldReader::Read(json, "message", model.message);
-    VellJsonFieldReader::Read(json, "ms", model.ms);
-    VellJsonFieldReader::Read(json, "position", model.position);
-  }
   friend void to_json(nlohmann::json& json, const NotifyToastModel& model) {
     json = {{"message", model.message}, {"ms", model.ms}, {"position", model.position}};
   }
