@@ -1,17 +1,8 @@
 #pragma once
 
-#include <QMetaType>
 #include <QObject>
-#include <QPointer>
-#include <functional>
-#include <map>
-#include <memory>
-#include <nlohmann/json.hpp>
 #include <string>
-#include <vector>
 
-#include "utils/VellJsonFieldReader.h"
-#include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"
 
 // "jssdk::browserModule:reload": reloads the calling browser.

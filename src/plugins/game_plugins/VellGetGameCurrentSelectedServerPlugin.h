@@ -2,16 +2,11 @@
 
 #include <QMetaType>
 #include <QObject>
-#include <QPointer>
 #include <functional>
-#include <map>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <vector>
 
 #include "utils/VellJsonFieldReader.h"
-#include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"
 
 namespace VellGetGameCurrentSelectedServerPluginModel {

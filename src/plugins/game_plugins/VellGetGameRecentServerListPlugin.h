@@ -2,17 +2,13 @@
 
 #include <QMetaType>
 #include <QObject>
-#include <QPointer>
 #include <functional>
-#include <map>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "plugins/game_plugins/VellGetGameServerListPlugin.h"
 #include "utils/VellJsonFieldReader.h"
-#include "utils/VellMetaTypes.h"
 #include "v8_api/VellV8ApiPluginAbstract.h"
 
 namespace VellGetGameRecentServerListPluginModel {

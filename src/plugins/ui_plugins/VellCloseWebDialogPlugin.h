@@ -2,13 +2,8 @@
 
 #include <QMetaType>
 #include <QObject>
-#include <QPointer>
-#include <functional>
-#include <map>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <vector>
 
 #include "utils/VellJsonFieldReader.h"
 #include "utils/VellMetaTypes.h"
