@@ -136,7 +136,13 @@ void VellHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
   qInfo().noquote() << QString("VellHandler::OnBeforeClose: browser (id = %1) closed. strUrl = %2").arg(browserId).arg(url);
   m_bIsClosed = true;
   VellBrowserLifeSpanMonitor::Instance()->UpdateBrowserCounter(false);
-  _Notify([browserId](VellSignalsWidget* widget) { emit widget->OnBeforeClose(browserId); });
+  _Notify([browserId, self = CefRefPtr<VellHandler>(this)](VellSignalsWidget* widget) {
+    emit widget->OnBeforeClose(browserId);
+    // The closed browser is let go, as the runtime lets its client go: the
+    // wrapper stays (empty) until the handler goes, and the two no longer
+    // keep each other alive. Here, on the Qt thread, where the wrapper is used.
+    if (self->m_pBrowser) self->m_pBrowser->SetCefBrowser(nullptr);
+  });
 }
 
 bool VellHandler::_IsMainFrameEvent(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) const {

@@ -22,7 +22,7 @@ void LauncherEnvironment::SetUp() {
   app->SetVellAppUaInfo(m_uaInfo);
   static char name[] = "vell_tests";
   static char* argv[] = {name, nullptr};
-  (new VellBootstrap())->Initialize(app, 1, argv);
+  VellBootstrap().Initialize(app, 1, argv);
 }
 
 void LauncherEnvironment::TearDown() { CefShutdown(); }
