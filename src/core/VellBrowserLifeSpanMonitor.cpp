@@ -1,6 +1,5 @@
 #include "core/VellBrowserLifeSpanMonitor.h"
 
-#include <QPointer>
 #include <QThread>
 
 VellBrowserLifeSpanMonitor::VellBrowserLifeSpanMonitor() : m_pEventLoopManager(new VellEventLoopManager(this)) {}
@@ -12,15 +11,9 @@ void VellBrowserLifeSpanMonitor::UpdateBrowserCounter(bool increase) {
 std::shared_ptr<VellError> VellBrowserLifeSpanMonitor::Wait(int timeoutMs) {
   Q_ASSERT(QThread::currentThread() == thread());
   if (nBrowserCount == 0) return nullptr;
-  QPointer<VellObservableEventLoop> loop = m_pEventLoopManager->RequestEventLoop();
-  auto* context = new QObject(this);
-  connect(this, &VellBrowserLifeSpanMonitor::OnBrowserCountZero, context, [loop] {
-    if (loop) loop->SafeQuit();
-  }, Qt::QueuedConnection);
-  // A browser may have gone between the check and the connection.
-  if (nBrowserCount == 0) loop->SafeQuit();
-  auto result = timeoutMs < 1 ? loop->Exec() : loop->ExecWithTimeout(timeoutMs);
-  context->deleteLater();
-  if (loop) loop->deleteLater();
-  return result;
+  return m_pEventLoopManager->Await([this](QObject* context, const std::function<void()>& quit) {
+    connect(this, &VellBrowserLifeSpanMonitor::OnBrowserCountZero, context, quit, Qt::QueuedConnection);
+    // A browser may have gone between the check and the connection.
+    if (nBrowserCount == 0) quit();
+  }, timeoutMs);
 }

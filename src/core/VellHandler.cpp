@@ -83,6 +83,11 @@ void VellHandler::Cleanup() const {
   if (host) host->CloseBrowser(true);
 }
 
+void VellHandler::_OpenInUsersBrowser(const QUrl& url) {
+  // QDesktopServices belongs to the Qt thread.
+  QMetaObject::invokeMethod(qApp, [url] { QDesktopServices::openUrl(url); }, Qt::AutoConnection);
+}
+
 void VellHandler::_Notify(std::function<void(VellSignalsWidget*)> call) const {
   VellSignalsWidget* widget = m_pSignalsWidget.data();
   if (!widget) return;
@@ -107,9 +112,7 @@ bool VellHandler::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, cons
                                 CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,
                                 CefRefPtr<CefDictionaryValue>&, bool*) {
   if (targetUrl.empty()) return false;
-  const QUrl url(QString::fromStdString(targetUrl.ToString()), QUrl::TolerantMode);
-  // QDesktopServices belongs to the Qt thread.
-  QMetaObject::invokeMethod(qApp, [url] { QDesktopServices::openUrl(url); }, Qt::AutoConnection);
+  _OpenInUsersBrowser(QUrl(QString::fromStdString(targetUrl.ToString()), QUrl::TolerantMode));
   return true;
 }
 
@@ -203,11 +206,9 @@ bool VellHandler::OnKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& e
   if (m_bDevKeyEnabled) {
     if (!rawKeyDown) return false;
     switch (event.windows_key_code) {
-      case kVkF10: {
-        const QUrl url(GetLocalDevelopmentPageUrl());
-        QMetaObject::invokeMethod(qApp, [url] { QDesktopServices::openUrl(url); }, Qt::AutoConnection);
+      case kVkF10:
+        _OpenInUsersBrowser(QUrl(GetLocalDevelopmentPageUrl()));
         return true;
-      }
       case kVkF8:
         _ShowDevTool();
         return true;

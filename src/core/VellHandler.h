@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 #include <QVector>
 
 #include "base/VellError.h"
@@ -118,6 +119,7 @@ class VellHandler : public CefClient,
   bool _IsMainFrameEvent(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) const;
   bool _TrackIfEnableDevKeyPassMatch(int keyCode);
   void _ShowDevTool();
+  static void _OpenInUsersBrowser(const QUrl& url);
   // Runs `call` on the signals widget's thread (queued from the UI thread).
   void _Notify(std::function<void(VellSignalsWidget*)> call) const;
 

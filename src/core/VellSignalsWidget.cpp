@@ -87,23 +87,9 @@ void VellSignalsWidget::_HandleRenderProcessTerminated(int nBrowserId, const std
   emit OnRenderProcessTerminatedReachLimit(previous);
 }
 
-std::shared_ptr<VellError> VellSignalsWidget::_Await(
-    const std::function<void(QObject* context, std::function<void()> quit)>& connectQuit, int timeoutMs) {
-  Q_ASSERT(QThread::currentThread() == thread());
-  QPointer<VellObservableEventLoop> loop = m_pEventLoopManager->RequestEventLoop();
-  auto* context = new QObject(this);
-  connectQuit(context, [loop] {
-    if (loop) loop->SafeQuit();
-  });
-  auto result = timeoutMs < 1 ? loop->Exec() : loop->ExecWithTimeout(timeoutMs);
-  context->deleteLater();
-  if (loop) loop->deleteLater();
-  return result;
-}
-
 void VellSignalsWidget::AwaitOnBrowserCreated() {
   if (m_bBrowserCreated) return;
-  _Await([this](QObject* context, std::function<void()> quit) {
+  _Await([this](QObject* context, const std::function<void()>& quit) {
     connect(this, &VellSignalsWidget::OnBrowserCreated, context, [quit](int) { quit(); }, Qt::QueuedConnection);
   }, 0);
   m_bBrowserCreated = true;
@@ -111,7 +97,7 @@ void VellSignalsWidget::AwaitOnBrowserCreated() {
 
 void VellSignalsWidget::AwaitOnBeforeClose() {
   if (m_bBeforeClose) return;
-  _Await([this](QObject* context, std::function<void()> quit) {
+  _Await([this](QObject* context, const std::function<void()>& quit) {
     connect(this, &VellSignalsWidget::OnBeforeClose, context, [quit](int) { quit(); }, Qt::QueuedConnection);
   }, 0);
   m_bBeforeClose = true;
@@ -119,13 +105,13 @@ void VellSignalsWidget::AwaitOnBeforeClose() {
 
 std::shared_ptr<VellError> VellSignalsWidget::AwaitOnLoadComplete(int timeoutMs) {
   if (!m_bIsLoading) return nullptr;
-  return _Await([this](QObject* context, std::function<void()> quit) {
+  return _Await([this](QObject* context, const std::function<void()>& quit) {
     connect(this, &VellSignalsWidget::OnLoadComplete, context, [quit](const QString&) { quit(); }, Qt::QueuedConnection);
   }, timeoutMs);
 }
 
 void VellSignalsWidget::AwaitOnLoadSuccess(QString& url, int& code) {
-  _Await([&](QObject* context, std::function<void()> quit) {
+  _Await([&](QObject* context, const std::function<void()>& quit) {
     connect(this, &VellSignalsWidget::OnLoadSuccess, context, [&url, &code, quit](const QString& u, int c) {
       url = u;
       code = c;
@@ -135,7 +121,7 @@ void VellSignalsWidget::AwaitOnLoadSuccess(QString& url, int& code) {
 }
 
 void VellSignalsWidget::AwaitOnLoadUrl(QString& url) {
-  _Await([&](QObject* context, std::function<void()> quit) {
+  _Await([&](QObject* context, const std::function<void()>& quit) {
     connect(this, &VellSignalsWidget::OnLoadUrl, context, [&url, quit](const QString& u) {
       url = u;
       quit();

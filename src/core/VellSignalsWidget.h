@@ -7,6 +7,7 @@
 #include <string>
 
 #include <QObject>
+#include <QThread>
 #include <QString>
 
 #include "base/VellError.h"
@@ -64,9 +65,11 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
  private:
   void _ConnectInternals();
   void _HandleRenderProcessTerminated(int nBrowserId, const std::string& strUrl, int status);
-  // Runs a nested loop until `connectQuit` has wired a signal to its quit.
-  std::shared_ptr<VellError> _Await(const std::function<void(QObject* context, std::function<void()> quit)>& connectQuit,
-                                    int timeoutMs);
+  // A nested wait on the Qt thread (the manager's Await).
+  std::shared_ptr<VellError> _Await(const VellEventLoopManager::ConnectQuit& connectQuit, int timeoutMs) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    return m_pEventLoopManager->Await(connectQuit, timeoutMs);
+  }
 
   VellEventLoopManager* m_pEventLoopManager;
   bool m_bBrowserCreated = false;

@@ -1,5 +1,7 @@
 #include "utils/VellEventLoopManager.h"
 
+#include <QPointer>
+
 VellEventLoopManager::VellEventLoopManager(QObject* parent) : QObject(parent) {}
 
 VellEventLoopManager::~VellEventLoopManager() {
@@ -18,4 +20,16 @@ VellObservableEventLoop* VellEventLoopManager::RequestEventLoop() {
 
 void VellEventLoopManager::_QuitAll(bool) {
   for (auto* loop : m_vecEventLoops) loop->_MarkSafeQuit();
+}
+
+std::shared_ptr<VellError> VellEventLoopManager::Await(const ConnectQuit& connectQuit, int timeoutMs) {
+  QPointer<VellObservableEventLoop> loop = RequestEventLoop();
+  auto* context = new QObject(this);
+  connectQuit(context, [loop] {
+    if (loop) loop->SafeQuit();
+  });
+  auto result = timeoutMs < 1 ? loop->Exec() : loop->ExecWithTimeout(timeoutMs);
+  context->deleteLater();
+  if (loop) loop->deleteLater();
+  return result;
 }

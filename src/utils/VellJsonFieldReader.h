@@ -3,10 +3,9 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 // Reads one required key of a request model, strictly: a missing key or a
 // value of the wrong JSON type throws the JSON library's own error, which
@@ -34,8 +33,7 @@ class VellJsonFieldReader {
   static void Read(const nlohmann::json& json, const char* key, std::map<std::string, std::string>& out) {
     const nlohmann::json& object = json.at(key);
     if (!object.is_object()) {
-      throw nlohmann::json::type_error::create(302, std::string("type must be object, but is ") + object.type_name() +
-                                                        " (key \"" + key + "\")", &object);
+      WrongType("object", object, key);
     }
     out.clear();
     for (const auto& [name, value] : object.items()) out[name] = value.get<std::string>();
@@ -46,8 +44,7 @@ class VellJsonFieldReader {
   static void Read(const nlohmann::json& json, const char* key, std::vector<T>& out) {
     const nlohmann::json& array = json.at(key);
     if (!array.is_array()) {
-      throw nlohmann::json::type_error::create(302, std::string("type must be array, but is ") + array.type_name() +
-                                                        " (key \"" + key + "\")", &array);
+      WrongType("array", array, key);
     }
     out.clear();
     for (const auto& element : array) out.push_back(element.get<T>());
@@ -57,8 +54,7 @@ class VellJsonFieldReader {
   static T ToNumber(const nlohmann::json& value, const char* key) {
     if (value.is_boolean()) return static_cast<T>(value.get<bool>() ? 1 : 0);
     if (!value.is_number()) {
-      throw nlohmann::json::type_error::create(302, std::string("type must be number, but is ") + value.type_name() +
-                                                        " (key \"" + key + "\")", &value);
+      WrongType("number", value, key);
     }
     if constexpr (std::is_floating_point_v<T>) {
       return value.get<T>();
@@ -87,6 +83,12 @@ class VellJsonFieldReader {
       OutOfRange(value, key);
     }
     return static_cast<T>(truncated);
+  }
+
+  [[noreturn]] static void WrongType(const char* expected, const nlohmann::json& value, const char* key) {
+    throw nlohmann::json::type_error::create(
+        302, std::string("type must be ") + expected + ", but is " + value.type_name() + " (key \"" + key + "\")",
+        &value);
   }
 
   [[noreturn]] static void OutOfRange(const nlohmann::json& value, const char* key) {

@@ -46,12 +46,12 @@ void VellProcessMessage::ConvertToVellProcessMessage(CefRefPtr<CefProcessMessage
 }
 
 void VellProcessMessage::SendProcessMessage(cef_process_id_t target, CefRefPtr<CefFrame> frame) const {
-  CefRefPtr<CefProcessMessage> message;
-  ConvertToArgumentList(*this, message);
   if (!frame || !frame->IsValid()) {
     VellLog(2, "Frame is destroyed. SendProcessMessage will stop");
     return;
   }
+  CefRefPtr<CefProcessMessage> message;
+  ConvertToArgumentList(*this, message);
   frame->SendProcessMessage(target, message);
 }
 

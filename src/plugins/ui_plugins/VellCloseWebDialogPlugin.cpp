@@ -1,10 +1,9 @@
 #include "plugins/ui_plugins/VellCloseWebDialogPlugin.h"
 
-#include <fmt/format.h>
-
 #include <algorithm>
 
 #include "plugins/VellActionNames.h"
+#include "utils/VellNlohmannJsonEnhance.h"
 
 namespace {
 
@@ -24,19 +23,6 @@ struct TakeOverPayload {
     VellJsonFieldReader::Read(json, "isTakeOver", model.isTakeOver);
   }
 };
-
-// Converts the already parsed payload (no second parse, no dump of a payload
-// that may be deeply nested); failures read like the parse's own.
-template <class T>
-T ReadPayload(const nlohmann::json& payload, const std::string& strJson, std::shared_ptr<VellError>& error) {
-  try {
-    return payload.get<T>();
-  } catch (const std::exception& e) {
-    error = std::make_shared<VellError>(fmt::format("JSON parse error: {}, strJson = {}", e.what(), strJson), __FILE__,
-                                        __LINE__, "VellCloseWebDialogPlugin::HandleFromCefProcessMessage");
-  }
-  return T();
-}
 
 }  // namespace
 
@@ -69,8 +55,10 @@ void VellCloseWebDialogPlugin::HandleFromCefProcessMessage(CefRefPtr<CefBrowser>
   std::shared_ptr<VellError> error;
   InstallerPayload installer;
   TakeOverPayload takeOver;
-  if (type == kCloseInstallerDialog) installer = ReadPayload<InstallerPayload>(model.payload, copy.GetValue(), error);
-  if (type == kCloseTakeOverDialog) takeOver = ReadPayload<TakeOverPayload>(model.payload, copy.GetValue(), error);
+  if (type == kCloseInstallerDialog)
+    installer = VellNlohmannJsonEnhance::Convert<InstallerPayload>(model.payload, copy.GetValue(), error);
+  if (type == kCloseTakeOverDialog)
+    takeOver = VellNlohmannJsonEnhance::Convert<TakeOverPayload>(model.payload, copy.GetValue(), error);
   if (error) {
     copy.SetErrorCode(VellActionNames::kParseValue2JsonError);
     copy.SetErrorMessage(error->GetErrorString());
