@@ -16,6 +16,7 @@
 #include "LogCapture.h"
 #include "RuntimeEnvironment.h"
 #include "TestHttpServer.h"
+#include "UrlSink.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellHandler.h"
 #include "core/VellSignalsWidget.h"
@@ -35,19 +36,6 @@ LogCapture* const g_log = &HostLog();
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LauncherEnvironment());
 
 constexpr int kTimeoutMs = kHostTimeoutMs;
-
-// Receives what the framework opens in the user's browser.
-class UrlSink : public QObject {
-  Q_OBJECT
-
- public:
-  UrlSink() { QDesktopServices::setUrlHandler("http", this, "Open"); }
-  ~UrlSink() override { QDesktopServices::unsetUrlHandler("http"); }
-  QList<QUrl> opened;
-
- public slots:
-  void Open(const QUrl& url) { opened.append(url); }
-};
 
 // One browser as the framework hosts it: signals widget, handler, tracker.
 struct HostedBrowser {
@@ -329,5 +317,3 @@ TEST(BrowserHostTest, AWidgetShowsItsBrowserAndCarriesScriptsIntoIt) {
 }
 
 }  // namespace
-
-#include "BrowserHostTest.moc"

@@ -1,8 +1,5 @@
 #include "HostHarness.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
 #include "RuntimeEnvironment.h"
 
 LogCapture& HostLog() {
@@ -14,13 +11,6 @@ namespace {
 // Created at start-up, so that the runtime's first lines are kept too.
 LogCapture* const g_log = &HostLog();
 }  // namespace
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return done();
-}
 
 bool WaitForLog(const std::string& part) { return WaitUntil([&] { return !g_log->Matching(part).empty(); }); }
 

@@ -5,15 +5,12 @@
 #include <vector>
 
 #include "LogCapture.h"
+#include "WaitUntil.h"
 
 // Waits and checks shared by the tests that host real pages in the framework.
 
-constexpr int kHostTimeoutMs = 15000;
-
 // Every line logged since the process started.
 LogCapture& HostLog();
-// Runs the Qt event loop until `done` holds or the time is up.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kHostTimeoutMs);
 bool WaitForLog(const std::string& part);
 // The log lines of the page's console messages that are exactly `message`.
 std::vector<LogCapture::Line> ConsoleLines(const std::string& message);

@@ -10,35 +10,13 @@
 #include <thread>
 
 #include "LogCapture.h"
+#include "UrlSink.h"
+#include "WaitUntil.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellHandler.h"
 #include "core/VellSignalsWidget.h"
 
 namespace {
-
-// Receives what the framework opens "in the user's browser".
-class UrlSink : public QObject {
-  Q_OBJECT
-
- public:
-  UrlSink() {
-    QDesktopServices::setUrlHandler("http", this, "Open");
-    QDesktopServices::setUrlHandler("https", this, "Open");
-  }
-  ~UrlSink() override {
-    QDesktopServices::unsetUrlHandler("http");
-    QDesktopServices::unsetUrlHandler("https");
-  }
-  QList<QUrl> opened;
-
- public slots:
-  void Open(const QUrl& url) { opened.append(url); }
-};
-
-bool ProcessUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < 2000 && !done(); ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return done();
-}
 
 TEST(VellSignalsWidgetTest, UrlAndLoadingFollowTheSignals) {
   VellSignalsWidget widget;
@@ -68,7 +46,7 @@ TEST(VellSignalsWidgetTest, TasksWaitingForTheLoadRunOnceAfterIt) {
   EXPECT_EQ(ran, 1);
   emit widget.OnLoadSuccess("https://launcher.test/", 200);
   emit widget.OnLoadSuccess("https://launcher.test/", 200);  // a second completion before delivery
-  ASSERT_TRUE(ProcessUntil([&] { return ran == 111; }));
+  ASSERT_TRUE(WaitUntil([&] { return ran == 111; }));
   QCoreApplication::processEvents();
   EXPECT_EQ(ran, 111);
 
@@ -151,7 +129,7 @@ TEST_F(VellHandlerKeysTest, ThePassUnlocksTheDeveloperKeys) {
   EXPECT_FALSE(Unlocked());
   Type(pass);
   EXPECT_TRUE(Unlocked());
-  ASSERT_TRUE(ProcessUntil([&] { return !sink.opened.isEmpty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !sink.opened.isEmpty(); }));
   EXPECT_EQ(sink.opened.front(), QUrl(VellHandler::GetLocalDevelopmentPageUrl()));
   EXPECT_FALSE(handler->OnKeyEvent(nullptr, Key(0x79, KEYEVENT_KEYUP), nullptr));
   Type({0x1B});
@@ -187,7 +165,7 @@ TEST_F(VellHandlerKeysTest, PopupsOpenInTheUsersBrowserAndNoBrowserIsMade) {
   };
   EXPECT_FALSE(popup(""));
   EXPECT_TRUE(popup("https://example.test/news?id=1"));
-  ASSERT_TRUE(ProcessUntil([&] { return !sink.opened.isEmpty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !sink.opened.isEmpty(); }));
   EXPECT_EQ(sink.opened.front(), QUrl("https://example.test/news?id=1"));
 
   int id = 42;
@@ -199,5 +177,3 @@ TEST_F(VellHandlerKeysTest, PopupsOpenInTheUsersBrowserAndNoBrowserIsMade) {
 }
 
 }  // namespace
-
-#include "VellBrowserHostTest.moc"

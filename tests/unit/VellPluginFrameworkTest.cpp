@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "CapturingFrame.h"
+#include "WaitUntil.h"
 
 #include <thread>
 
@@ -26,14 +27,6 @@ VellProcessMessage Call(const QString& action, const std::string& json) {
   message.SetRequestId(7);
   message.SetValue(json);
   return message;
-}
-
-// Processes queued calls until `done` holds (bounded).
-bool ProcessUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < 2000 && !done(); ++i) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return done();
 }
 
 class DummyPlugin : public VellV8ApiPluginAbstract {};
@@ -183,7 +176,7 @@ class VellPluginFlowTest : public ::testing::Test {
 TEST_F(VellPluginFlowTest, EmitShapeIsAnsweredWithNullEvenWithoutListeners) {
   auto* plugin = new VellMoveWindowPlugin(&owner);
   plugin->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, Call(VellActionNames::kMoveWindow, R"({"deltaX":3,"deltaY":-4})"));
-  ASSERT_TRUE(ProcessUntil([&] { return frame->Sent().size() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return frame->Sent().size() == 1; }));
   const auto answer = frame->Sent()[0];
   EXPECT_EQ(answer.GetRequestId(), 7);
   EXPECT_EQ(answer.GetResponseValue(), "");
@@ -226,7 +219,7 @@ TEST_F(VellPluginFlowTest, CallbackShapeAnswersEachCallOnTheCallingThread) {
   std::thread([&] {
     plugin->HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, Call(VellActionNames::kPingPong, "{\"text\":\"h\xC3\xA9\"}"));
   }).join();
-  ASSERT_TRUE(ProcessUntil([&] { return kept != nullptr; }));
+  ASSERT_TRUE(WaitUntil([&] { return kept != nullptr; }));
   EXPECT_TRUE(frame->Sent().empty());  // nothing at emission
 
   // Invalid UTF-8 from the host is repaired rather than thrown on.
@@ -251,7 +244,7 @@ TEST_F(VellPluginFlowTest, PostedCallbackAnswersOnThePluginsThread) {
   ASSERT_TRUE(kept != nullptr);
   std::thread([&] { kept({"from a worker"}); }).join();
   EXPECT_TRUE(frame->Sent().empty());  // queued to the plugin's thread
-  ASSERT_TRUE(ProcessUntil([&] { return frame->Sent().size() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return frame->Sent().size() == 1; }));
   EXPECT_EQ(frame->Sent()[0].GetResponseValue(), R"({"text":"from a worker"})");
   // A callback outliving its plugin does nothing.
   delete plugin;
