@@ -5,10 +5,19 @@ export type VellAnswer = unknown;
 /** Subscribes a handler; the returned function unsubscribes it. */
 export type VellSubscribe<T = unknown> = (handler: (value: T) => void) => () => void;
 
+/**
+ * The codes a call can fail with besides the launcher's own:
+ * - "#ActionNotFound": the launcher serves no such action (an unknown module
+ *   or action, or a name without the "jssdk::" prefix);
+ * - "#ParseValue2JsonError": the payload does not fit the action's model;
+ * - "#NativeCallFailed": the call could not reach the launcher.
+ */
+export type VellErrorCode = '#ActionNotFound' | '#ParseValue2JsonError' | '#NativeCallFailed' | (string & {});
+
 /** The Error a Promise rejects with when the launcher answers with an error. */
 export interface VellError extends Error {
   /** The error code, e.g. "#ParseValue2JsonError". */
-  code: string;
+  code: VellErrorCode;
 }
 
 // Models of the actions and their answers, as the launcher exchanges them.
@@ -130,6 +139,7 @@ export interface VellUiModule {
   updateWebDialog(payload: { name: string; url: string; width: number; height: number }): Promise<null>;
   closeConfirmDialog(payload: { isCheckBoxChecked: boolean; action: number }): Promise<null>;
   openInExplorer(payload: { path: string }): Promise<null>;
+  /** Served only when the launcher registers its plugin; otherwise rejects with "#ActionNotFound". */
   closeCurrentWebDialog(payload?: Record<string, unknown>): Promise<null>;
   data: Record<string, never>;
   onToast: VellSubscribe<VellToast>;
@@ -145,7 +155,7 @@ export interface VellSettingsModule {
 }
 
 export interface Vell {
-  /** Sends any action by its full name ("jssdk::module:action"); throws for other names. */
+  /** Sends any action by its full name ("jssdk::module:action"); other names reject with "#ActionNotFound". */
   invoke(action: string, payload?: unknown): Promise<VellAnswer>;
   accountModule: VellAccountModule;
   basicModule: VellBasicModule;

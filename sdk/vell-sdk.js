@@ -75,8 +75,16 @@ var vell;
     return json;
   }
 
-  // Sends one action; throws at once for a payload that is not JSON or an
-  // action name the native side refuses.
+  function failure(message, code) {
+    var error = new Error(message);
+    error.code = code;
+    return error;
+  }
+
+  // Sends one action; throws at once for a payload that is not JSON. Every
+  // call settles: an action the launcher does not serve (a name without the
+  // "jssdk::" prefix among them) rejects with the code "#ActionNotFound", a
+  // native call that fails otherwise with "#NativeCallFailed".
   function invoke(action, payload) {
     var settle;
     var promise = new Promise(function (resolve, reject) {
@@ -84,15 +92,20 @@ var vell;
     });
     var callback = function (answer, code) {
       if (arguments.length >= 2) {
-        var error = new Error(String(answer));
-        error.code = String(code);
-        settle.reject(error);
+        settle.reject(failure(String(answer), String(code)));
         return;
       }
       settle.resolve(parseAnswer(answer));
     };
-    VellNativeCall(action, { json: toJson(payload) }, undefined, callback, undefined,
-                   { host: location.host, hostname: location.hostname });
+    var json = toJson(payload);
+    try {
+      VellNativeCall(action, { json: json }, undefined, callback, undefined,
+                     { host: location.host, hostname: location.hostname });
+    } catch (e) {
+      var message = String(e && e.message);
+      var refused = message.indexOf('message name is invalid') >= 0;
+      settle.reject(failure(message, refused ? '#ActionNotFound' : '#NativeCallFailed'));
+    }
     return promise;
   }
 

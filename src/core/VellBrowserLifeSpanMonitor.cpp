@@ -1,8 +1,13 @@
 #include "core/VellBrowserLifeSpanMonitor.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
-VellBrowserLifeSpanMonitor::VellBrowserLifeSpanMonitor() : m_pEventLoopManager(new VellEventLoopManager(this)) {}
+// The first browser's callback may create the monitor on the runtime's UI
+// thread: it and its loops belong to the Qt thread, where Wait runs.
+VellBrowserLifeSpanMonitor::VellBrowserLifeSpanMonitor() : m_pEventLoopManager(new VellEventLoopManager(this)) {
+  if (QCoreApplication* app = QCoreApplication::instance()) moveToThread(app->thread());
+}
 
 void VellBrowserLifeSpanMonitor::UpdateBrowserCounter(bool increase) {
   if (nBrowserCount.fetch_add(increase ? 1 : -1) + (increase ? 1 : -1) == 0) emit OnBrowserCountZero();

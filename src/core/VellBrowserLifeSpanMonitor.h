@@ -10,7 +10,8 @@
 #include "utils/VellEventLoopManager.h"
 
 // Counts the browsers that exist (created and not yet destroyed) so that the
-// launcher shuts the runtime down only once the last one is gone.
+// launcher shuts the runtime down only once the last one is gone. Lives on
+// the Qt thread whichever thread creates it.
 class VellBrowserLifeSpanMonitor : public QObject, public VellAutoSingleton<VellBrowserLifeSpanMonitor> {
   Q_OBJECT
   friend class VellAutoSingleton<VellBrowserLifeSpanMonitor>;

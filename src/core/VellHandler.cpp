@@ -96,15 +96,56 @@ void VellHandler::_Notify(std::function<void(VellSignalsWidget*)> call) const {
 }
 
 bool VellHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                           CefProcessId sourceProcess, CefRefPtr<CefProcessMessage> message) {
+                                           CefProcessId /*sourceProcess*/, CefRefPtr<CefProcessMessage> message) {
   // A closed browser's plugins may already be gone: its late messages are dropped.
   if (!m_pBrowser || m_bIsClosed || browser->GetIdentifier() != m_pBrowser->GetBrowserId()) return false;
   std::shared_ptr<VellV8PluginFactory> factory;
-  if (auto error = VellV8PluginFactoryCluster::Instance()->GetFactory(browser->GetIdentifier(), factory)) {
-    VellError::LogErrorChain(error);
-    return false;
+  if (VellV8PluginFactoryCluster::Instance()->GetFactory(browser->GetIdentifier(), factory)) {
+    _DispatchAfterPluginRegistration(browser, frame, message);
+    return true;
   }
-  return factory->HandleFromCefProcessMessage(browser, frame, sourceProcess, message);
+  _Dispatch(*factory, browser, frame, message);
+  return true;
+}
+
+// Any thread: every call is answered, by its plugin or with a rejection.
+void VellHandler::_Dispatch(VellV8PluginFactory& factory, CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                            CefRefPtr<CefProcessMessage> message) {
+  if (factory.HandleFromCefProcessMessage(browser, frame, PID_RENDERER, message)) return;
+  _LogUnservedOncePerPage(message->GetName().ToString());
+  VellV8PluginFactory::RejectUnserved(frame, message);
+}
+
+// The plugins are registered on the Qt thread once it learns of the browser,
+// which may come after the page's first calls. Queued behind that news, a call
+// finds them; a browser that still has none rejects it.
+void VellHandler::_DispatchAfterPluginRegistration(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                                   CefRefPtr<CefProcessMessage> message) {
+  CefRefPtr<VellHandler> self(this);
+  auto dispatch = [self, browser, frame, message] {
+    std::shared_ptr<VellV8PluginFactory> factory;
+    if (auto error = VellV8PluginFactoryCluster::Instance()->GetFactory(browser->GetIdentifier(), factory)) {
+      VellError::LogErrorChain(error);
+      self->_LogUnservedOncePerPage(message->GetName().ToString());
+      VellV8PluginFactory::RejectUnserved(frame, message);
+      return;
+    }
+    self->_Dispatch(*factory, browser, frame, message);
+  };
+  VellSignalsWidget* widget = m_pSignalsWidget.data();
+  if (!widget) return dispatch();
+  QMetaObject::invokeMethod(widget, dispatch, Qt::QueuedConnection);
+}
+
+void VellHandler::_LogUnservedOncePerPage(const std::string& action) {
+  std::lock_guard<std::mutex> lock(m_unservedMutex);
+  if (m_setUnservedLogged.size() > kMaxUnservedLoggedPerPage || !m_setUnservedLogged.insert(action).second) return;
+  if (m_setUnservedLogged.size() > kMaxUnservedLoggedPerPage) {
+    VellLog(LOGSEVERITY_WARNING, "VellHandler: further unserved actions of this page are not logged");
+    return;
+  }
+  VellLog(LOGSEVERITY_WARNING, fmt::format("VellHandler: the page called an action no plugin serves: {}; answered {}",
+                                           VellV8PluginFactory::QuotedActionName(action), kActionNotFound));
 }
 
 bool VellHandler::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& targetUrl,
@@ -156,6 +197,10 @@ bool VellHandler::_IsMainFrameEvent(CefRefPtr<CefBrowser> browser, CefRefPtr<Cef
 
 void VellHandler::OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, TransitionType) {
   if (!_IsMainFrameEvent(browser, frame)) return;
+  {
+    std::lock_guard<std::mutex> lock(m_unservedMutex);
+    m_setUnservedLogged.clear();
+  }
   _Notify([frame](VellSignalsWidget* widget) {
     emit widget->OnLoadStart(QString::fromStdString(frame->GetURL().ToString()));
   });

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 
 #include <QPointer>
@@ -122,6 +124,12 @@ class VellHandler : public CefClient,
   static void _OpenInUsersBrowser(const QUrl& url);
   // Runs `call` on the signals widget's thread (queued from the UI thread).
   void _Notify(std::function<void(VellSignalsWidget*)> call) const;
+  void _Dispatch(VellV8PluginFactory& factory, CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                 CefRefPtr<CefProcessMessage> message);
+  void _DispatchAfterPluginRegistration(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                        CefRefPtr<CefProcessMessage> message);
+  // A page that keeps calling what is not served logs each name once.
+  void _LogUnservedOncePerPage(const std::string& action);
 
   bool m_bIsClosing = false;
   bool m_bIsCreated = false;
@@ -132,6 +140,9 @@ class VellHandler : public CefClient,
   QVector<int> m_vecDevKeyTrack;
   bool m_bDevKeyEnabled = false;
   CefRefPtr<CefResourceManager> m_pResourceManager;
+  static constexpr size_t kMaxUnservedLoggedPerPage = 16;
+  std::mutex m_unservedMutex;
+  std::set<std::string> m_setUnservedLogged;  // this page's, by m_unservedMutex
 
   IMPLEMENT_REFCOUNTING(VellHandler);
 };

@@ -3,9 +3,11 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QThread>
+#include <QUrl>
 #include <fmt/format.h>
 
 #include "base/VellLoggerAgent.h"
+#include "include/internal/cef_types.h"
 #include "v8_api/VellV8PluginFactoryCluster.h"
 
 namespace {
@@ -25,6 +27,16 @@ const char* TerminationReason(int status) {
   }
 }
 
+// "https://a.test" and "https://a.test/" name one document.
+bool SameDocumentUrl(const QString& left, const QString& right) {
+  auto normal = [](const QString& text) {
+    QUrl url(text);
+    if (url.path().isEmpty()) url.setPath("/");
+    return url.adjusted(QUrl::NormalizePathSegments);
+  };
+  return normal(left) == normal(right);
+}
+
 }  // namespace
 
 VellSignalsWidget::VellSignalsWidget(QObject* parent)
@@ -36,15 +48,19 @@ VellSignalsWidget::VellSignalsWidget(QObject* parent)
 // Listeners connected later see the URL and the loading flag already
 // updated, and OnLoadComplete already emitted.
 void VellSignalsWidget::_ConnectInternals() {
-  connect(this, &VellSignalsWidget::OnLoadSuccess, this, [this](const QString& url, int) { emit OnLoadComplete(url); });
+  connect(this, &VellSignalsWidget::OnLoadUrl, this, &VellSignalsWidget::_OnLoadRequested);
+  connect(this, &VellSignalsWidget::OnLoadSuccess, this,
+          [this](const QString& url, int code) { _OnLoadEnded(url, true, code); });
   connect(this, &VellSignalsWidget::OnLoadError, this,
-          [this](const QString& url, int, const QString&) { emit OnLoadComplete(url); });
+          [this](const QString& url, int code, const QString&) { _OnLoadEnded(url, false, code); });
   connect(this, &VellSignalsWidget::OnBrowserCreated, this, [this](int) { m_bBrowserCreated = true; });
   connect(this, &VellSignalsWidget::OnBeforeClose, this, [this](int) { m_bBeforeClose = true; });
   connect(this, &VellSignalsWidget::OnLoadStart, this, &VellSignalsWidget::SetUrl);
   connect(this, &VellSignalsWidget::OnLoadComplete, this, &VellSignalsWidget::SetUrl);
-  connect(this, &VellSignalsWidget::OnLoadStart, this, [this](const QString&) { m_bIsLoading = true; });
-  connect(this, &VellSignalsWidget::OnLoadComplete, this, [this](const QString&) { m_bIsLoading = false; });
+  connect(this, &VellSignalsWidget::OnLoadStart, this, [this](const QString&) {
+    m_bIsLoading = true;
+    m_bLoadRequested = false;
+  });
   connect(this, &VellSignalsWidget::OnRenderProcessTerminated, this,
           [this](int nBrowserId, const std::string& strUrl, int status) {
             QMetaObject::invokeMethod(
@@ -106,7 +122,9 @@ void VellSignalsWidget::AwaitOnBeforeClose() {
 std::shared_ptr<VellError> VellSignalsWidget::AwaitOnLoadComplete(int timeoutMs) {
   if (!m_bIsLoading) return nullptr;
   return _Await([this](QObject* context, const std::function<void()>& quit) {
-    connect(this, &VellSignalsWidget::OnLoadComplete, context, [quit](const QString&) { quit(); }, Qt::QueuedConnection);
+    WaitOnLoadComplete([context = QPointer<QObject>(context), quit] {
+      if (context) quit();
+    });
   }, timeoutMs);
 }
 
@@ -151,12 +169,32 @@ void VellSignalsWidget::WaitOnLoadComplete(std::function<void()> task) {
     task();
     return;
   }
-  // Once: a second completion may already be queued before the deletion lands.
-  auto* context = new QObject(this);
-  connect(this, &VellSignalsWidget::OnLoadComplete, context, [context, task, ran = std::make_shared<bool>(false)](const QString&) {
-    if (*ran) return;
-    *ran = true;
-    context->deleteLater();
-    task();
+  m_vecLoadCompleteTasks.push_back(std::move(task));
+}
+
+void VellSignalsWidget::_OnLoadRequested(const QString& url) {
+  m_bIsLoading = true;
+  m_bLoadRequested = true;
+  m_strRequestedUrl = url;
+}
+
+// Between a request and its start, an end may still come from the page being
+// left: its success, or its abort by the request. Only a failure of the
+// requested load itself (it fails before it starts) ends the wait then.
+void VellSignalsWidget::_OnLoadEnded(const QString& url, bool success, int code) {
+  const bool endsRequest = !success && (SameDocumentUrl(url, m_strRequestedUrl) || code != ERR_ABORTED);
+  if (!m_bLoadRequested || endsRequest) {
+    m_bLoadRequested = false;
+    m_bIsLoading = false;
+    _RunLoadCompleteTasks();
+  }
+  emit OnLoadComplete(url);
+}
+
+void VellSignalsWidget::_RunLoadCompleteTasks() {
+  if (m_vecLoadCompleteTasks.empty()) return;
+  QMetaObject::invokeMethod(this, [tasks = std::move(m_vecLoadCompleteTasks)] {
+    for (const auto& task : tasks) task();
   }, Qt::QueuedConnection);
+  m_vecLoadCompleteTasks.clear();
 }

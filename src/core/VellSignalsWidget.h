@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <QObject>
 #include <QThread>
@@ -36,6 +37,7 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
   QString GetUrl() const;
   // Internal pages ("chrome://", case-sensitive) leave the URL as it is.
   void SetUrl(const QString& url);
+  // True from a load's request (OnLoadUrl) or start until that load completes.
   bool IsLoading() const { return m_bIsLoading; }
 
   // Blocking waits in a nested event loop.
@@ -46,7 +48,9 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
   void AwaitOnLoadSuccess(QString& url, int& code);
   void AwaitOnLoadUrl(QString& url);
 
-  // Non-blocking: run `task` now, or once when the event comes.
+  // Non-blocking: run `task` now, or once when the event comes. A load
+  // requested through OnLoadUrl is waited for even before Chromium starts it:
+  // the page being left never gets the task.
   void WaitOnBrowserCreated(std::function<void()> task, QObject* context);
   void WaitOnLoadComplete(std::function<void()> task);
 
@@ -65,6 +69,10 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
  private:
   void _ConnectInternals();
   void _HandleRenderProcessTerminated(int nBrowserId, const std::string& strUrl, int status);
+  void _OnLoadRequested(const QString& url);
+  void _OnLoadEnded(const QString& url, bool success, int code);
+  // Runs the tasks waiting for the load (queued, each once).
+  void _RunLoadCompleteTasks();
   // A nested wait on the Qt thread (the manager's Await).
   std::shared_ptr<VellError> _Await(const VellEventLoopManager::ConnectQuit& connectQuit, int timeoutMs) {
     Q_ASSERT(QThread::currentThread() == thread());
@@ -78,4 +86,8 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
   mutable std::mutex m_urlMutex;
   std::atomic<int> m_nRenderProcessTerminatedCounter{0};
   bool m_bIsLoading = false;
+  // A requested load that has not started yet, and the URL asked for.
+  bool m_bLoadRequested = false;
+  QString m_strRequestedUrl;
+  std::vector<std::function<void()>> m_vecLoadCompleteTasks;
 };

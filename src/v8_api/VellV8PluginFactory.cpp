@@ -1,6 +1,15 @@
 #include "v8_api/VellV8PluginFactory.h"
 
 #include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include "v8_api/VellProcessMessage.h"
+
+namespace {
+
+constexpr size_t kShownNameBytes = 120;
+
+}  // namespace
 
 std::shared_ptr<VellError> VellV8PluginFactory::Register(const QString& actionName, VellV8ApiPluginInterface* plugin) {
   if (m_mapPlugin.count(actionName)) {
@@ -38,6 +47,24 @@ bool VellV8PluginFactory::HandleFromCefProcessMessage(CefRefPtr<CefBrowser> brow
   VellProcessMessage::ConvertToVellProcessMessage(message, record);
   plugin->HandleFromCefProcessMessage(browser, frame, sourceProcess, record);
   return true;
+}
+
+void VellV8PluginFactory::RejectUnserved(CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message) {
+  VellProcessMessage record;
+  VellProcessMessage::ConvertToVellProcessMessage(message, record);
+  record.SetErrorCode(kActionNotFound);
+  record.SetErrorMessage(fmt::format("no plugin serves the action {}", QuotedActionName(record.GetMessageName())));
+  record.SetValue(std::string());  // the payload does not travel back
+  record.SendProcessMessage(PID_RENDERER, frame);
+}
+
+// JSON quoting shows control characters (NUL among them) as escapes; a cut
+// in the middle of a character becomes U+FFFD.
+std::string VellV8PluginFactory::QuotedActionName(const std::string& name) {
+  const bool shortened = name.size() > kShownNameBytes;
+  const std::string shown = shortened ? name.substr(0, kShownNameBytes) : name;
+  std::string quoted = nlohmann::json(shown).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return shortened ? fmt::format("{}... ({} bytes)", quoted, name.size()) : quoted;
 }
 
 std::vector<QString> VellV8PluginFactory::ActionNames() const {

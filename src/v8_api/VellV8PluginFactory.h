@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 
 #include <QPointer>
 #include <QString>
@@ -18,6 +19,9 @@
 // destroys it exactly once. The factory only refers to it: the shared
 // pointers it hands out do not delete, and a Qt plugin its owner has already
 // destroyed reads as not registered.
+// The error code of a call whose action the launcher does not serve.
+inline constexpr char kActionNotFound[] = "#ActionNotFound";
+
 class VellV8PluginFactory {
  public:
   virtual ~VellV8PluginFactory() = default;
@@ -29,6 +33,12 @@ class VellV8PluginFactory {
   // True when a plugin took the message.
   bool HandleFromCefProcessMessage(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                    cef_process_id_t sourceProcess, CefRefPtr<CefProcessMessage> message);
+  // Answers a call that no plugin serves, through `frame`: the page's call
+  // fails with kActionNotFound and a message naming the action (quoted,
+  // shortened when long).
+  static void RejectUnserved(CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message);
+  // The action name as a log line or an error text may show it.
+  static std::string QuotedActionName(const std::string& name);
   std::vector<QString> ActionNames() const;
 
  private:

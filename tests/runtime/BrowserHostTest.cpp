@@ -95,12 +95,13 @@ TEST(BrowserHostTest, SdkCallsReachPluginsAndAreAnswered) {
       "vell.basicModule.pingPong({text: 'ping'}).then(v => log('callback', v));"
       "vell.basicModule.moveWindow({deltaX: -12.9, deltaY: 3}).then(v => log('emit', v));"
       "vell.basicModule.moveWindow({deltaX: 'left', deltaY: 3}).catch(e => log('bad', e.code));"
-      "vell.uiModule.closeCurrentWebDialog().then(() => log('never'), () => log('never'));"
+      "vell.uiModule.closeCurrentWebDialog().then(() => log('never'), (e) => log('unserved', e.code));"
       "vell.basicModule.pingPong({text: 'after'}).then(v => log('callback', v));"));
   EXPECT_TRUE(WaitForConsole("callback|{\"text\":\"pong ping\"}"));
   EXPECT_TRUE(WaitForConsole("emit|null"));
   EXPECT_TRUE(WaitForConsole("bad|#ParseValue2JsonError"));
   EXPECT_TRUE(WaitForConsole("callback|{\"text\":\"pong after\"}"));
+  EXPECT_TRUE(WaitForConsole("unserved|#ActionNotFound"));
   ASSERT_EQ(moved.count(), 1);
   EXPECT_EQ(moved[0][0].value<VellMoveWindowPluginModel::RequestModel>().deltaX, -12);
   EXPECT_TRUE(WaitUntil([&] { return ready.count() == 1; }));
@@ -121,10 +122,10 @@ TEST(BrowserHostTest, HostCallbacksCalledLateTwiceOrFromAnotherThreadAreSafe) {
     EXPECT_TRUE(WaitForConsole("answered|from a worker"));
     EXPECT_TRUE(ConsoleLines("answered|twice").empty());
 
-    // A browser whose factory is gone: its calls are logged and dropped.
+    // A browser whose factory is gone: its calls are logged and refused.
     ASSERT_EQ(VellV8PluginFactoryCluster::Instance()->UnRegister(host.BrowserId()), nullptr);
-    host.handler->LoadUrl(Page("vell.basicModule.pingPong({text: 'y'}); log('sent');"));
-    EXPECT_TRUE(WaitForConsole("sent"));
+    host.handler->LoadUrl(Page("vell.basicModule.pingPong({text: 'y'}).catch((e) => log('refused', e.code));"));
+    EXPECT_TRUE(WaitForConsole("refused|#ActionNotFound"));
     EXPECT_TRUE(WaitForLog("Unable to get factory by nBrowserId"));
   }
   kept({"after close"});  // the frame is gone: logged, nothing sent

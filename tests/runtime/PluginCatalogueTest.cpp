@@ -6,6 +6,7 @@
 
 #include "HostHarness.h"
 #include "LauncherEnvironment.h"
+#include "ShownPage.h"
 #include "TestHttpServer.h"
 #include "core/VellWidget.h"
 #include "plugins/account_plugins/VellGetLoginUserDataPlugin.h"
@@ -29,33 +30,6 @@
 namespace {
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LauncherEnvironment());
-
-// A page shown the way the launcher shows one: an independent browser in a widget.
-class ShownPage : public ::testing::Test {
- protected:
-  void SetUp() override {
-    browser.Init("about:blank");
-    ASSERT_FALSE(browser.IsInitBrowserFailed());
-    widget->ConnectCefBrowser(&browser);
-    signals_ = browser.GetVellSignalsWidget();
-    ASSERT_TRUE(WaitUntil([&] { return browser.GetVellHandler()->GetBrowser() && signals_->findChild<VellReportPlugin*>(); }));
-    ASSERT_TRUE(WaitUntil([&] { return !signals_->IsLoading(); }));
-  }
-  void TearDown() override {
-    QSignalSpy closed(signals_, &VellSignalsWidget::OnBeforeClose);
-    widget.reset();  // closes the browser
-    EXPECT_TRUE(WaitUntil([&] { return closed.count() == 1; }));
-    delete signals_;
-  }
-  template <class Plugin>
-  Plugin* Find() {
-    return signals_->findChild<Plugin*>();
-  }
-
-  VellIndependentBrowser browser;
-  std::unique_ptr<VellWidget> widget = std::make_unique<VellWidget>();
-  VellSignalsWidget* signals_ = nullptr;
-};
 
 TEST_F(ShownPage, OnePluginOfEachModuleAndShapeAnswersThePage) {
   QSignalSpy loggedIn(Find<VellLoginSuccessPlugin>(), &VellLoginSuccessPlugin::FireLoginSuccess);

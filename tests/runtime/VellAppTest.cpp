@@ -130,13 +130,13 @@ TEST_F(VellAppTest, SdkCallsSettleTheirPromises) {
       "vell.accountModule.logout().then(v => log('null', v));"
       "vell.gameModule.addGame({appCode: 'x'}).catch(e => log('error', e instanceof Error, e.message, e.code));"
       "vell.invoke('jssdk::basicModule:pingPong', {text: 'by name'}).then(v => log('invoke', v));"
-      "try { vell.invoke('basicModule:pingPong', {}); } catch (e) { log('threw', e.message); }"
+      "vell.invoke('basicModule:pingPong', {}).catch(e => log('refused', e.code, e.message));"
       "try { const a = {}; a.a = a; vell.basicModule.pingPong(a); } catch (e) { log('cyclic', e.name); }"));
   EXPECT_TRUE(WaitForConsole("value|{\"text\":\"héllo\"}"));
   EXPECT_TRUE(WaitForConsole("null|null"));
   EXPECT_TRUE(WaitForConsole("error|true|[E42]: no such game|E42"));
   EXPECT_TRUE(WaitForConsole("invoke|{\"text\":\"by name\"}"));
-  EXPECT_TRUE(WaitForConsole("threw|Validation error: message name is invalid. message name = basicModule:pingPong"));
+  EXPECT_TRUE(WaitForConsole("refused|#ActionNotFound|Validation error: message name is invalid. message name = basicModule:pingPong"));
   EXPECT_TRUE(WaitForConsole("cyclic|TypeError"));
 }
 

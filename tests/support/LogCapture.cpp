@@ -19,11 +19,17 @@ LogCapture::~LogCapture() {
   g_active = nullptr;
 }
 
-void LogCapture::Handler(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  std::lock_guard<std::mutex> activeLock(g_activeMutex);
-  if (!g_active) return;
-  std::lock_guard<std::mutex> lock(g_active->m_mutex);
-  g_active->m_lines.push_back({type, message.toStdString()});
+// Captured lines still reach the handler below (the suite's own checks).
+void LogCapture::Handler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  QtMessageHandler previous = nullptr;
+  {
+    std::lock_guard<std::mutex> activeLock(g_activeMutex);
+    if (!g_active) return;
+    previous = g_active->m_previous;
+    std::lock_guard<std::mutex> lock(g_active->m_mutex);
+    g_active->m_lines.push_back({type, message.toStdString()});
+  }
+  if (previous) previous(type, context, message);
 }
 
 std::vector<LogCapture::Line> LogCapture::Lines() const {

@@ -55,6 +55,44 @@ TEST(VellSignalsWidgetTest, TasksWaitingForTheLoadRunOnceAfterIt) {
   EXPECT_NE(widget.AwaitOnLoadComplete(50), nullptr);
 }
 
+// A requested load counts from the request: ends still on their way from
+// the page being left do not complete it; its start, then its end, or its
+// own failure before it starts, do.
+TEST(VellSignalsWidgetTest, ARequestedLoadIsWaitedForFromTheRequest) {
+  VellSignalsWidget widget;
+  QStringList ran;
+  auto task = [&](const char* name) { return [&ran, name] { ran << name; }; };
+
+  emit widget.OnLoadUrl("https://launcher.test/next");
+  EXPECT_TRUE(widget.IsLoading());
+  widget.WaitOnLoadComplete(task("next"));
+  emit widget.OnLoadSuccess("https://launcher.test/left", 200);           // the old page finishing late
+  emit widget.OnLoadError("https://launcher.test/left", ERR_ABORTED, "");  // the old load, cancelled by the request
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(widget.IsLoading());
+  EXPECT_TRUE(ran.isEmpty());
+  emit widget.OnLoadStart("https://launcher.test/next");
+  emit widget.OnLoadSuccess("https://launcher.test/next", 200);
+  EXPECT_FALSE(widget.IsLoading());
+  ASSERT_TRUE(WaitUntil([&] { return ran == QStringList{"next"}; }));
+
+  // Failing before it starts (refused, or aborted by a 204): the failure of
+  // the requested URL itself ends the wait; a trailing slash names the same page.
+  emit widget.OnLoadUrl("https://launcher.test");
+  widget.WaitOnLoadComplete(task("refused"));
+  emit widget.OnLoadError("https://launcher.test/", ERR_ABORTED, "net::ERR_ABORTED");
+  EXPECT_FALSE(widget.IsLoading());
+  ASSERT_TRUE(WaitUntil([&] { return ran.contains("refused"); }));
+  emit widget.OnLoadUrl("https://launcher.test/down");
+  emit widget.OnLoadError("https://launcher.test/down", ERR_CONNECTION_REFUSED, "net::ERR_CONNECTION_REFUSED");
+  EXPECT_FALSE(widget.IsLoading());
+  EXPECT_EQ(widget.AwaitOnLoadComplete(0), nullptr);
+
+  // A timed wait for a request that never starts gives up with an error.
+  emit widget.OnLoadUrl("https://launcher.test/never");
+  EXPECT_NE(widget.AwaitOnLoadComplete(50), nullptr);
+}
+
 TEST(VellSignalsWidgetTest, TerminationsReachTheLimitAndASuccessfulLoadResetsTheCount) {
   VellSignalsWidget widget;
   QSignalSpy limit(&widget, &VellSignalsWidget::OnRenderProcessTerminatedReachLimit);

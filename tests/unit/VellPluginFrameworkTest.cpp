@@ -80,6 +80,24 @@ TEST(VellV8PluginFactoryTest, APluginItsOwnerDestroyedReadsAsUnregistered) {
                                                    CefProcessMessage::Create(VellActionNames::kPingPong.toStdString())));
 }
 
+TEST(VellV8PluginFactoryTest, AnUnservedCallIsRejectedWithItsRequestIdAndAReadableName) {
+  CefRefPtr<CapturingFrame> frame(new CapturingFrame());
+  CefRefPtr<CefProcessMessage> wire;
+  VellProcessMessage::ConvertToArgumentList(Call("jssdk::basicModule:nope", R"({"big":"payload"})"), wire);
+  VellV8PluginFactory::RejectUnserved(frame, wire);
+  ASSERT_EQ(frame->Sent().size(), 1u);
+  const VellProcessMessage answer = frame->Sent()[0];
+  EXPECT_EQ(answer.GetRequestId(), 7);
+  EXPECT_EQ(answer.GetErrorCode(), "#ActionNotFound");
+  EXPECT_EQ(answer.GetErrorMessage(), R"(no plugin serves the action "jssdk::basicModule:nope")");
+  EXPECT_EQ(answer.GetValue(), "");
+
+  EXPECT_EQ(VellV8PluginFactory::QuotedActionName(std::string("jssdk::a\0b\n", 11)), R"("jssdk::a\u0000b\n")");
+  const std::string shortened = VellV8PluginFactory::QuotedActionName("jssdk::" + std::string(1000, '\xC3'));
+  EXPECT_LT(shortened.size(), 400u);
+  EXPECT_NE(shortened.find("... (1007 bytes)"), std::string::npos);
+}
+
 TEST(VellV8PluginFactoryClusterTest, FactoriesFollowTheirBrowsers) {
   auto* cluster = VellV8PluginFactoryCluster::Instance();
   VellV8PluginFactory* factory = nullptr;
