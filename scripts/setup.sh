@@ -14,6 +14,10 @@ PACKAGES=(
   xvfb xauth
 )
 
+# npm brings TypeScript (tools/node_modules) for the demo's page check; from
+# Debian only where Node.js is not installed already.
+if ! command -v npm >/dev/null; then PACKAGES+=(nodejs npm); fi
+
 missing=()
 for pkg in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
@@ -23,12 +27,19 @@ done
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "setup: all packages present"
-  exit 0
+else
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "setup: installing ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# TypeScript at the version tools/package.json pins; npm runs only when
+# it is not installed yet.
+TOOLS="$(dirname "$0")/../tools"
+if [ "$("$TOOLS/node_modules/.bin/tsc" --version 2>/dev/null)" != "Version $(sed -n 's/.*"typescript": "\(.*\)".*/\1/p' "$TOOLS/package.json")" ]; then
+  echo "setup: installing TypeScript into tools/node_modules"
+  npm ci --prefix "$TOOLS" --no-audit --no-fund --loglevel=error
+fi
