@@ -52,8 +52,12 @@ class DirectoryProvider : public CefResourceManager::Provider {
     // The same rule as archive entries: nothing outside the directory.
     const std::string relative = CefZipArchive::NormalizeName(RelativePath(request->url(), prefix_));
     const std::string path = directory_ + "/" + RelativePath(request->url(), prefix_);
-    if (relative.empty() || !QFileInfo(QString::fromStdString(path)).isFile()) {
-      if (relative.empty()) Log(LOGSEVERITY_WARNING, "directory provider: refused " + request->url());
+    if (relative.empty() || !IsInside(path)) {
+      Log(LOGSEVERITY_WARNING, "directory provider: refused " + request->url());
+      request->Continue(nullptr);
+      return true;
+    }
+    if (!QFileInfo(QString::fromStdString(path)).isFile()) {
       request->Continue(nullptr);
       return true;
     }
@@ -63,6 +67,13 @@ class DirectoryProvider : public CefResourceManager::Provider {
   }
 
  private:
+  // Links are followed: the file they reach must lie in the directory too.
+  bool IsInside(const std::string& path) const {
+    const QString root = QFileInfo(QString::fromStdString(directory_)).canonicalFilePath();
+    const QString target = QFileInfo(QString::fromStdString(path)).canonicalFilePath();
+    return target.isEmpty() || (!root.isEmpty() && target.startsWith(root + "/"));
+  }
+
   std::string prefix_, directory_;
 };
 

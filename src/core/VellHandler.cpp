@@ -10,6 +10,8 @@
 #include <mutex>
 
 #include "base/VellLoggerAgent.h"
+#include "include/cef_task.h"
+#include "include/wrapper/cef_closure_task.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellSignalsWidget.h"
 #include "inter/VellBrowserWrapper.h"
@@ -77,10 +79,17 @@ void VellHandler::LoadUrl(const std::string& url) {
   if (m_pSignalsWidget) emit m_pSignalsWidget->OnLoadUrl(strUrl);
 }
 
-void VellHandler::Cleanup() const {
-  if (!m_pBrowser) return;
-  CefRefPtr<CefBrowserHost> host = m_pBrowser->GetHost();
-  if (host) host->CloseBrowser(true);
+// Decided on the UI thread, where OnAfterCreated sets the browser.
+void VellHandler::Cleanup() {
+  CefRefPtr<VellHandler> self(this);
+  CefPostTask(TID_UI, CefCreateClosureTask([self] {
+    if (!self->m_pBrowser) {
+      self->m_bCloseOnCreation = true;
+      return;
+    }
+    CefRefPtr<CefBrowserHost> host = self->m_pBrowser->GetHost();
+    if (host) host->CloseBrowser(true);
+  }));
 }
 
 void VellHandler::_OpenInUsersBrowser(const QUrl& url) {
@@ -165,6 +174,7 @@ void VellHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
   VellLog(LOGSEVERITY_INFO, fmt::format("VellHandler::OnAfterCreated: browser (id = {}) created", m_pBrowser->GetBrowserId()));
   _Notify([browserId](VellSignalsWidget* widget) { emit widget->OnBrowserCreated(browserId); });
   m_bIsCreated = true;
+  if (m_bCloseOnCreation) browser->GetHost()->CloseBrowser(true);
 }
 
 bool VellHandler::DoClose(CefRefPtr<CefBrowser> browser) {

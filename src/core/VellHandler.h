@@ -62,8 +62,9 @@ class VellHandler : public CefClient,
   std::shared_ptr<VellError> GetVellV8PluginFactory(VellV8PluginFactory*& out);
   CefRefPtr<CefResourceManager> GetResourceManager() { return m_pResourceManager; }
   void LoadUrl(const std::string& url);
-  // Forced close of the browser, when there is one.
-  void Cleanup() const;
+  // Forced close of the browser; one still being created is closed as soon
+  // as it exists.
+  void Cleanup();
   void SetShouldStop(bool stop) { m_bShouldStop = stop; }
 
   static void SetLocalDevelopmentPageUrl(const QString& url);
@@ -97,8 +98,34 @@ class VellHandler : public CefClient,
   void OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, ErrorCode errorCode,
                    const CefString& errorText, const CefString& failedUrl) override;
 
+  // Resource providers (Qt thread; the manager moves the insertion to the IO
+  // thread). Requests under `strUrl` are answered from the zip archive (with
+  // its password) or the directory; what they do not hold goes on to the next
+  // provider and finally the network. Lower `order` is asked first.
+  std::shared_ptr<VellError> AddArchiveResourceProvider(const std::string& strArchivePath, const std::string& strUrl,
+                                                        const std::string& strPassword, int order);
+  std::shared_ptr<VellError> AddLocalDirectoryResourceProvider(const std::string& strDirPath, const std::string& strUrl,
+                                                               int order);
+
   // CefRequestHandler
   void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;
+  CefRefPtr<CefResourceRequestHandler> GetResourceRequestHandler(CefRefPtr<CefBrowser> browser,
+                                                                 CefRefPtr<CefFrame> frame,
+                                                                 CefRefPtr<CefRequest> request, bool isNavigation,
+                                                                 bool isDownload, const CefString& requestInitiator,
+                                                                 bool& disableDefaultHandling) override;
+
+  // CefResourceRequestHandler (IO thread): every request goes through the
+  // resource manager; failed responses are logged; schemes Chromium does not
+  // load are never handed to the operating system.
+  cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                          CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) override;
+  CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                                   CefRefPtr<CefRequest> request) override;
+  bool OnResourceResponse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
+                          CefRefPtr<CefResponse> response) override;
+  void OnProtocolExecution(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
+                           bool& allowOsExecution) override;
 
   // CefKeyboardHandler
   bool OnPreKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent&, CefEventHandle, bool*) override { return false; }
@@ -131,6 +158,7 @@ class VellHandler : public CefClient,
   // A page that keeps calling what is not served logs each name once.
   void _LogUnservedOncePerPage(const std::string& action);
 
+  bool m_bCloseOnCreation = false;  // UI thread
   bool m_bIsClosing = false;
   bool m_bIsCreated = false;
   bool m_bIsClosed = false;

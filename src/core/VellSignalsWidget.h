@@ -39,6 +39,8 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
   void SetUrl(const QString& url);
   // True from a load's request (OnLoadUrl) or start until that load completes.
   bool IsLoading() const { return m_bIsLoading; }
+  // OnBeforeClose has been delivered: the browser is gone.
+  bool IsBrowserClosed() const { return m_bBeforeClose; }
 
   // Blocking waits in a nested event loop.
   void AwaitOnBrowserCreated();

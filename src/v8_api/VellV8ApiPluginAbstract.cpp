@@ -48,8 +48,13 @@ std::shared_ptr<VellError> VellV8ApiPluginAbstract::S_RunJavascript(VellHandler*
                                        "VellV8ApiPluginAbstract::S_RunJavascript");
   }
   if (!waitForLoad) return wrapper->RunJavascript(script);
+  VellSignalsWidget* signalsWidget = handler->GetVellSignalsWidget();
+  if (!signalsWidget) {
+    return std::make_shared<VellError>("RunJavascript failed! the browser's signals widget is gone", __FILE__, __LINE__,
+                                       "VellV8ApiPluginAbstract::S_RunJavascript");
+  }
   // The task holds the handler, and with it the wrapper, until it has run.
-  handler->GetVellSignalsWidget()->WaitOnLoadComplete([keep = CefRefPtr<VellHandler>(handler), script] {
+  signalsWidget->WaitOnLoadComplete([keep = CefRefPtr<VellHandler>(handler), script] {
     VellBrowserWrapper* browser = keep->GetBrowser();
     if (browser->GetMainFrameUrl() == "about:blank") {
       VellError::LogErrorChain(std::make_shared<VellError>(

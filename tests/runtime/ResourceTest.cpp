@@ -1,5 +1,4 @@
 // Pages served from zip archives and directories through the resource manager.
-#include <zip.h>
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +6,7 @@
 
 #include "RuntimeEnvironment.h"
 #include "TestApp.h"
+#include "TestFiles.h"
 #include "TestHttpServer.h"
 #include "include/cef_task.h"
 #include "include/wrapper/cef_resource_manager.h"
@@ -60,25 +60,6 @@ class ResourceClient : public RecordingClient {
  private:
   CefRefPtr<ManagedRequests> requests_;
 };
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).path());
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
-
-std::string WriteZip(const QString& path, const std::vector<std::pair<std::string, std::string>>& entries,
-                     const std::string& password = "") {
-  int error = 0;
-  zip_t* archive = zip_open(path.toStdString().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-  for (const auto& [name, content] : entries) {
-    const zip_int64_t index = zip_file_add(archive, name.c_str(), zip_source_buffer(archive, content.data(), content.size(), 0), 0);
-    if (!password.empty()) zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, password.c_str());
-  }
-  EXPECT_EQ(zip_close(archive), 0);
-  return path.toStdString();
-}
 
 class ResourceTest : public BrowserTest {
  protected:
