@@ -8,10 +8,10 @@ PACKAGES=(
   qtbase5-dev qtbase5-dev-tools
   nlohmann-json3-dev libfmt-dev
   googletest libgtest-dev libgmock-dev
-  libzip-dev
+  libzip-dev libxcb1-dev
   chromium
   python3
-  xvfb xauth
+  xvfb xauth openbox
 )
 
 # npm brings TypeScript (tools/node_modules) for the demo's page check; from

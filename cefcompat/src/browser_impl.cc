@@ -87,7 +87,9 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
   CefRefPtr<BrowserImpl> self(this);
   auto& connection = runtime->GetConnection();
   if (targetId.empty()) {
-    connection.Send("Target.createTarget", {{"url", "about:blank"}}, "",
+    // A window of its own, so that minimising it (ApplyWindowState) hides
+    // this page only, and no page is a background tab of another's window.
+    connection.Send("Target.createTarget", {{"url", "about:blank"}, {"newWindow", true}}, "",
                     [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
                       if (!reply.ok) {
                         Log(LOGSEVERITY_ERROR, "CreateBrowser failed: " + reply.error);
@@ -669,6 +671,7 @@ void BrowserImpl::ApplyScreencast() {
     Send("Emulation.setDeviceMetricsOverride",
          {{"width", surfaceWidth_}, {"height", surfaceHeight_}, {"deviceScaleFactor", 1}, {"mobile", false}});
   }
+  ApplyWindowState(!hasSize && windowHandle_ != 0);
   const bool wanted = hasSize && surfaceVisible_ && !hidden_;
   if (wanted == screencasting_) return;
   screencasting_ = wanted;
@@ -677,6 +680,25 @@ void BrowserImpl::ApplyScreencast() {
   } else {
     Send("Page.stopScreencast", Json::object());
   }
+}
+
+// A surface shrunk to nothing parks the page: headless Chromium keeps running
+// a visible page's animation frames whether or not a screencast runs, so the
+// page's own Chromium window is minimised, which hides the page (no animation
+// frames, no painting) until the surface has a size again.
+void BrowserImpl::ApplyWindowState(bool minimized) {
+  if (minimized == minimized_) return;
+  minimized_ = minimized;
+  Runtime* runtime = Runtime::Get();
+  if (!runtime) return;
+  runtime->GetConnection().Send(
+      "Browser.getWindowForTarget", {{"targetId", targetId_}}, "", [minimized](const Connection::Reply& reply) {
+        Runtime* rt = Runtime::Get();
+        if (!reply.ok || !rt) return;
+        const Json bounds = {{"windowState", minimized ? "minimized" : "normal"}};
+        rt->GetConnection().Send("Browser.setWindowBounds",
+                                 {{"windowId", reply.result.value("windowId", 0)}, {"bounds", bounds}});
+      });
 }
 
 void BrowserImpl::DeliverScreencastFrame(const Json& params) {

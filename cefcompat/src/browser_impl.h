@@ -119,6 +119,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void NavigateHistory(int offset);
   void ReloadPage(bool ignoreCache);
   void ApplyScreencast();
+  void ApplyWindowState(bool minimized);
   void FinishClose();
   void SendCloseTarget();
   CefRefPtr<FrameImpl> FrameByProtocolId(const std::string& id);
@@ -157,6 +158,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   bool surfaceVisible_ = false;
   bool hidden_ = false;
   bool screencasting_ = false;
+  bool minimized_ = false;  // the page's Chromium window
   std::mutex devToolsMutex_;
   CefRefPtr<BrowserImpl> devTools_;  // written on TID_UI under devToolsMutex_
   std::shared_ptr<RendererHost> renderer_;

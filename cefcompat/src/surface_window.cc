@@ -77,7 +77,11 @@ void SurfaceWindow::exposeEvent(QExposeEvent* event) {
 }
 
 void SurfaceWindow::ReportGeometry() {
-  if (browser_) browser_->OnSurfaceGeometry(width(), height(), isExposed());
+  if (!browser_) return;
+  // Qt keeps every window at least 1x1: a 0x0 request arrives as 1x1, and
+  // means "show nothing".
+  const bool shrunk = width() <= 1 || height() <= 1;
+  browser_->OnSurfaceGeometry(shrunk ? 0 : width(), shrunk ? 0 : height(), isExposed());
 }
 
 void SurfaceWindow::SendKey(QKeyEvent* event, bool down) {

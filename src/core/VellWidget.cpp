@@ -4,6 +4,7 @@
 #include <QResizeEvent>
 
 #include "base/VellLoggerAgent.h"
+#include "core/VellTrackMainWindowState.h"
 #include "inter/VellBrowserWrapper.h"
 #include "platform/VellPlatform.h"
 
@@ -15,6 +16,7 @@ VellWidget::VellWidget(QWidget* parent) : QWidget(parent), m_pLayout(new QHBoxLa
 }
 
 VellWidget::~VellWidget() {
+  delete m_pMainWindowTracker;
   if (!m_pIndependentBrowser) return;
   if (CefRefPtr<VellHandler> handler = m_pIndependentBrowser->GetVellHandler()) handler->Cleanup();
   DisconnectCefBrowser();
@@ -39,7 +41,7 @@ void VellWidget::_ShowBrowser() {
   if (!m_pBrowserWindow) return;
   m_pBrowserContainer = QWidget::createWindowContainer(m_pBrowserWindow);
   m_pLayout->addWidget(m_pBrowserContainer, 0, Qt::Alignment());
-  _ResizeBrowser();
+  _ApplyRender();
 }
 
 void VellWidget::DisconnectCefBrowser() const {
@@ -55,7 +57,28 @@ void VellWidget::LoadUrl(const std::string& url) const {
 
 void VellWidget::resizeEvent(QResizeEvent* event) {
   m_lastSize = QSize(std::max(0, event->size().width()), std::max(0, event->size().height()));
-  _ResizeBrowser(m_lastSize);
+  _ApplyRender();
+}
+
+void VellWidget::SetMainWindow(QWidget* mainWindow) {
+  delete m_pMainWindowTracker;
+  m_pMainWindow = mainWindow;
+  m_pMainWindowTracker = new VellTrackMainWindowState(mainWindow);
+  connect(m_pMainWindowTracker, &VellTrackMainWindowState::FireMainWindowStateChanged, this,
+          &VellWidget::_OnMainWindowStateChanged);
+}
+
+void VellWidget::_OnMainWindowStateChanged(const MainWindowState& mainWindowState) {
+  m_bRenderStopped = mainWindowState.bMinimized || mainWindowState.bCovered;
+  _ApplyRender();
+}
+
+void VellWidget::_ApplyRender() const {
+  if (m_bRenderStopped) {
+    _StopRender();
+    return;
+  }
+  _StartRender();
 }
 
 void VellWidget::_ResizeBrowser(const QSize& size) const {

@@ -8,10 +8,15 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "core/MainWindowState.h"
 #include "core/VellIndependentBrowser.h"
 
+class VellTrackMainWindowState;
+
 // The QWidget that shows an independent browser: once the browser exists,
-// its window sits in this widget's layout and follows the widget's size.
+// its window sits in this widget's layout and follows the widget's size,
+// except while the launcher's main window is minimised or covered: then the
+// browser window is shrunk to nothing, which stops Chromium's rendering.
 // Qt thread. The connected browser is not owned; destroying the widget
 // closes it (forced).
 class VellWidget : public QWidget {
@@ -29,6 +34,9 @@ class VellWidget : public QWidget {
   // The connected browser's signals widget; a browser must be connected.
   VellSignalsWidget* GetVellSignalsWidget() const;
   void LoadUrl(const std::string& url) const;
+  // Stops rendering while `mainWindow` (a top-level widget) is minimised or
+  // covered, and resumes when it is shown again.
+  void SetMainWindow(QWidget* mainWindow);
 
   bool eventFilter(QObject* watched, QEvent* event) override { return QWidget::eventFilter(watched, event); }
 
@@ -39,7 +47,15 @@ class VellWidget : public QWidget {
   void _ShowBrowser();
   void _ResizeBrowser(const QSize& size) const;
   void _ResizeBrowser() const { _ResizeBrowser(m_lastSize); }
+  void _OnMainWindowStateChanged(const MainWindowState& mainWindowState);
+  // The browser window at the widget's size, or at 0x0 while rendering is stopped.
+  void _ApplyRender() const;
+  void _StartRender() const { _ResizeBrowser(); }
+  void _StopRender() const { _ResizeBrowser(QSize(0, 0)); }
 
+  QPointer<QWidget> m_pMainWindow;
+  QPointer<VellTrackMainWindowState> m_pMainWindowTracker;  // a Qt child of the main window
+  bool m_bRenderStopped = false;
   QSize m_lastSize{0, 0};
   VellIndependentBrowser* m_pIndependentBrowser = nullptr;
   QHBoxLayout* m_pLayout;

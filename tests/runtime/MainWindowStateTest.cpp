@@ -1,0 +1,274 @@
+// The browser widget following the launcher's main window on a real X server
+// (run under Xvfb): while the main window is minimised or covered the page
+// stops rendering, and it resumes once the window shows again. Built twice:
+// with a window manager the test starts (openbox: the stacking list it keeps),
+// and on a bare X server (the X window tree).
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <QWindow>
+#include <QtPlatformHeaders/QXcbWindowFunctions>
+#include <xcb/xcb.h>
+
+#include "HostHarness.h"
+#include "LauncherEnvironment.h"
+#include "ShownPage.h"
+#include "core/VellTrackMainWindowState.h"
+#include "inter/VellBrowserWrapper.h"
+#include "platform/VellWindowStacking.h"
+#include "surface_window.h"
+
+namespace {
+
+const QRect kMainRect(100, 100, 600, 400);
+const QRect kOverMainRect = kMainRect.adjusted(-40, -40, 40, 40);
+const QRect kAwayRect(900, 650, 300, 200);
+
+// A connection of the test's own to the X server, for what Qt does not offer.
+class TestXServer {
+ public:
+  TestXServer() : m_pConnection(xcb_connect(nullptr, nullptr)) {
+    m_nRoot = xcb_setup_roots_iterator(xcb_get_setup(m_pConnection)).data->root;
+  }
+  ~TestXServer() { xcb_disconnect(m_pConnection); }
+
+  // A window manager that follows EWMH announces itself on the root window.
+  bool HasWindowManager() const {
+    const auto cookie = xcb_get_property(m_pConnection, 0, m_nRoot, Atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(m_pConnection, cookie, nullptr);
+    const bool present = reply && xcb_get_property_value_length(reply) == 4;
+    std::free(reply);
+    return present;
+  }
+  // What a window manager does to a window it minimises, done by hand.
+  void SetHiddenState(WId window, bool hidden) const {
+    const xcb_atom_t state = Atom("_NET_WM_STATE_HIDDEN");
+    xcb_change_property(m_pConnection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window), Atom("_NET_WM_STATE"),
+                        XCB_ATOM_ATOM, 32, hidden ? 1 : 0, &state);
+    xcb_flush(m_pConnection);
+  }
+
+ private:
+  xcb_atom_t Atom(const char* name) const {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(m_pConnection, xcb_intern_atom(m_pConnection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+  }
+
+  xcb_connection_t* m_pConnection;
+  xcb_window_t m_nRoot = 0;
+};
+
+#ifdef VELL_TEST_WINDOW_MANAGER
+// Runs openbox on the test process's X server until the tests are done.
+class WindowManagerEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    m_process.start("openbox", {"--sm-disable"});
+    ASSERT_TRUE(m_process.waitForStarted()) << "openbox is missing: scripts/setup.sh installs it";
+    ASSERT_TRUE(WaitUntil([] { return TestXServer().HasWindowManager(); }));
+  }
+  void TearDown() override {
+    m_process.terminate();
+    m_process.waitForFinished();
+  }
+
+ private:
+  QProcess m_process;
+};
+
+const auto* const g_windowManager = ::testing::AddGlobalTestEnvironment(new WindowManagerEnvironment());
+#endif
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LauncherEnvironment());
+
+// A page that animates on every frame, and tells how long it has been hidden:
+// "parked|n" 300 ms into its n-th hidden spell, then "still parked|n|frames"
+// half a second later, with the animation frames it ran meanwhile.
+const char kAnimatingPage[] =
+    "let raf = 0, hiddenSpells = 0;"
+    "const c = document.createElement('canvas'); c.width = 600; c.height = 400;"
+    "document.documentElement.appendChild(c);"
+    "const x = c.getContext('2d');"
+    "(function f() { raf++; x.fillStyle = 'hsl(' + (raf % 360) + ',80%,50%)'; x.fillRect(0, 0, 600, 400);"
+    "  requestAnimationFrame(f); })();"
+    "document.addEventListener('visibilitychange', () => {"
+    "  log('visibility', document.visibilityState);"
+    "  if (!document.hidden) return;"
+    "  const n = ++hiddenSpells;"
+    "  setTimeout(() => { const at = raf; log('parked', n);"
+    "    setTimeout(() => log('still parked', n, raf - at), 500); }, 300);"
+    "});"
+    "log('animating');";
+
+class MainWindowStateTest : public ShownPage {
+ protected:
+  void SetUp() override {
+    ShownPage::SetUp();
+    if (HasFatalFailure()) return;
+    surface = static_cast<cefcompat::SurfaceWindow*>(
+        cefcompat::SurfaceForHandle(browser.GetVellHandler()->GetBrowser()->GetWindowHandle()));
+    ASSERT_NE(surface, nullptr);
+    QObject::connect(surface, &cefcompat::SurfaceWindow::FramePainted, [this] { ++framesPainted; });
+    auto* layout = new QVBoxLayout(&mainWindow);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(widget.get());
+    mainWindow.setGeometry(kMainRect);
+    mainWindow.show();
+    ASSERT_TRUE(WaitUntil([&] { return mainWindow.windowHandle()->isExposed(); }));
+    widget->SetMainWindow(&mainWindow);
+    tracker = mainWindow.findChild<VellTrackMainWindowState*>();
+    ASSERT_NE(tracker, nullptr);
+    states = std::make_unique<QSignalSpy>(tracker, &VellTrackMainWindowState::FireMainWindowStateChanged);
+    widget->LoadUrl(Page(kAnimatingPage));
+    ASSERT_TRUE(WaitForConsole("animating"));
+    ExpectRendering();
+  }
+  void TearDown() override {
+    states.reset();
+    ShownPage::TearDown();  // the widget goes, and with it the tracker
+  }
+
+  // The last state the tracker sent; both false before the first.
+  MainWindowState LastState() const {
+    return states->isEmpty() ? MainWindowState() : states->last().at(0).value<MainWindowState>();
+  }
+  bool WaitForState(bool bMinimized, bool bCovered) {
+    return WaitUntil([&] { return LastState().bMinimized == bMinimized && LastState().bCovered == bCovered; });
+  }
+  int HiddenSpells() const { return static_cast<int>(ConsoleLines("visibility|hidden").size()); }
+
+  // The page is hidden: over half a second of the page's own time it runs no
+  // animation frame, and no new frame reaches the surface or is painted.
+  void ExpectParked(int spell) {
+    const std::string parked = "parked|" + std::to_string(spell);
+    ASSERT_TRUE(WaitForConsole(parked)) << "the page was never hidden";
+    const int framesBefore = framesPainted;
+    const qint64 lastFrameBefore = surface->LastFrame().cacheKey();
+    ASSERT_TRUE(WaitForLog("still " + parked + "|"));
+    EXPECT_EQ(ConsoleLines("still " + parked + "|0").size(), 1u) << "the page kept animating while parked";
+    EXPECT_EQ(surface->LastFrame().cacheKey(), lastFrameBefore) << "a new frame arrived while parked";
+    EXPECT_EQ(framesPainted, framesBefore) << "the surface painted while parked";
+  }
+  // The surface paints new frames of the page at the widget's size.
+  void ExpectRendering() {
+    const int framesBefore = framesPainted;
+    EXPECT_TRUE(WaitUntil([&] {
+      return framesPainted >= framesBefore + 5 && surface->LastFrame().size() == widget->size();
+    })) << "painted " << framesPainted - framesBefore << " frames, the last "
+        << surface->LastFrame().width() << "x" << surface->LastFrame().height() << " for a widget of "
+        << widget->width() << "x" << widget->height();
+  }
+  // Where the tracker's own X query sees `window`: above the main window, and
+  // able to hide it (or, for a dock, not).
+  void ExpectStackedAboveMain(QWidget& window, bool bDock) {
+    VellWindowStacking stacking;
+    VellStackedWindow main;
+    std::vector<VellStackedWindow> above;
+    ASSERT_TRUE(stacking.Query(static_cast<uint32_t>(mainWindow.winId()), main, above));
+    const auto it = std::find_if(above.begin(), above.end(), [&](const VellStackedWindow& other) {
+      return other.bViewable && other.bDock == bDock && other.rect.contains(main.rect);
+    });
+    EXPECT_NE(it, above.end()) << "no window above the main window at " << window.geometry().x() << ","
+                               << window.geometry().y();
+  }
+  // A plain top-level window at `rect`, raised over the others.
+  static std::unique_ptr<QWidget> ShowWindowAt(const QRect& rect, bool bDock = false) {
+    auto window = std::make_unique<QWidget>();
+    window->setGeometry(rect);
+    window->winId();
+    if (bDock) QXcbWindowFunctions::setWmWindowType(window->windowHandle(), QXcbWindowFunctions::Dock);
+    window->show();
+    window->raise();
+    EXPECT_TRUE(WaitUntil([&] { return window->windowHandle()->isExposed(); }));
+    return window;
+  }
+
+  QWidget mainWindow;
+  VellTrackMainWindowState* tracker = nullptr;
+  std::unique_ptr<QSignalSpy> states;
+  cefcompat::SurfaceWindow* surface = nullptr;
+  int framesPainted = 0;
+};
+
+TEST_F(MainWindowStateTest, MinimisingStopsRenderingAndRestoringResumesIt) {
+  const int spell = HiddenSpells() + 1;
+  mainWindow.showMinimized();
+  ASSERT_TRUE(WaitUntil([&] { return LastState().bMinimized; }));
+  ExpectParked(spell);
+  mainWindow.showNormal();
+  ASSERT_TRUE(WaitForState(false, false));
+  ExpectRendering();
+}
+
+TEST_F(MainWindowStateTest, AWindowOverTheMainWindowCoversItUntilMovedAway) {
+  const int spell = HiddenSpells() + 1;
+  const int statesBefore = states->count();
+  auto cover = ShowWindowAt(kOverMainRect);
+  ExpectStackedAboveMain(*cover, false);
+  ASSERT_TRUE(WaitForState(false, true));
+  // Moved about while still covering: the same state, sent no more.
+  cover->setGeometry(kOverMainRect.translated(5, 5));
+  cover->setGeometry(kOverMainRect);
+  ExpectParked(spell);
+  cover->setGeometry(kAwayRect);
+  ASSERT_TRUE(WaitForState(false, false));
+  EXPECT_EQ(states->count(), statesBefore + 2);
+  ExpectRendering();
+}
+
+TEST_F(MainWindowStateTest, ADockOverTheMainWindowDoesNotCoverIt) {
+  auto dock = ShowWindowAt(kOverMainRect, true);
+  ExpectStackedAboveMain(*dock, true);
+  auto cover = ShowWindowAt(kOverMainRect);
+  ASSERT_TRUE(WaitForState(false, true));
+  // A covered window is tested on every poll: with only the dock left over
+  // it, it counts as shown again.
+  cover->hide();
+  ASSERT_TRUE(WaitForState(false, false));
+  EXPECT_TRUE(dock->windowHandle()->isExposed());
+  ExpectStackedAboveMain(*dock, true);
+  ExpectRendering();
+}
+
+TEST_F(MainWindowStateTest, RepeatedStatesAreSentOnce) {
+  const int spell = HiddenSpells() + 1;
+  mainWindow.showMinimized();
+  ASSERT_TRUE(WaitUntil([&] { return LastState().bMinimized; }));
+  mainWindow.showMinimized();
+  ExpectParked(spell);
+  mainWindow.showNormal();
+  mainWindow.showNormal();
+  ASSERT_TRUE(WaitForState(false, false));
+  ExpectRendering();
+  ASSERT_GE(states->count(), 2);
+  for (int i = 1; i < states->count(); ++i) {
+    EXPECT_NE(states->at(i).at(0).value<MainWindowState>(), states->at(i - 1).at(0).value<MainWindowState>())
+        << "state " << i << " repeats the one before";
+  }
+}
+
+#ifndef VELL_TEST_WINDOW_MANAGER
+// Without a window manager nobody else writes _NET_WM_STATE.
+TEST_F(MainWindowStateTest, AHiddenStateSetByHandCountsAsCovered) {
+  const int spell = HiddenSpells() + 1;
+  const TestXServer server;
+  server.SetHiddenState(mainWindow.winId(), true);
+  ASSERT_TRUE(WaitForState(false, true));
+  ExpectParked(spell);
+  server.SetHiddenState(mainWindow.winId(), false);
+  ASSERT_TRUE(WaitForState(false, false));
+  ExpectRendering();
+}
+#endif
+
+}  // namespace
