@@ -25,3 +25,34 @@ inline bool WaitFor(Waker& waker, const std::function<bool()>& done, int ms) {
   loop.exec();
   return done();
 }
+
+#include <sys/types.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+// `root` and every process below it (from /proc's child lists).
+inline std::vector<pid_t> ProcessTree(pid_t root) {
+  std::vector<pid_t> tree;
+  std::vector<pid_t> pending{root};
+  while (!pending.empty()) {
+    const pid_t pid = pending.back();
+    pending.pop_back();
+    tree.push_back(pid);
+    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    for (pid_t child; children >> child;) pending.push_back(child);
+  }
+  return tree;
+}
+
+// Proportional set size of one process in kB (0 when it is gone).
+inline long ProcessPssKb(pid_t pid) {
+  std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+  for (std::string key; rollup >> key;) {
+    long value = 0;
+    if (key == "Pss:" && rollup >> value) return value;
+    rollup.ignore(1 << 12, '\n');
+  }
+  return 0;
+}

@@ -72,10 +72,19 @@ std::shared_ptr<VellError> VellHandler::GetVellV8PluginFactory(VellV8PluginFacto
                                      "VellHandler::GetVellV8PluginFactory", error);
 }
 
+// The load itself is started on the UI thread, in order with OnAfterCreated:
+// a URL asked for while the browser is still being created loads once it exists.
 void VellHandler::LoadUrl(const std::string& url) {
-  if (m_bIsClosing || !m_pBrowser) return;
   const QString strUrl = QString::fromStdString(url);
-  m_pBrowser->LoadUrl(strUrl, true);
+  CefRefPtr<VellHandler> self(this);
+  CefPostTask(TID_UI, CefCreateClosureTask([self, strUrl] {
+    if (self->m_bIsClosing || self->m_bIsClosed) return;
+    if (!self->m_pBrowser) {
+      self->m_strUrlOnCreation = strUrl;
+      return;
+    }
+    self->m_pBrowser->LoadUrl(strUrl, true);
+  }));
   if (m_pSignalsWidget) emit m_pSignalsWidget->OnLoadUrl(strUrl);
 }
 
@@ -174,7 +183,11 @@ void VellHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
   VellLog(LOGSEVERITY_INFO, fmt::format("VellHandler::OnAfterCreated: browser (id = {}) created", m_pBrowser->GetBrowserId()));
   _Notify([browserId](VellSignalsWidget* widget) { emit widget->OnBrowserCreated(browserId); });
   m_bIsCreated = true;
-  if (m_bCloseOnCreation) browser->GetHost()->CloseBrowser(true);
+  if (m_bCloseOnCreation) {
+    browser->GetHost()->CloseBrowser(true);
+    return;
+  }
+  if (!m_strUrlOnCreation.isEmpty()) m_pBrowser->LoadUrl(m_strUrlOnCreation, true);
 }
 
 bool VellHandler::DoClose(CefRefPtr<CefBrowser> browser) {

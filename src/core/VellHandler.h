@@ -61,6 +61,7 @@ class VellHandler : public CefClient,
   std::shared_ptr<VellError> GetBrowserId(int& out);
   std::shared_ptr<VellError> GetVellV8PluginFactory(VellV8PluginFactory*& out);
   CefRefPtr<CefResourceManager> GetResourceManager() { return m_pResourceManager; }
+  // Qt thread; a browser still being created loads `url` once it exists.
   void LoadUrl(const std::string& url);
   // Forced close of the browser; one still being created is closed as soon
   // as it exists.
@@ -159,6 +160,7 @@ class VellHandler : public CefClient,
   void _LogUnservedOncePerPage(const std::string& action);
 
   bool m_bCloseOnCreation = false;  // UI thread
+  QString m_strUrlOnCreation;       // UI thread
   bool m_bIsClosing = false;
   bool m_bIsCreated = false;
   bool m_bIsClosed = false;
