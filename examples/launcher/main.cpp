@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setOrganizationName("Vell");
   QApplication::setApplicationName("Demo Launcher");
+  // The launcher ends after its shutdown, not when its last window goes.
+  QApplication::setQuitOnLastWindowClosed(false);
   const QString applicationDir = QApplication::applicationDirPath();
   DemoOptions options;
   const QString usage = options.Parse(QApplication::arguments(), applicationDir);

@@ -32,11 +32,11 @@ const char kStyle[] = R"CSS(
 )CSS";
 
 const char kScript[] = R"JS(
-  const vell = window.vell;
-  document.getElementById('close').onclick = () => vell.browserModule.browserWindowState({windowAction: CLOSE});
-  document.getElementById('quit').onclick = () => vell.browserModule.browserWindowState({windowAction: CLOSE});
+  const closeLauncher = () => window.vell.browserModule.browserWindowState({windowAction: CLOSE});
+  document.getElementById('close').onclick = closeLauncher;
+  document.getElementById('quit').onclick = closeLauncher;
   requestAnimationFrame(() => requestAnimationFrame(() =>
-      vell.basicModule.emit({type: 'settled', page: 'fallback'})));
+      window.vell.basicModule.emit({type: 'settled', page: 'fallback'})));
 )JS";
 
 }  // namespace

@@ -158,10 +158,10 @@ void DemoLauncher::_OnSettled() {
   }
   if (m_options.strScreenshotPath.isEmpty() || m_pScreenshot || !m_pMainWindow) return;
   m_pScreenshot = new DemoScreenshot(m_pMainWindow, m_options.strScreenshotPath, this);
-  connect(m_pScreenshot, &DemoScreenshot::Done, this, [this](const QString& error) {
-    if (!error.isEmpty()) qCritical().noquote() << error;
-    if (error.isEmpty()) qInfo().noquote() << "Picture written to" << m_options.strScreenshotPath;
-    _Quit(error.isEmpty() ? 0 : 1);
+  connect(m_pScreenshot, &DemoScreenshot::Done, this, [this](bool written, const QString& problem) {
+    if (!problem.isEmpty()) qCritical().noquote() << problem;
+    if (written) qInfo().noquote() << "Picture written to" << m_options.strScreenshotPath;
+    _Quit(!written ? 1 : problem.isEmpty() ? 0 : kBlankPictureStatus);
   });
   m_pScreenshot->TakeWhenStill();
 }

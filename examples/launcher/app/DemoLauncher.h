@@ -35,6 +35,8 @@ class DemoLauncher : public QObject {
   // The longest the pages may take to settle for a picture, or to self-test.
   static constexpr int kPicturePatienceMs = 45000;
   static constexpr int kSelfTestPatienceMs = 90000;
+  // The exit status of a picture written while a page had painted nothing.
+  static constexpr int kBlankPictureStatus = 3;
   // The longest the browsers may take to close at shutdown.
   static constexpr int kCloseTimeoutMs = 10000;
 

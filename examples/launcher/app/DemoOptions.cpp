@@ -7,7 +7,7 @@ QString DemoOptions::Parse(const QStringList& arguments, const QString& applicat
   QCommandLineParser parser;
   parser.setApplicationDescription("The Vell demo launcher: a game launcher whose interface is web pages.");
   parser.addHelpOption();
-  const QCommandLineOption screenshot("screenshot", "Write a PNG of the window to <path> once the home page has settled, then quit.", "path");
+  const QCommandLineOption screenshot("screenshot", "Write a PNG of the window to <path> once the home page has settled, then quit (status 3: a page had painted nothing).", "path");
   const QCommandLineOption selfTest("self-test", "Let the pages call every action the demo uses and check the answers; quit with status 0 when none failed.");
   const QCommandLineOption pages("pages", "The pages archive to serve.", "zip", applicationDir + "/pages.zip");
   const QCommandLineOption data("data", "The folder of the sample catalogue.", "folder", applicationDir + "/data");

@@ -13,25 +13,29 @@ class DemoScreenshot : public QObject {
   Q_OBJECT
 
  public:
-  // Once no page has painted for this long after a frame, the window is taken as still.
+  // Once no page has painted for this long, the window is taken as still.
   static constexpr int kStillMs = 400;
-  // Taken at the latest this long after TakeWhenStill, however busy (or idle) the pages.
+  // A page area still blank this long after TakeWhenStill is pictured as it is.
   static constexpr int kLatestMs = 5000;
 
   DemoScreenshot(QWidget* window, QString strPath, QObject* parent);
-  // Writes the picture once every page of the window has stopped painting.
+  // Writes the picture once every page of the window has painted and stopped painting.
   void TakeWhenStill();
   static QImage Compose(QWidget* window);
+  // True when some page of `window` shows as one flat colour in `picture`: it painted nothing yet.
+  static bool HasBlankPage(QWidget* window, const QImage& picture);
 
  signals:
-  // Empty on success, else why no picture was written.
-  void Done(QString error);
+  // `written` false: no picture. `problem` empty: a picture of every page.
+  void Done(bool written, QString problem);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void _Take();
+  void _TakeIfPainted();
+  void _ShowPagesAgain();
+  void _Save(const QImage& picture, const QString& problem);
 
   QWidget* m_pWindow;
   QString m_strPath;

@@ -69,9 +69,9 @@ QString DemoCatalogue::_Read(const QString& folder, const QString& name, nlohman
 }
 
 QString DemoCatalogue::_CheckEach(const nlohmann::json& list, const QString& where,
-                                  QString (*check)(const nlohmann::json&, const QString&)) {
+                                  QString (*check)(const nlohmann::json&, const QString&), const char* label) {
   for (size_t i = 0; i < list.size(); ++i) {
-    const QString error = check(list[i], Entry(where, i, list[i], "id"));
+    const QString error = check(list[i], Entry(where, i, list[i], label));
     if (!error.isEmpty()) return error;
   }
   return {};
@@ -183,7 +183,7 @@ QString DemoCatalogue::_LoadAccounts(const QString& folder) {
   if (error.isEmpty()) {
     error = DemoJsonCheck::Fields(root, "accounts.json", {{"signedIn", Kind::String}, {"accounts", Kind::Array}});
   }
-  if (error.isEmpty()) error = _CheckEach(root["accounts"], "accounts.json: accounts", &DemoCatalogue::_CheckAccount);
+  if (error.isEmpty()) error = _CheckEach(root["accounts"], "accounts.json: accounts", &DemoCatalogue::_CheckAccount, "openId");
   if (!error.isEmpty()) return error;
   m_accounts = root["accounts"];
   m_strDefaultAccount = root["signedIn"].get<std::string>();

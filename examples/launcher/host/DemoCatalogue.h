@@ -29,8 +29,9 @@ class DemoCatalogue {
  private:
   static QString _Read(const QString& folder, const QString& name, nlohmann::json& out);
   static QString _CheckGame(const nlohmann::json& game, const QString& where);
+  // Each entry is named by its index and, when it has one, its `label` field.
   static QString _CheckEach(const nlohmann::json& list, const QString& where,
-                            QString (*check)(const nlohmann::json&, const QString&));
+                            QString (*check)(const nlohmann::json&, const QString&), const char* label = "id");
   static QString _CheckSeason(const nlohmann::json& season, const QString& where);
   static QString _CheckZone(const nlohmann::json& zone, const QString& where);
   static QString _CheckAccount(const nlohmann::json& account, const QString& where);

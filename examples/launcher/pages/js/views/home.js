@@ -51,7 +51,7 @@ export async function homeView(root) {
 
 function welcome() {
   return h('div', { class: 'welcome' }, [
-    h('span', { text: '👋', style: 'font-size: 22px' }),
+    h('span', { class: 'brand-mark', text: '✦' }),
     h('div', {}, [
       h('b', { text: 'Welcome to the Vell demo launcher' }),
       h('div', { class: 'muted', text: 'Everything here is a web page served from a password-protected archive and answered by the launcher.' }),

@@ -1,0 +1,166 @@
+// The demo launcher run as a user would start it, with the real runtime and
+// its real pages: the pages' self-test, the picture of the window, and the
+// launcher's answer to bad input (it starts, says what is wrong, and ends
+// cleanly, leaving the user's files as they were).
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+constexpr int kRunTimeoutMs = 60000;
+
+struct LauncherRun {
+  int exitCode = -1;
+  QString output;  // standard output and error
+};
+
+// Runs the launcher with `arguments` on the offscreen platform, or under a
+// virtual X server when `onX`.
+LauncherRun Launch(const QStringList& arguments, bool onX = false) {
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove("QT_QPA_PLATFORM");
+  if (!onX) environment.insert("QT_QPA_PLATFORM", "offscreen");
+  process.setProcessEnvironment(environment);
+  if (onX) {
+    process.start("xvfb-run", QStringList{"-a", "-s", "-screen 0 1600x1000x24", VELL_DEMO_LAUNCHER} + arguments);
+  } else {
+    process.start(VELL_DEMO_LAUNCHER, arguments);
+  }
+  LauncherRun run;
+  if (!process.waitForFinished(kRunTimeoutMs)) {
+    process.kill();
+    process.waitForFinished();
+    run.output = "the launcher did not end in time:\n" + QString::fromUtf8(process.readAll());
+    return run;
+  }
+  run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.output = QString::fromUtf8(process.readAll());
+  return run;
+}
+
+QByteArray Read(const QString& path) {
+  QFile file(path);
+  file.open(QIODevice::ReadOnly);
+  return file.readAll();
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  file.write(bytes);
+}
+
+// The launcher with bad input, on its own user folder, asked for a picture:
+// the picture is taken once the page that says what is wrong has settled.
+class BadInputTest : public ::testing::Test {
+ protected:
+  LauncherRun LaunchWith(QStringList arguments, const QString& config = QString()) {
+    arguments << "--config" << (config.isEmpty() ? dir.filePath("config") : config) << "--screenshot"
+              << dir.filePath("picture.png");
+    return Launch(arguments, true);
+  }
+  void ExpectShownAndEndedCleanly(const LauncherRun& run, const QString& message) {
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(message)) << "no \"" << message.toStdString() << "\" in:\n" << run.output.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("picture.png"))) << run.output.toStdString();
+  }
+  // A copy of the shipped catalogue with `file` replaced.
+  QString CatalogueWith(const QString& file, const QByteArray& text) {
+    QDir().mkpath(dir.filePath("data"));
+    for (const QString& name : QDir(VELL_DEMO_DATA_DIR).entryList({"*.json"})) {
+      QFile::copy(QString(VELL_DEMO_DATA_DIR) + "/" + name, dir.filePath("data/" + name));
+    }
+    QFile::setPermissions(dir.filePath("data/" + file), QFile::ReadOwner | QFile::WriteOwner);
+    Write(dir.filePath("data/" + file), text);
+    return dir.filePath("data");
+  }
+
+  QTemporaryDir dir;
+};
+
+TEST(DemoLauncherTest, TheSelfTestPassesEveryCheck) {
+  const LauncherRun run = Launch({"--self-test"});
+  EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+  EXPECT_TRUE(run.output.contains(QRegularExpression("\\n\\d+ passed, 0 failed\\n"))) << run.output.toStdString();
+  EXPECT_GE(run.output.count(QRegularExpression("^PASS ", QRegularExpression::MultilineOption)), 30);
+  EXPECT_FALSE(run.output.contains(QRegularExpression("^FAIL ", QRegularExpression::MultilineOption)));
+}
+
+TEST(DemoLauncherTest, ThePictureShowsTheWindowWithItsPage) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("launcher.png");
+  const LauncherRun run = Launch({"--config", dir.filePath("config"), "--screenshot", path}, true);
+  ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+  const QImage picture(path);
+  ASSERT_FALSE(picture.isNull()) << run.output.toStdString();
+  EXPECT_EQ(picture.size(), QSize(1280, 760));
+  std::map<QRgb, int> colours;
+  for (int y = 0; y < picture.height(); y += 2) {
+    for (int x = 0; x < picture.width(); x += 2) ++colours[picture.pixel(x, y) & 0xF0F0F0];
+  }
+  int commonest = 0;
+  for (const auto& [colour, count] : colours) commonest = std::max(commonest, count);
+  EXPECT_GE(colours.size(), 64u) << "a nearly blank picture";
+  EXPECT_LT(commonest, picture.width() * picture.height() / 4 * 9 / 10) << "one colour fills the picture";
+}
+
+TEST(DemoLauncherTest, UsageMistakesAreSaid) {
+  const LauncherRun run = Launch({"--no-such-option"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_TRUE(run.output.contains("Unknown option 'no-such-option'")) << run.output.toStdString();
+  EXPECT_TRUE(run.output.contains("--self-test"));
+}
+
+TEST_F(BadInputTest, AMissingPagesArchive) {
+  ExpectShownAndEndedCleanly(LaunchWith({"--pages", dir.filePath("none.zip")}),
+                             "The pages archive " + dir.filePath("none.zip") + " does not exist");
+}
+
+TEST_F(BadInputTest, ADamagedPagesArchive) {
+  Write(dir.filePath("pages.zip"), QByteArray("PK\x03\x04 this is no archive", 24));
+  ExpectShownAndEndedCleanly(LaunchWith({"--pages", dir.filePath("pages.zip")}),
+                             "The pages archive " + dir.filePath("pages.zip") + " cannot be opened");
+}
+
+TEST_F(BadInputTest, APagesArchiveWithAnotherPassword) {
+  QProcess pack;
+  pack.start(VELL_DEMO_PACK, {dir.filePath("pages.zip"), "not-the-launchers", VELL_DEMO_PAGES_DIR});
+  ASSERT_TRUE(pack.waitForFinished(kRunTimeoutMs));
+  ASSERT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
+  ExpectShownAndEndedCleanly(LaunchWith({"--pages", dir.filePath("pages.zip")}), "does not open with the launcher's password");
+}
+
+TEST_F(BadInputTest, ACatalogueWithASyntaxError) {
+  const QString data = CatalogueWith("servers.json", "{\"servers\": [}");
+  ExpectShownAndEndedCleanly(LaunchWith({"--data", data}), "servers.json: not valid JSON: parse error at line 1, column 14");
+}
+
+TEST_F(BadInputTest, ACatalogueWithAMissingField) {
+  const QString data = CatalogueWith("accounts.json", R"({"signedIn": "", "accounts": [{"openId": "a"}]})");
+  ExpectShownAndEndedCleanly(LaunchWith({"--data", data}), "accounts.json: accounts[0] (\"a\") has no \"account\" (a string)");
+}
+
+TEST_F(BadInputTest, AConfigFolderThatCannotBeWritten) {
+  Write(dir.filePath("blocker"), "a file where the folder would go");
+  ExpectShownAndEndedCleanly(LaunchWith({}, dir.filePath("blocker/config")), "Settings and library changes will not be kept: " + dir.filePath("blocker/config") + " is not writable");
+  EXPECT_EQ(Read(dir.filePath("blocker")), "a file where the folder would go");
+}
+
+TEST_F(BadInputTest, UnreadableSettingsAreLeftAsTheyAre) {
+  QDir().mkpath(dir.filePath("config"));
+  Write(dir.filePath("config/settings.json"), "{\"accent\": \"teal\",");
+  ExpectShownAndEndedCleanly(LaunchWith({}), "settings.json is not valid JSON; the default settings are used");
+  EXPECT_EQ(Read(dir.filePath("config/settings.json")), "{\"accent\": \"teal\",");
+}
+
+}  // namespace
