@@ -100,6 +100,7 @@ void DemoLauncher::_ShowMainWindow(const QString& url) {
     QMetaObject::invokeMethod(this, [this] { _Quit(1); }, Qt::QueuedConnection);
     return;
   }
+  page->SetMainWindow(m_pMainWindow);
   m_pMainWindow->ShowPage(page);
   m_pMainWindow->show();
 }

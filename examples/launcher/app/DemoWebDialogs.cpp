@@ -25,6 +25,7 @@ void DemoWebDialogs::Open(const QString& name, const QString& url, const QSize& 
   const std::string address = url.toStdString();
   VellWidget* page = m_fnAcquire([address](VellWidget* shown) { shown->LoadUrl(address); });
   if (!page) return;
+  if (m_pParent) page->SetMainWindow(m_pParent);
   auto* dialog = new DemoWebDialog(name, page, m_pParent);
   connect(dialog, &DemoWebDialog::Closed, this, [this](const QString& closed) {
     m_mapDialogs.erase(closed);
