@@ -12,7 +12,6 @@ class DemoSelfTestReport {
   // Prints the closing line; a page that announced another number of checks
   // than arrived fails once more. The launcher's exit status.
   int Finish(int announced);
-  int Failed() const { return m_nFailed; }
 
  private:
   int m_nPassed = 0;

@@ -14,7 +14,6 @@ class DemoWebDialog : public QDialog {
  public:
   DemoWebDialog(QString strName, VellWidget* page, QWidget* parent);
 
-  const QString& Name() const { return m_strName; }
   VellWidget* Page() const;
   // A size of 0 keeps that side; the dialog stays centred on its parent.
   void Fit(const QSize& size);

@@ -21,7 +21,6 @@ class DemoLibraryState {
 
   // Empty on success, else why the catalogue's sample state is used.
   QString Load(const DemoCatalogue& catalogue);
-  const QString& Path() const { return m_file.Path(); }
 
   // "" when the game is not installed.
   std::string InstalledVersion(const std::string& appCode) const;

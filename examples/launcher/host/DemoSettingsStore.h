@@ -20,7 +20,6 @@ class DemoSettingsStore {
   // No settings file existed when Load ran.
   bool IsFirstLaunch() const { return m_bFirstLaunch; }
   const nlohmann::json& Settings() const { return m_settings; }
-  const QString& Path() const { return m_file.Path(); }
   // Where an unreadable settings file was kept before it was replaced.
   const QString& AsidePath() const { return m_file.AsidePath(); }
 
