@@ -20,6 +20,7 @@ namespace cefcompat {
 namespace {
 
 constexpr char kContextMenuBinding[] = "__cefcompatContextMenu";
+constexpr char kBlankUrl[] = "about:blank";
 constexpr int kCloseRetryMs = 500;
 constexpr int kCloseTimeoutMs = 5000;
 
@@ -89,7 +90,7 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
   if (targetId.empty()) {
     // A window of its own, so that minimising it (ApplyWindowState) hides
     // this page only, and no page is a background tab of another's window.
-    connection.Send("Target.createTarget", {{"url", "about:blank"}, {"newWindow", true}}, "",
+    connection.Send("Target.createTarget", {{"url", kBlankUrl}, {"newWindow", true}}, "",
                     [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
                       if (!reply.ok) {
                         Log(LOGSEVERITY_ERROR, "CreateBrowser failed: " + reply.error);
@@ -152,16 +153,35 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
 
 void BrowserImpl::FinishCreation(const std::string& url, bool notifyClient) {
   if (closed_) return;
+  if (url.empty()) return Announce(notifyClient);
+  // The initial navigation reaches Chromium before the client hears of the
+  // browser, so a URL the client loads in reaction comes later and replaces it.
+  if (url != kBlankUrl) {
+    Navigate(mainFrame_->ProtocolId(), url, nullptr);
+    return Announce(notifyClient);
+  }
+  // A blank page Chromium has not yet taken up could still cancel that later
+  // load: a browser created on about:blank is announced once Chromium answers
+  // its navigation (it is committing by then). The client hears of nothing
+  // before OnAfterCreated: the events of that wait are held until then.
+  holdingEvents_ = true;
+  CefRefPtr<BrowserImpl> self(this);
+  Navigate(mainFrame_->ProtocolId(), url, [self, notifyClient] { self->Announce(notifyClient); });
+}
+
+void BrowserImpl::Announce(bool notifyClient) {
+  if (closed_) return;
   created_ = true;
   if (notifyClient && client_) {
     if (auto handler = client_->GetLifeSpanHandler()) handler->OnAfterCreated(this);
   }
-  if (closing_) {
-    closing_ = false;
-    CloseBrowser(true);
-    return;
-  }
-  if (!url.empty()) LoadInFrame(mainFrame_->ProtocolId(), url);
+  holdingEvents_ = false;
+  std::deque<std::pair<std::string, Json>> held;
+  held.swap(heldEvents_);
+  for (const auto& [method, params] : held) OnSessionEvent(method, params);
+  if (!closing_) return;
+  closing_ = false;
+  CloseBrowser(true);
 }
 
 void BrowserImpl::StartRenderer(std::function<void()> then) {
@@ -278,6 +298,10 @@ void BrowserImpl::FinishClose() {
 
 void BrowserImpl::OnSessionEvent(const std::string& method, const Json& params) {
   if (closed_) return;
+  if (holdingEvents_) {
+    heldEvents_.emplace_back(method, params);
+    return;
+  }
   if (method == "Page.frameAttached") return OnFrameAttached(params);
   if (method == "Page.frameDetached") return OnFrameDetached(params);
   if (method == "Page.frameStartedNavigating") {
@@ -610,11 +634,13 @@ void BrowserImpl::GetFrameIdentifiers(std::vector<int64>& identifiers) {
 }
 
 void BrowserImpl::LoadInFrame(const std::string& protocolFrameId, const std::string& url) {
-  PostToUi([this, protocolFrameId, url]() {
-    CefRefPtr<BrowserImpl> self(this);
-    Send("Page.navigate", {{"url", url}, {"frameId", protocolFrameId}}, [self, url](const Connection::Reply& reply) {
-      if (!reply.ok) Log(LOGSEVERITY_WARNING, "LoadURL(" + url + ") failed: " + reply.error);
-    });
+  PostToUi([this, protocolFrameId, url]() { Navigate(protocolFrameId, url, nullptr); });
+}
+
+void BrowserImpl::Navigate(const std::string& protocolFrameId, const std::string& url, std::function<void()> then) {
+  Send("Page.navigate", {{"url", url}, {"frameId", protocolFrameId}}, [url, then](const Connection::Reply& reply) {
+    if (!reply.ok) Log(LOGSEVERITY_WARNING, "LoadURL(" + url + ") failed: " + reply.error);
+    if (then) then();
   });
 }
 

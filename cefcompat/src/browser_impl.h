@@ -69,7 +69,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   // Runtime side.
   using Done = std::function<void()>;
   // TID_UI: attaches to `targetId` (or creates a target when empty), sets the
-  // session up, reports OnAfterCreated and loads `url` (when not empty).
+  // session up, starts loading `url` (when not empty) and reports OnAfterCreated.
   void Attach(const std::string& targetId, const std::string& url, bool notifyClient, bool withRenderer = true);
   // TID_UI: the target went away (closed, or Chromium died): OnBeforeClose.
   void OnTargetGone(const std::string& reason);
@@ -103,6 +103,9 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void OnSessionEvent(const std::string& method, const Json& params);
   void StartRenderer(std::function<void()> then);
   void FinishCreation(const std::string& url, bool notifyClient);
+  void Announce(bool notifyClient);
+  // TID_UI: navigates a frame now; `then` (may be null) runs once Chromium replied.
+  void Navigate(const std::string& protocolFrameId, const std::string& url, std::function<void()> then);
   void OnRendererMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
   void OnRendererGone(const std::string& reason, bool killed);
   void OnFrameAttached(const Json& params);
@@ -152,6 +155,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   std::map<std::string, int> documentStatus_;     // frame id -> HTTP status of its last document
   std::map<std::string, bool> errorPage_;         // frame id -> showing Chromium's error page
   std::deque<Json> pendingPopups_;
+  bool holdingEvents_ = false;                            // until OnAfterCreated (see FinishCreation)
+  std::deque<std::pair<std::string, Json>> heldEvents_;  // session events held meanwhile
   bool historyReset_ = false;
   int surfaceWidth_ = 0;
   int surfaceHeight_ = 0;

@@ -21,6 +21,8 @@ namespace {
 constexpr char kBinding[] = "__cefcompatNative";
 constexpr char kScriptUrl[] = "cefcompat://extensions";
 constexpr int kEvalTimeoutMs = 10000;
+// The most times a new document pauses at its start waiting to be set up (see ScriptSource).
+constexpr int kStartPauses = 8;
 
 // Installed first in every context: keeps page values by handle, and turns a
 // native call into a binding call followed by a pause in which the render
@@ -56,7 +58,7 @@ const char kPrelude[] = R"JS((() => {
       default: return {t: 'u'};
     }
   };
-  const state = {result: null};
+  const state = {result: null, started: false};
   function call(name, self, args) {
     if (typeof bind !== 'function') throw new Error('native function ' + name + ' is not available');
     bind(JSON.stringify({name, self: describe(self, false), args: Array.prototype.map.call(args, (a) => describe(a, true))}));
@@ -293,7 +295,10 @@ class RenderBrowser : public CefBrowser {
   }
 
   void LoadInFrame(RenderFrame* frame, const std::string& url) {
-    connection_->Send("Page.navigate", {{"url", url}, {"frameId", frame->ProtocolId()}}, frame->sessionId);
+    connection_->Send("Page.navigate", {{"url", url}, {"frameId", frame->ProtocolId()}}, frame->sessionId,
+                      [url](const Connection::Reply& reply) {
+                        if (!reply.ok) Log(LOGSEVERITY_WARNING, "LoadURL(" + url + ") failed: " + reply.error);
+                      });
   }
 
   void SendToBrowser(RenderFrame* frame, CefRefPtr<CefProcessMessage> message) {
@@ -347,7 +352,14 @@ class RenderBrowser : public CefBrowser {
       source += "try {\n" + extension.code + "\n} catch (e) { console.error('extension " + extension.name +
                 " failed: ' + e); }\n";
     }
-    return source + "debugger;\n//# sourceURL=" + kScriptUrl;
+    // The document waits at its start until the render side has run
+    // OnContextCreated, which sets state.started. Chromium holds the commands
+    // sent to a page while it navigates and delivers them to the new document,
+    // so a resume meant for a pause of the document left behind can end this
+    // pause early: the document then pauses again. The bound lets a document go
+    // on where `debugger;` does not pause (one made while another is paused).
+    return source + "for (let pause = 0; pause < " + std::to_string(kStartPauses) +
+           " && !__cefcompat.state.started; ++pause) debugger;\n//# sourceURL=" + kScriptUrl;
   }
 
   // Everything the render side needs on one session, then (for a frame that
@@ -371,14 +383,14 @@ class RenderBrowser : public CefBrowser {
   void OnEvent(const std::string& sessionId, const std::string& method, const Json& params) {
     if (method == "Debugger.scriptParsed") {
       if (params.value("url", std::string()) == kScriptUrl) {
-        scripts_[{sessionId, params.value("scriptId", std::string())}] = params.value("executionContextId", 0);
+        states_[{sessionId, params.value("executionContextId", 0)}].scriptId = params.value("scriptId", std::string());
       }
       return;
     }
     if (method == "Runtime.executionContextCreated") {
       const Json context = params.value("context", Json::object());
       const Json aux = context.value("auxData", Json::object());
-      if (aux.value("isDefault", false)) contextFrames_[{sessionId, context.value("id", 0)}] = aux.value("frameId", std::string());
+      if (aux.value("isDefault", false)) states_[{sessionId, context.value("id", 0)}].frameId = aux.value("frameId", std::string());
       return;
     }
     if (method == "Runtime.executionContextDestroyed") {
@@ -386,7 +398,7 @@ class RenderBrowser : public CefBrowser {
     }
     if (method == "Runtime.executionContextsCleared") return ReleaseSession(sessionId);
     if (method == "Runtime.bindingCalled") {
-      if (params.value("name", std::string()) == kBinding) calls_[sessionId].push_back(params);
+      if (params.value("name", std::string()) == kBinding) states_[{sessionId, params.value("executionContextId", 0)}].calls.push_back(params);
       return;
     }
     if (method == "Debugger.paused") return OnPaused(sessionId, params);
@@ -420,32 +432,40 @@ class RenderBrowser : public CefBrowser {
     }
   }
 
-  CefRefPtr<V8ContextImpl> ContextFor(const std::string& sessionId, int contextId) {
-    const ContextKey key{sessionId, contextId};
+  CefRefPtr<V8ContextImpl> ContextFor(const ContextKey& key) {
     auto& context = contexts_[key];
     if (context) return context;
-    const auto frameId = contextFrames_.find(key);
-    CefRefPtr<RenderFrame> frame =
-        EnsureFrame(frameId == contextFrames_.end() ? targetId_ : frameId->second, sessionId);
-    context = new V8ContextImpl(this, sessionId, contextId, frame);
+    const auto state = states_.find(key);
+    const bool hasFrame = state != states_.end() && !state->second.frameId.empty();
+    CefRefPtr<RenderFrame> frame = EnsureFrame(hasFrame ? state->second.frameId : targetId_, key.first);
+    context = new V8ContextImpl(this, key.first, key.second, frame);
     return context;
+  }
+
+  // The context in which our script has this id; a context id of 0 when there is none.
+  ContextKey ContextOfScript(const std::string& sessionId, const std::string& scriptId) const {
+    for (const auto& [key, state] : states_) {
+      if (key.first == sessionId && state.scriptId == scriptId) return key;
+    }
+    return {sessionId, 0};
   }
 
   void OnPaused(const std::string& sessionId, const Json& params) {
     const Json frames = params.value("callFrames", Json::array());
     const Json top = frames.empty() ? Json::object() : frames[0];
-    const auto script = scripts_.find({sessionId, top.value("location", Json::object()).value("scriptId", std::string())});
-    if (script == scripts_.end()) {
-      connection_->Send("Debugger.resume", Json::object(), sessionId);  // a pause that is not ours
-      return;
-    }
-    CefRefPtr<V8ContextImpl> context = ContextFor(sessionId, script->second);
-    paused_ = {true, sessionId, script->second, top.value("callFrameId", std::string())};
-    if (top.value("functionName", std::string()) == "call") {
+    const ContextKey key = ContextOfScript(sessionId, top.value("location", Json::object()).value("scriptId", std::string()));
+    if (key.second == 0) return Resume(sessionId);  // a pause that is not ours
+    const bool isCall = top.value("functionName", std::string()) == "call";
+    // The document start pausing again after its setup began: a resume of an
+    // earlier document ended its first pause, and the setup's own resume,
+    // still to come, ends this one.
+    if (!isCall && states_[key].started) return;
+    CefRefPtr<V8ContextImpl> context = ContextFor(key);
+    paused_ = {true, sessionId, key.second, top.value("callFrameId", std::string())};
+    if (isCall) {
       AnswerNativeCall(context);
-    } else if (auto handler = process_->Handler()) {
-      ContextScope scope(context.get());
-      handler->OnContextCreated(this, context->GetFrame(), context.get());
+    } else {
+      StartContext(context);
     }
     paused_.active = false;
     auto& evaluations = pauseEvaluations_[sessionId];
@@ -453,14 +473,26 @@ class RenderBrowser : public CefBrowser {
       evaluations.resumeWanted = true;
       return;
     }
-    connection_->Send("Debugger.resume", Json::object(), sessionId);
+    Resume(sessionId);
+  }
+
+  void Resume(const std::string& sessionId) { connection_->Send("Debugger.resume", Json::object(), sessionId); }
+
+  // While the document waits at its start: OnContextCreated, then the document may go on.
+  void StartContext(CefRefPtr<V8ContextImpl> context) {
+    states_[{context->SessionId(), context->ContextId()}].started = true;
+    if (auto handler = process_->Handler()) {
+      ContextScope scope(context.get());
+      handler->OnContextCreated(this, context->GetFrame(), context.get());
+    }
+    Evaluate(context.get(), "__cefcompat.state.started = true");
   }
 
   void OnPauseEvaluated(const std::string& sessionId) {
     auto& evaluations = pauseEvaluations_[sessionId];
     if (--evaluations.pending > 0 || !evaluations.resumeWanted) return;
     evaluations.resumeWanted = false;
-    connection_->Send("Debugger.resume", Json::object(), sessionId);
+    Resume(sessionId);
   }
 
   CefRefPtr<CefV8Value> FromDescription(const Json& d, CefRefPtr<V8ContextImpl> context) {
@@ -485,13 +517,10 @@ class RenderBrowser : public CefBrowser {
   }
 
   void AnswerNativeCall(CefRefPtr<V8ContextImpl> context) {
-    auto& queue = calls_[context->SessionId()];
-    auto call = std::find_if(queue.begin(), queue.end(), [&](const Json& c) {
-      return c.value("executionContextId", 0) == context->ContextId();
-    });
-    if (call == queue.end()) return;  // the stub then throws "was not answered"
-    const Json payload = Json::parse(call->value("payload", std::string("{}")), nullptr, false);
-    queue.erase(call);
+    auto& calls = states_[{context->SessionId(), context->ContextId()}].calls;
+    if (calls.empty()) return;  // the stub then throws "was not answered"
+    const Json payload = Json::parse(calls.front().value("payload", std::string("{}")), nullptr, false);
+    calls.pop_front();
     if (!payload.is_object() || !payload.value("args", Json()).is_array()) {
       Evaluate(context.get(), "__cefcompat.state.result = {exception: 'the native call could not be decoded'}");
       return;
@@ -560,7 +589,7 @@ class RenderBrowser : public CefBrowser {
  private:
   void Release(const ContextKey& key) {
     const auto it = contexts_.find(key);
-    contextFrames_.erase(key);
+    states_.erase(key);
     if (it == contexts_.end()) return;
     CefRefPtr<V8ContextImpl> context = it->second;
     contexts_.erase(it);
@@ -568,12 +597,17 @@ class RenderBrowser : public CefBrowser {
     if (auto handler = process_->Handler()) handler->OnContextReleased(this, context->GetFrame(), context.get());
   }
 
+  // Every context of the session is gone. Context and script ids are unique
+  // only per renderer: nothing known of these may be taken for a later one's.
   void ReleaseSession(const std::string& sessionId) {
     std::vector<ContextKey> keys;
     for (auto& entry : contexts_) {
       if (entry.first.first == sessionId) keys.push_back(entry.first);
     }
     for (auto& key : keys) Release(key);
+    for (auto it = states_.begin(); it != states_.end();) {
+      it = it->first.first == sessionId ? states_.erase(it) : std::next(it);
+    }
   }
 
   void OnClosed() {
@@ -596,10 +630,15 @@ class RenderBrowser : public CefBrowser {
   bool closed_ = false;
   std::set<std::string> sessions_;
   std::map<std::string, CefRefPtr<RenderFrame>> frames_;
-  std::map<ContextKey, std::string> contextFrames_;
   std::map<ContextKey, CefRefPtr<V8ContextImpl>> contexts_;
-  std::map<std::pair<std::string, std::string>, int> scripts_;  // (session, our script id) -> its context
-  std::map<std::string, std::deque<Json>> calls_;              // binding calls waiting for their pause
+  // What the protocol told of a context, from its creation to its release.
+  struct ContextState {
+    std::string frameId;     // its frame, when it is the frame's main world
+    std::string scriptId;    // our script in it
+    std::deque<Json> calls;  // binding calls waiting for their pause
+    bool started = false;    // its setup (OnContextCreated) has begun
+  };
+  std::map<ContextKey, ContextState> states_;
   Pause paused_;
   struct PauseEvaluations {
     int pending = 0;
