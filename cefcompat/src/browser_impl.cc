@@ -23,6 +23,7 @@ constexpr char kContextMenuBinding[] = "__cefcompatContextMenu";
 constexpr char kBlankUrl[] = "about:blank";
 constexpr int kCloseRetryMs = 500;
 constexpr int kCloseTimeoutMs = 5000;
+constexpr int kScreencastRetryMs = 200;
 
 // Reports a right click the page did not cancel, after every listener ran.
 const char kContextMenuScript[] = R"JS((() => {
@@ -702,7 +703,15 @@ void BrowserImpl::ApplyScreencast() {
   if (wanted == screencasting_) return;
   screencasting_ = wanted;
   if (wanted) {
-    Send("Page.startScreencast", {{"format", "jpeg"}, {"quality", 90}, {"everyNthFrame", 1}});
+    CefRefPtr<BrowserImpl> self(this);
+    Send("Page.startScreencast", {{"format", "jpeg"}, {"quality", 90}, {"everyNthFrame", 1}},
+         [self](const Connection::Reply& reply) {
+           if (reply.ok || !self->screencasting_) return;
+           // A page between two documents (a navigation that swaps renderers)
+           // has no screencast to start yet: ask again shortly.
+           self->screencasting_ = false;
+           Threads::Post(TID_UI, [self]() { self->ApplyScreencast(); }, kScreencastRetryMs);
+         });
   } else {
     Send("Page.stopScreencast", Json::object());
   }

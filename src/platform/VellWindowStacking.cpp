@@ -49,6 +49,7 @@ VellWindowStacking::VellWindowStacking() {
   }
   m_pConnection = connection;
   m_nRoot = screens.data->root;
+  m_screenRect = QRect(0, 0, screens.data->width_in_pixels, screens.data->height_in_pixels);
   m_nClientListStacking = _InternAtom("_NET_CLIENT_LIST_STACKING");
   m_nWindowType = _InternAtom("_NET_WM_WINDOW_TYPE");
   m_nWindowTypeDock = _InternAtom("_NET_WM_WINDOW_TYPE_DOCK");
@@ -68,6 +69,7 @@ uint32_t VellWindowStacking::_InternAtom(const char* name) const {
 
 bool VellWindowStacking::Query(uint32_t window, VellStackedWindow& self, std::vector<VellStackedWindow>& above) const {
   if (!m_pConnection || !_Describe(window, self)) return false;
+  self.rect &= m_screenRect;  // what lies off the screen shows nothing anyway
   std::vector<uint32_t> order = _ClientStacking();
   uint32_t own = window;
   if (!Contains(order, own)) {

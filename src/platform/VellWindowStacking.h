@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <QRect>
+
 #include "platform/VellStackedWindow.h"
 
 struct xcb_connection_t;
@@ -23,9 +25,10 @@ class VellWindowStacking {
   VellWindowStacking& operator=(const VellWindowStacking&) = delete;
 
   bool IsAvailable() const { return m_pConnection != nullptr; }
-  // Describes `window` (an X window id, as QWidget::winId gives it) and the
-  // windows stacked above it, bottom to top. False when the window system
-  // cannot tell: not available, or `window` is not (or no longer) a window.
+  // Describes `window` (an X window id, as QWidget::winId gives it), its
+  // rectangle clipped to the screen, and the windows stacked above it, bottom
+  // to top. False when the window system cannot tell: not available, or
+  // `window` is not (or no longer) a window.
   bool Query(uint32_t window, VellStackedWindow& self, std::vector<VellStackedWindow>& above) const;
 
  private:
@@ -42,6 +45,7 @@ class VellWindowStacking {
 
   xcb_connection_t* m_pConnection = nullptr;
   uint32_t m_nRoot = 0;
+  QRect m_screenRect;  // the root window's
   uint32_t m_nClientListStacking = 0;
   uint32_t m_nWindowType = 0;
   uint32_t m_nWindowTypeDock = 0;
