@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -22,21 +23,45 @@ struct LauncherRun {
   QString output;  // standard output and error
 };
 
-// Runs the launcher with `arguments` on the offscreen platform, or under a
+// A virtual X server of the test's own, on a display number it chooses and
+// reports itself (no race with other servers starting at the same time).
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"});
+    if (m_server.waitForReadyRead(kRunTimeoutMs)) m_strName = ":" + QString::fromUtf8(m_server.readLine()).trimmed();
+  }
+  ~VirtualDisplay() {
+    m_server.terminate();
+    m_server.waitForFinished(kRunTimeoutMs);
+  }
+  // Empty when the server did not start.
+  const QString& Name() const { return m_strName; }
+
+ private:
+  QProcess m_server;
+  QString m_strName;
+};
+
+// Runs the launcher with `arguments` on the offscreen platform, or on a
 // virtual X server when `onX`.
 LauncherRun Launch(const QStringList& arguments, bool onX = false) {
+  LauncherRun run;
+  std::unique_ptr<VirtualDisplay> display;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", onX ? "xcb" : "offscreen");
+  if (onX) {
+    display = std::make_unique<VirtualDisplay>();
+    if (display->Name().isEmpty()) {
+      run.output = "Xvfb did not start";
+      return run;
+    }
+    environment.insert("DISPLAY", display->Name());
+  }
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.remove("QT_QPA_PLATFORM");
-  if (!onX) environment.insert("QT_QPA_PLATFORM", "offscreen");
   process.setProcessEnvironment(environment);
-  if (onX) {
-    process.start("xvfb-run", QStringList{"-a", "-s", "-screen 0 1600x1000x24", VELL_DEMO_LAUNCHER} + arguments);
-  } else {
-    process.start(VELL_DEMO_LAUNCHER, arguments);
-  }
-  LauncherRun run;
+  process.start(VELL_DEMO_LAUNCHER, arguments);
   if (!process.waitForFinished(kRunTimeoutMs)) {
     process.kill();
     process.waitForFinished();
