@@ -210,8 +210,9 @@ TEST_F(VellHandlerKeysTest, PopupsOpenInTheUsersBrowserAndNoBrowserIsMade) {
   EXPECT_NE(handler->GetBrowserId(id), nullptr);
   EXPECT_EQ(id, 42);
   QSignalSpy loads(&widget, &VellSignalsWidget::OnLoadUrl);
-  handler->LoadUrl("https://launcher.test/");  // no browser yet: nothing
-  EXPECT_EQ(loads.count(), 0);
+  handler->LoadUrl("https://launcher.test/");  // no browser yet: kept for its creation, and waited for
+  EXPECT_EQ(loads.count(), 1);
+  EXPECT_TRUE(widget.IsLoading());
 }
 
 }  // namespace
