@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QObject>
 #include <QTimer>
@@ -27,10 +29,22 @@ inline bool WaitFor(Waker& waker, const std::function<bool()>& done, int ms) {
 }
 
 #include <sys/types.h>
+#include <unistd.h>
+
+#include <iterator>
+#include <sstream>
 
 #include <fstream>
 #include <string>
 #include <vector>
+
+// Runs the Qt event loop until `done` holds or `ms` pass; returns `done()`.
+inline bool RunUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  return done();
+}
 
 // `root` and every process below it (from /proc's child lists).
 inline std::vector<pid_t> ProcessTree(pid_t root) {
@@ -55,4 +69,30 @@ inline long ProcessPssKb(pid_t pid) {
     rollup.ignore(1 << 12, '\n');
   }
   return 0;
+}
+
+// CPU seconds of a process from /proc (user + system).
+inline double ProcessCpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const auto close = text.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(text.substr(close + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int i = 3; fields >> field; ++i) {
+    if (i == 14) utime = std::stoull(field);
+    if (i == 15) {
+      stime = std::stoull(field);
+      break;
+    }
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Chromium's browser process and all its children (renderers, GPU, utilities).
+inline double ChromiumTreeCpuSeconds(pid_t root) {
+  double total = 0;
+  for (pid_t pid : ProcessTree(root)) total += ProcessCpuSeconds(pid);
+  return total;
 }

@@ -20,6 +20,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "bench_support.h"
 #include "core/VellBootstrap.h"
 #include "core/VellIndependentBrowser.h"
 #include "core/VellSettings.h"
@@ -35,47 +36,6 @@ namespace {
 constexpr double kGoalRatio = 0.10;
 constexpr int kMeasureMs = 5000;
 constexpr int kSettleMs = 1000;
-
-// CPU seconds of a process from /proc (user + system).
-double ProcessCpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  const auto close = text.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream fields(text.substr(close + 2));
-  std::string field;
-  unsigned long long utime = 0, stime = 0;
-  for (int i = 3; fields >> field; ++i) {
-    if (i == 14) utime = std::stoull(field);
-    if (i == 15) {
-      stime = std::stoull(field);
-      break;
-    }
-  }
-  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-// Chromium's browser process and all its children (renderers, GPU, utilities).
-double ChromiumTreeCpuSeconds(pid_t root) {
-  double total = 0;
-  std::vector<pid_t> pending{root};
-  while (!pending.empty()) {
-    const pid_t pid = pending.back();
-    pending.pop_back();
-    total += ProcessCpuSeconds(pid);
-    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
-    for (pid_t child; children >> child;) pending.push_back(child);
-  }
-  return total;
-}
-
-// Runs the Qt event loop until `done` holds or `ms` pass; returns `done()`.
-bool RunUntil(const std::function<bool()>& done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return done();
-}
 
 void RunFor(int ms) {
   RunUntil([] { return false; }, ms);

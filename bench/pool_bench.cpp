@@ -39,13 +39,6 @@ std::string PageUrl() {
   return "data:text/html," + encoded.toStdString();
 }
 
-bool RunUntil(const std::function<bool()>& done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-  return done();
-}
-
 bool Shown(VellSignalsWidget* signalsWidget, const std::string& url) {
   return !signalsWidget->IsLoading() && signalsWidget->GetUrl().toStdString() == url;
 }

@@ -67,39 +67,6 @@ double Median(std::vector<double> values) {
   return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// CPU seconds of a process from /proc (user + system).
-double ProcessCpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  const auto close = text.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream fields(text.substr(close + 2));
-  std::string field;
-  unsigned long long utime = 0, stime = 0;
-  for (int i = 3; fields >> field; ++i) {
-    if (i == 14) utime = std::stoull(field);
-    if (i == 15) {
-      stime = std::stoull(field);
-      break;
-    }
-  }
-  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-// Chromium and all its children.
-double ChromiumTreeCpuSeconds(pid_t root) {
-  double total = 0;
-  std::vector<pid_t> pending{root};
-  while (!pending.empty()) {
-    const pid_t pid = pending.back();
-    pending.pop_back();
-    total += ProcessCpuSeconds(pid);
-    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
-    for (pid_t child; children >> child;) pending.push_back(child);
-  }
-  return total;
-}
-
 double OwnCpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
