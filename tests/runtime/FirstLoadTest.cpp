@@ -44,18 +44,7 @@ class EchoRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
   IMPLEMENT_REFCOUNTING(EchoRenderHandler);
 };
 
-class FirstLoadApp : public RenderHandlerApp<EchoRenderHandler> {
- public:
-  void OnBeforeCommandLineProcessing(const CefString& type, CefRefPtr<CefCommandLine> line) override {
-#ifdef VELL_TEST_SINGLE_PROCESS
-    if (type.empty()) line->AppendSwitch("single-process");
-#else
-    (void)type, (void)line;
-#endif
-  }
-};
-
-const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new FirstLoadApp()); });
+const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new RenderHandlerApp<EchoRenderHandler>()); });
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment(MakeTestApp()));
 
 // Calls the native function at top level and on DOMContentLoaded (after the

@@ -24,7 +24,7 @@
 
 namespace {
 
-#if defined(VELL_FLOW_SINGLE)
+#if defined(VELL_TEST_SINGLE_PROCESS)
 const VellFeatureSettings::ModuleTable kFeatures = {{"class VellApp", {{"IsSingleProcessEnable", "ON"}}}};
 #else
 const VellFeatureSettings::ModuleTable kFeatures = {};

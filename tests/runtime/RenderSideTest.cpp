@@ -127,18 +127,7 @@ class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
   IMPLEMENT_REFCOUNTING(TestRenderHandler);
 };
 
-class RenderTestApp : public RenderHandlerApp<TestRenderHandler> {
- public:
-  void OnBeforeCommandLineProcessing(const CefString& type, CefRefPtr<CefCommandLine> line) override {
-#ifdef VELL_TEST_SINGLE_PROCESS
-    if (type.empty()) line->AppendSwitch("single-process");
-#else
-    (void)type, (void)line;
-#endif
-  }
-};
-
-const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new RenderTestApp()); });
+const bool g_factory = SetTestAppFactory([] { return CefRefPtr<CefApp>(new RenderHandlerApp<TestRenderHandler>()); });
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment(MakeTestApp()));
 
 class RenderSideTest : public BrowserTest {

@@ -15,6 +15,14 @@ template <class Handler>
 class RenderHandlerApp : public CefApp {
  public:
   CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() override { return handler_; }
+  // Tests built for the single-process mode ask for it in the launcher's process.
+  void OnBeforeCommandLineProcessing(const CefString& type, CefRefPtr<CefCommandLine> line) override {
+#ifdef VELL_TEST_SINGLE_PROCESS
+    if (type.empty()) line->AppendSwitch("single-process");
+#else
+    (void)type, (void)line;
+#endif
+  }
 
  private:
   CefRefPtr<Handler> handler_{new Handler()};
