@@ -96,3 +96,64 @@ inline double ChromiumTreeCpuSeconds(pid_t root) {
   for (pid_t pid : ProcessTree(root)) total += ProcessCpuSeconds(pid);
   return total;
 }
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+// The figures of one benchmark: table rows (measure, this project, the limit
+// or peer measured in the same run, ratio, goal) printed as they come, and
+// numbers written as a JSON object when VELL_BENCH_OUT names a folder (one
+// `<section>.json` and the rows appended to `rows.tsv`, which scripts/bench.sh
+// gathers into one table and one file).
+class BenchReport {
+ public:
+  explicit BenchReport(std::string section) : section_(std::move(section)) {}
+  ~BenchReport() { Write(); }
+
+  void Row(const std::string& measure, const std::string& value, const std::string& peer, double ratio,
+           const std::string& goal) {
+    char ratioText[32];
+    std::snprintf(ratioText, sizeof(ratioText), "%.2f", ratio);
+    const std::string row = measure + "\t" + value + "\t" + peer + "\t" + ratioText + "\t" + goal;
+    std::printf("%-48s %-18s %-26s %6s  %s\n", measure.c_str(), value.c_str(), peer.c_str(), ratioText, goal.c_str());
+    std::fflush(stdout);
+    rows_.push_back(row);
+  }
+  void Figure(const std::string& key, double value) { figures_[key] = value; }
+
+ private:
+  void Write() const {
+    const char* folder = std::getenv("VELL_BENCH_OUT");
+    if (!folder || !*folder) return;
+    std::ofstream json(std::string(folder) + "/" + section_ + ".json");
+    json << "\"" << section_ << "\": {";
+    const char* separator = "";
+    for (const auto& [key, value] : figures_) {
+      char number[64] = "null";
+      if (std::isfinite(value)) std::snprintf(number, sizeof(number), "%.4g", value);
+      json << separator << "\"" << key << "\": " << number;
+      separator = ", ";
+    }
+    json << "}";
+    std::ofstream table(std::string(folder) + "/rows.tsv", std::ios::app);
+    for (const auto& row : rows_) table << row << "\n";
+  }
+
+  std::string section_;
+  std::vector<std::string> rows_;
+  std::map<std::string, double> figures_;
+};
+
+// An environment variable set to something other than nothing.
+inline bool EnvFlag(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+inline std::string Ms(double ms) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%.2f ms", ms);
+  return text;
+}

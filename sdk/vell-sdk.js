@@ -14,7 +14,10 @@ var vell;
   'use strict';
 
   // Arguments: 0 action name, 1 {json}, 3 callback, 5 {host, hostname}.
-  native function VellNativeCall();
+  // Where the runtime lets a native function answer later, the call returns a
+  // Promise that rejects when the launcher refuses the call; elsewhere the
+  // refusal is thrown.
+  native function VellNativeCall(); // async
 
   var PREFIX = 'jssdk::';
 
@@ -97,14 +100,18 @@ var vell;
       }
       settle.resolve(parseAnswer(answer));
     };
-    var json = toJson(payload);
-    try {
-      VellNativeCall(action, { json: json }, undefined, callback, undefined,
-                     { host: location.host, hostname: location.hostname });
-    } catch (e) {
+    var refuse = function (e) {
       var message = String(e && e.message);
       var refused = message.indexOf('message name is invalid') >= 0;
       settle.reject(failure(message, refused ? '#ActionNotFound' : '#NativeCallFailed'));
+    };
+    var json = toJson(payload);
+    try {
+      var sent = VellNativeCall(action, { json: json }, undefined, callback, undefined,
+                                { host: location.host, hostname: location.hostname });
+      if (sent && typeof sent.then === 'function') sent.then(null, refuse);
+    } catch (e) {
+      refuse(e);
     }
     return promise;
   }

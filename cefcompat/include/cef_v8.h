@@ -130,5 +130,15 @@ class CefV8Value : public virtual CefBaseRefCounted {
 
 // Registers JavaScript that runs in every new context before the page's own
 // scripts. Each `native function name();` it declares calls `handler`.
+//
+// On this runtime a call waits for the handler by pausing the page, which
+// costs a few protocol round trips. A declaration followed on its line by the
+// comment `// async` (`native function name(); // async`) declares a function
+// that answers later instead: the call returns at once a Promise, the handler
+// runs on TID_RENDERER in call order, and the Promise resolves with the
+// handler's `retval` or rejects with an Error carrying its `exception` (or
+// "native function name is not handled" when it returns false). Code written
+// for CEF keeps working unchanged; there the comment is just a comment and the
+// call returns the value itself.
 bool CefRegisterExtension(const CefString& extension_name, const CefString& javascript_code,
                           CefRefPtr<CefV8Handler> handler);

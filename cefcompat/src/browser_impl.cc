@@ -187,11 +187,15 @@ void BrowserImpl::Announce(bool notifyClient) {
 
 void BrowserImpl::StartRenderer(std::function<void()> then) {
   CefRefPtr<BrowserImpl> self(this);
-  renderer_ = std::make_shared<RendererHost>(
+  auto renderer = std::make_shared<RendererHost>(
       id_, targetId_,
       [self](const std::string& frameId, CefRefPtr<CefProcessMessage> message) { self->OnRendererMessage(frameId, message); },
       [self](const std::string& reason, bool killed) { self->OnRendererGone(reason, killed); });
-  renderer_->Start([then](bool) { if (then) then(); });
+  {
+    std::lock_guard<std::mutex> lock(rendererMutex_);
+    renderer_ = renderer;
+  }
+  renderer->Start([then](bool) { if (then) then(); });
 }
 
 void BrowserImpl::OnRendererMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
@@ -217,15 +221,20 @@ void BrowserImpl::OnRendererGone(const std::string& reason, bool killed) {
 
 pid_t BrowserImpl::RendererPid() const { return renderer_ ? renderer_->Pid() : -1; }
 
+// Straight down the render side's link from the calling thread: an answer
+// given on the Qt thread does not wait for TID_UI.
 void BrowserImpl::SendToRenderer(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
-  PostToUi([this, protocolFrameId, message]() {
-    CefRefPtr<FrameImpl> frame = FrameByProtocolId(protocolFrameId);
-    if (!renderer_ || !frame || !frame->IsValid()) {
-      Log(LOGSEVERITY_VERBOSE, "process message to a frame that is gone; dropped");
-      return;
-    }
-    renderer_->SendProcessMessage(protocolFrameId, message);
-  });
+  std::shared_ptr<RendererHost> renderer;
+  {
+    std::lock_guard<std::mutex> lock(rendererMutex_);
+    renderer = renderer_;
+  }
+  CefRefPtr<FrameImpl> frame = FrameByProtocolId(protocolFrameId);
+  if (!renderer || !frame || !frame->IsValid()) {
+    Log(LOGSEVERITY_VERBOSE, "process message to a frame that is gone; dropped");
+    return;
+  }
+  renderer->SendProcessMessage(protocolFrameId, message);
 }
 
 void BrowserImpl::CloseBrowser(bool /*force_close*/) {
@@ -275,8 +284,12 @@ void BrowserImpl::FinishClose() {
     devTools.swap(devTools_);
   }
   if (devTools) devTools->CloseBrowser(true);
-  if (renderer_) renderer_->Stop();
-  renderer_.reset();
+  std::shared_ptr<RendererHost> renderer;
+  {
+    std::lock_guard<std::mutex> lock(rendererMutex_);
+    renderer.swap(renderer_);
+  }
+  if (renderer) renderer->Stop();
   std::map<std::string, CefRefPtr<FrameImpl>> frames;
   {
     std::lock_guard<std::mutex> lock(framesMutex_);

@@ -166,6 +166,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   bool minimized_ = false;  // the page's Chromium window
   std::mutex devToolsMutex_;
   CefRefPtr<BrowserImpl> devTools_;  // written on TID_UI under devToolsMutex_
+  std::mutex rendererMutex_;                 // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;
   std::unique_ptr<FetchInterceptor> fetch_;
 

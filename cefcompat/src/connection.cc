@@ -42,6 +42,11 @@ void Connection::Send(const std::string& method, Json params, const std::string&
   SendCommand(method, std::move(params), sessionId, {std::move(callback), false});
 }
 
+void Connection::SendReplyOnReader(const std::string& method, Json params, const std::string& sessionId,
+                                   ReplyCallback callback) {
+  SendCommand(method, std::move(params), sessionId, {std::move(callback), true});
+}
+
 Connection::Reply Connection::Call(const std::string& method, Json params, const std::string& sessionId,
                                    int timeoutMs) {
   auto promise = std::make_shared<std::promise<Reply>>();
@@ -99,6 +104,30 @@ void Connection::SetSessionHandler(const std::string& sessionId, EventHandler ha
 
 void Connection::RemoveSession(const std::string& sessionId) { sessions_.erase(sessionId); }
 
+void Connection::SetSessionTap(const std::string& sessionId, Tap tap) {
+  std::lock_guard<std::mutex> lock(tapsMutex_);
+  taps_[sessionId] = std::move(tap);
+}
+
+void Connection::RemoveSessionTap(const std::string& sessionId) {
+  std::lock_guard<std::mutex> lock(tapsMutex_);
+  taps_.erase(sessionId);
+}
+
+bool Connection::Tapped(const std::string& text, const Json& message) {
+  const auto session = message.find("sessionId");
+  if (session == message.end() || !session->is_string()) return false;
+  Tap tap;
+  {
+    std::lock_guard<std::mutex> lock(tapsMutex_);
+    const auto it = taps_.find(session->get_ref<const std::string&>());
+    if (it == taps_.end()) return false;
+    tap = it->second;
+  }
+  tap(text, message);
+  return true;
+}
+
 void Connection::Close() { transport_->Close(); }
 
 void Connection::OnMessage(std::string text) {
@@ -111,6 +140,7 @@ void Connection::OnMessage(std::string text) {
   if (fastPath_ && fastPath_(message)) return;
   const auto id = message.find("id");
   if (id == message.end() || !id->is_number_integer()) {
+    if (Tapped(text, message)) return;
     executor_([this, message = std::move(message)] { Route(message); });
     return;
   }

@@ -34,6 +34,8 @@ class Connection {
   // Runs on the reader thread before the executor sees a message; returns
   // true when it consumed it (screencast frames take this road).
   using FastPath = std::function<bool(const Json& message)>;
+  // Takes a session's events on the reader thread, with the message's text.
+  using Tap = std::function<void(const std::string& text, const Json& message)>;
 
   Connection(std::unique_ptr<Transport> transport, Executor executor);
   ~Connection();
@@ -42,6 +44,8 @@ class Connection {
   void SetFastPath(FastPath fastPath);
   void Send(const std::string& method, Json params, const std::string& sessionId = std::string(),
             ReplyCallback callback = nullptr);
+  // Like Send, with the reply handed over on the reader thread.
+  void SendReplyOnReader(const std::string& method, Json params, const std::string& sessionId, ReplyCallback callback);
   // Sends and waits up to `timeoutMs` for the reply, which is taken on the
   // reader thread: callable from the executor's own thread.
   Reply Call(const std::string& method, Json params, const std::string& sessionId, int timeoutMs);
@@ -49,6 +53,10 @@ class Connection {
   bool SendRaw(const Json& message);
   void SetSessionHandler(const std::string& sessionId, EventHandler handler);
   void RemoveSession(const std::string& sessionId);
+  // The events of `sessionId` go to `tap` on the reader thread instead of the
+  // session's handler. Any thread; a tap may add or remove taps.
+  void SetSessionTap(const std::string& sessionId, Tap tap);
+  void RemoveSessionTap(const std::string& sessionId);
   bool IsClosed() const { return closed_; }
   void Close();
 
@@ -56,6 +64,7 @@ class Connection {
   void OnMessage(std::string text);
   void OnClosed(const std::string& reason);
   void Route(const Json& message);
+  bool Tapped(const std::string& text, const Json& message);
 
   std::unique_ptr<Transport> transport_;
   Executor executor_;
@@ -71,6 +80,8 @@ class Connection {
   std::atomic<bool> closed_{false};
   std::function<void(const std::string&)> onClosed_;
   std::map<std::string, EventHandler> sessions_;  // executor thread only
+  std::mutex tapsMutex_;
+  std::map<std::string, Tap> taps_;
 };
 
 }  // namespace cefcompat

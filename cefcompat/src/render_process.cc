@@ -4,6 +4,7 @@
 #include <deque>
 #include <regex>
 #include <set>
+#include <utility>
 
 #include <unistd.h>
 
@@ -23,6 +24,12 @@ constexpr char kScriptUrl[] = "cefcompat://extensions";
 constexpr int kEvalTimeoutMs = 10000;
 // The most times a new document pauses at its start waiting to be set up (see ScriptSource).
 constexpr int kStartPauses = 8;
+// Statements posted to a context are sent at the latest once they reach this size.
+constexpr size_t kPostedFlushBytes = 256 * 1024;
+// Statements nobody waits for (released handles, answers of undefined) are sent
+// at the latest this long after they are posted.
+constexpr int64_t kLazyFlushMs = 4;
+constexpr char kUndefinedAnswer[] = "{value: undefined}";
 
 // Installed first in every context: keeps page values by handle, and turns a
 // native call into a binding call followed by a pause in which the render
@@ -59,9 +66,11 @@ const char kPrelude[] = R"JS((() => {
     }
   };
   const state = {result: null, started: false};
+  const describeCall = (name, self, args, id) =>
+    JSON.stringify({name, id, self: describe(self, false), args: Array.prototype.map.call(args, (a) => describe(a, true))});
   function call(name, self, args) {
     if (typeof bind !== 'function') throw new Error('native function ' + name + ' is not available');
-    bind(JSON.stringify({name, self: describe(self, false), args: Array.prototype.map.call(args, (a) => describe(a, true))}));
+    bind(describeCall(name, self, args, 0));
     debugger;  // the render side answers while the page is paused here
     const r = state.result;
     state.result = null;
@@ -69,7 +78,25 @@ const char kPrelude[] = R"JS((() => {
     if ('exception' in r) throw new Error(r.exception);
     return r.value;
   }
-  Object.defineProperty(globalThis, '__cefcompat', {value: Object.freeze({handles, state, call}), enumerable: false, configurable: false, writable: false});
+  // A native function that answers later: the page goes on at once and the
+  // Promise settles with the handler's outcome.
+  const waiting = new Map();
+  let nextCall = 1;
+  function post(name, self, args) {
+    if (typeof bind !== 'function') throw new Error('native function ' + name + ' is not available');
+    const id = nextCall++;
+    const promise = new Promise((resolve, reject) => waiting.set(id, {resolve, reject}));
+    bind(describeCall(name, self, args, id));
+    return promise;
+  }
+  function settle(id, r) {
+    const w = waiting.get(id);
+    if (!w) return;
+    waiting.delete(id);
+    if ('exception' in r) w.reject(new Error(r.exception));
+    else w.resolve(r.value);
+  }
+  Object.defineProperty(globalThis, '__cefcompat', {value: Object.freeze({handles, state, call, post, settle}), enumerable: false, configurable: false, writable: false});
 })();
 )JS";
 
@@ -157,8 +184,15 @@ class V8ContextImpl : public CefV8Context {
   bool Eval(const CefString& code, const CefString& script_url, int start_line, CefRefPtr<CefV8Value>& retval,
             CefRefPtr<CefV8Exception>& exception) override;
 
-  // Runs `expression` in this context, fire and forget.
+  // Runs `expression` in this context, fire and forget, after what was posted.
   void Evaluate(const std::string& expression);
+  // Like Evaluate, but gathered with the other statements posted to this
+  // context into one evaluation, sent after the current task (`soon`) or
+  // within kLazyFlushMs, and in any case before the next evaluation in the
+  // context. Any thread.
+  void Post(const std::string& statement, bool soon = true);
+  // The posted statements not sent yet. TID_RENDERER.
+  std::string TakePosted() { return std::exchange(posted_, std::string()); }
   void Invalidate() { valid_ = false; }
   const std::string& SessionId() const { return sessionId_; }
   int ContextId() const { return contextId_; }
@@ -170,6 +204,9 @@ class V8ContextImpl : public CefV8Context {
   const int contextId_;
   CefRefPtr<RenderFrame> frame_;
   std::atomic<bool> valid_{true};
+  std::string posted_;  // TID_RENDERER
+  bool flushSoon_ = false;   // a flush is posted for now; TID_RENDERER
+  bool flushLater_ = false;  // a flush is posted for kLazyFlushMs; TID_RENDERER
   IMPLEMENT_REFCOUNTING(V8ContextImpl);
 };
 
@@ -257,21 +294,13 @@ class RenderBrowser : public CefBrowser {
   // Used by frames, contexts and values.
   void Evaluate(V8ContextImpl* context, const std::string& expression) {
     if (!context->IsValid()) return;
-    if (paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId()) {
-      // Chromium may run a resume before evaluations sent ahead of it: the
-      // session resumes only once every evaluation of the pause has answered.
-      const std::string sessionId = context->SessionId();
-      ++pauseEvaluations_[sessionId].pending;
-      CefRefPtr<RenderBrowser> self(this);
-      connection_->Send("Debugger.evaluateOnCallFrame", {{"callFrameId", paused_.callFrameId}, {"expression", expression}},
-                        sessionId, [self, sessionId](const Connection::Reply&) { self->OnPauseEvaluated(sessionId); });
-      return;
-    }
-    connection_->Send("Runtime.evaluate", {{"expression", expression}, {"contextId", context->ContextId()}},
-                      context->SessionId());
+    const std::string posted = context->TakePosted();
+    if (!posted.empty()) SendEvaluation(context, posted);
+    if (!expression.empty()) SendEvaluation(context, expression);
   }
 
   Connection::Reply EvaluateAndWait(V8ContextImpl* context, const std::string& expression) {
+    Evaluate(context, std::string());
     if (paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId()) {
       return connection_->Call("Debugger.evaluateOnCallFrame",
                                {{"callFrameId", paused_.callFrameId}, {"expression", expression}, {"returnByValue", true}},
@@ -306,6 +335,21 @@ class RenderBrowser : public CefBrowser {
   }
 
  private:
+  void SendEvaluation(V8ContextImpl* context, const std::string& expression) {
+    if (paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId()) {
+      // Chromium may run a resume before evaluations sent ahead of it: the
+      // session resumes only once every evaluation of the pause has answered.
+      const std::string sessionId = context->SessionId();
+      ++pauseEvaluations_[sessionId].pending;
+      CefRefPtr<RenderBrowser> self(this);
+      connection_->Send("Debugger.evaluateOnCallFrame", {{"callFrameId", paused_.callFrameId}, {"expression", expression}},
+                        sessionId, [self, sessionId](const Connection::Reply&) { self->OnPauseEvaluated(sessionId); });
+      return;
+    }
+    connection_->Send("Runtime.evaluate", {{"expression", expression}, {"contextId", context->ContextId()}},
+                      context->SessionId());
+  }
+
   struct Pause {
     bool active = false;
     std::string sessionId;
@@ -398,7 +442,11 @@ class RenderBrowser : public CefBrowser {
     }
     if (method == "Runtime.executionContextsCleared") return ReleaseSession(sessionId);
     if (method == "Runtime.bindingCalled") {
-      if (params.value("name", std::string()) == kBinding) states_[{sessionId, params.value("executionContextId", 0)}].calls.push_back(params);
+      if (params.value("name", std::string()) != kBinding) return;
+      const ContextKey key{sessionId, params.value("executionContextId", 0)};
+      Json call = Json::parse(params.value("payload", std::string()), nullptr, false);
+      if (call.is_object() && call.value("id", 0) > 0) return AnswerLater(ContextFor(key), call);
+      states_[key].calls.push_back(std::move(call));
       return;
     }
     if (method == "Debugger.paused") return OnPaused(sessionId, params);
@@ -516,14 +564,26 @@ class RenderBrowser : public CefBrowser {
     return CefV8Value::CreateUndefined();
   }
 
+  // A call that waits paused: the answer is read where the page paused.
   void AnswerNativeCall(CefRefPtr<V8ContextImpl> context) {
     auto& calls = states_[{context->SessionId(), context->ContextId()}].calls;
     if (calls.empty()) return;  // the stub then throws "was not answered"
-    const Json payload = Json::parse(calls.front().value("payload", std::string("{}")), nullptr, false);
+    const Json payload = std::move(calls.front());
     calls.pop_front();
+    Evaluate(context.get(), "__cefcompat.state.result = " + RunNativeCall(context, payload));
+  }
+
+  // A call whose page went on: the answer settles its Promise.
+  void AnswerLater(CefRefPtr<V8ContextImpl> context, const Json& payload) {
+    const std::string answer = RunNativeCall(context, payload);
+    context->Post("__cefcompat.settle(" + std::to_string(payload.value("id", 0)) + ", " + answer + ")", answer != kUndefinedAnswer);
+  }
+
+  // Runs the handler of a described call; returns the answer as a JavaScript
+  // object: {value} or {exception}.
+  std::string RunNativeCall(CefRefPtr<V8ContextImpl> context, const Json& payload) {
     if (!payload.is_object() || !payload.value("args", Json()).is_array()) {
-      Evaluate(context.get(), "__cefcompat.state.result = {exception: 'the native call could not be decoded'}");
-      return;
+      return "{exception: 'the native call could not be decoded'}";
     }
     const std::string name = payload.value("name", std::string());
     CefRefPtr<CefV8Handler> handler;
@@ -541,15 +601,9 @@ class RenderBrowser : public CefBrowser {
       ContextScope scope(context.get());
       handled = handler->Execute(name, object, arguments, retval, exception);
     }
-    std::string answer;
-    if (!exception.empty()) {
-      answer = "{exception: " + JsString(exception.ToString()) + "}";
-    } else if (!handler || !handled) {
-      answer = "{exception: " + JsString("native function " + name + " is not handled") + "}";
-    } else {
-      answer = "{value: " + (retval ? ToExpression(retval, context.get()) : std::string("undefined")) + "}";
-    }
-    Evaluate(context.get(), "__cefcompat.state.result = " + answer);
+    if (!exception.empty()) return "{exception: " + JsString(exception.ToString()) + "}";
+    if (!handler || !handled) return "{exception: " + JsString("native function " + name + " is not handled") + "}";
+    return retval ? "{value: " + ToExpression(retval, context.get()) + "}" : kUndefinedAnswer;
   }
 
  public:
@@ -635,7 +689,7 @@ class RenderBrowser : public CefBrowser {
   struct ContextState {
     std::string frameId;     // its frame, when it is the frame's main world
     std::string scriptId;    // our script in it
-    std::deque<Json> calls;  // binding calls waiting for their pause
+    std::deque<Json> calls;  // calls (as described by the page) waiting for their pause
     bool started = false;    // its setup (OnContextCreated) has begun
   };
   std::map<ContextKey, ContextState> states_;
@@ -666,6 +720,27 @@ void RenderFrame::SendProcessMessage(CefProcessId target_process, CefRefPtr<CefP
 CefRefPtr<CefBrowser> V8ContextImpl::GetBrowser() { return browser_.get(); }
 
 void V8ContextImpl::Evaluate(const std::string& expression) { browser_->Evaluate(this, expression); }
+
+void V8ContextImpl::Post(const std::string& statement, bool soon) {
+  CefRefPtr<V8ContextImpl> self(this);
+  if (!RenderProcess::OnRendererThread()) {
+    RenderProcess::PostToRenderer([self, statement, soon] { self->Post(statement, soon); });
+    return;
+  }
+  if (!valid_) return;
+  posted_ += statement;
+  posted_ += ";\n";
+  if (posted_.size() >= kPostedFlushBytes) return Evaluate(std::string());
+  bool& pending = soon ? flushSoon_ : flushLater_;
+  if (pending) return;
+  pending = true;
+  RenderProcess::PostToRenderer(
+      [self, soon] {
+        (soon ? self->flushSoon_ : self->flushLater_) = false;
+        self->Evaluate(std::string());
+      },
+      soon ? 0 : kLazyFlushMs);
+}
 
 bool V8ContextImpl::Eval(const CefString& code, const CefString&, int, CefRefPtr<CefV8Value>& retval,
                          CefRefPtr<CefV8Exception>& exception) {
@@ -739,7 +814,7 @@ CefRefPtr<CefV8Value> CefV8Value::CreateObject(CefRefPtr<CefBaseRefCounted>, Cef
 
 CefV8Value::~CefV8Value() {
   if (handle_ <= 0 || !context_ || !context_->IsValid()) return;
-  static_cast<V8ContextImpl*>(context_.get())->Evaluate("__cefcompat.handles.delete(" + std::to_string(handle_) + ")");
+  static_cast<V8ContextImpl*>(context_.get())->Post("__cefcompat.handles.delete(" + std::to_string(handle_) + ")", false);
 }
 
 bool CefV8Value::IsValid() {
@@ -795,8 +870,8 @@ CefRefPtr<CefV8Value> CefV8Value::ExecuteFunctionWithContext(CefRefPtr<CefV8Cont
   }
   const std::string self = object ? RenderBrowser::ToExpression(object, owner) : "undefined";
   // A throwing callback reports its error in the page, as an uncaught one would.
-  owner->Evaluate("(() => { const f = __cefcompat.handles.get(" + std::to_string(handle_) +
-                  "); try { f.apply(" + self + ", [" + args + "]); } catch (e) { setTimeout(() => { throw e; }); } })()");
+  owner->Post("(() => { const f = __cefcompat.handles.get(" + std::to_string(handle_) +
+              "); try { f.apply(" + self + ", [" + args + "]); } catch (e) { setTimeout(() => { throw e; }); } })()");
   return CreateUndefined();
 }
 
@@ -878,13 +953,21 @@ bool CefRegisterExtension(const CefString& extension_name, const CefString& java
   for (const auto& extension : extensions) {
     if (extension.name == name) return false;
   }
-  static const std::regex kNative(R"(native\s+function\s+([A-Za-z_$][\w$]*)\s*\(([^)]*)\)\s*;)");
+  // `native function f(); // async` declares a function that answers later.
+  static const std::regex kNative(R"(native\s+function\s+([A-Za-z_$][\w$]*)\s*\(([^)]*)\)\s*;([ \t]*//[ \t]*async\b)?)");
   cefcompat::Extension extension{name, std::string(), handler, {}};
   const std::string code = javascript_code.ToString();
+  size_t copied = 0;
   for (auto it = std::sregex_iterator(code.begin(), code.end(), kNative); it != std::sregex_iterator(); ++it) {
-    extension.natives.push_back((*it)[1].str());
+    const std::smatch& native = *it;
+    const std::string function = native[1].str();
+    extension.natives.push_back(function);
+    extension.code += code.substr(copied, native.position() - copied);
+    extension.code += "function " + function + "(" + native[2].str() + ") { return __cefcompat." +
+                      (native[3].matched ? "post" : "call") + "('" + function + "', this, arguments); }";
+    copied = native.position() + native.length();
   }
-  extension.code = std::regex_replace(code, kNative, "function $1($2) { return __cefcompat.call('$1', this, arguments); }");
+  extension.code += code.substr(copied);
   extensions.push_back(std::move(extension));
   return true;
 }

@@ -41,6 +41,7 @@ RendererHost::RendererHost(int browserId, std::string targetId, MessageHandler o
       targetId_(std::move(targetId)),
       onMessage_(std::move(onMessage)),
       onGone_(std::move(onGone)),
+      relay_(std::make_shared<SessionRelay>()),
       alive_(std::make_shared<bool>(true)) {}
 
 RendererHost::~RendererHost() { Stop(); }
@@ -61,10 +62,12 @@ void RendererHost::Start(ReadyHandler onReady) {
   }
   std::weak_ptr<bool> alive = alive_;
   link_ = std::make_unique<PipeTransport>(fds[0], dup(fds[0]));
+  relay_->Attach(link_.get());
   link_->Start(
-      [this, alive](std::string text) {
+      [this, alive, relay = relay_](std::string text) {
         Json message = Json::parse(text, nullptr, false);
         if (!message.is_object()) return;
+        if (!message.contains("link")) return relay->RelayCommand(message);
         Threads::Post(TID_UI, [this, alive, message = std::move(message)] {
           if (alive.lock()) OnLinkMessage(message);
         });
@@ -83,7 +86,7 @@ void RendererHost::Start(ReadyHandler onReady) {
           return onReady_(false);
         }
         sessionId_ = reply.result.value("sessionId", std::string());
-        WatchSession(sessionId_);
+        relay_->Watch(sessionId_);
         link_->Send(Json{{"link", "hello"}, {"browserId", browserId_}, {"targetId", targetId_}, {"sessionId", sessionId_}}
                         .dump());
       });
@@ -154,27 +157,6 @@ void RendererHost::ReportGone(const std::string& reason, int waitedMs) {
   onGone_(reason, exited && WIFSIGNALED(status));
 }
 
-void RendererHost::WatchSession(const std::string& sessionId) {
-  Runtime* runtime = Runtime::Get();
-  if (!runtime) return;
-  sessions_.insert(sessionId);
-  std::weak_ptr<bool> alive = alive_;
-  runtime->GetConnection().SetSessionHandler(sessionId, [this, alive, sessionId](const std::string& method, const Json& params) {
-    if (!alive.lock()) return;
-    if (method == "Target.attachedToTarget") WatchSession(params.value("sessionId", std::string()));
-    Forward(sessionId, method, params);
-    if (method == "Target.detachedFromTarget") {
-      const std::string child = params.value("sessionId", std::string());
-      sessions_.erase(child);
-      if (Runtime* rt = Runtime::Get()) rt->GetConnection().RemoveSession(child);
-    }
-  });
-}
-
-void RendererHost::Forward(const std::string& sessionId, const std::string& method, const Json& params) {
-  if (link_) link_->Send(Json{{"method", method}, {"params", params}, {"sessionId", sessionId}}.dump(-1, ' ', false, Json::error_handler_t::replace));
-}
-
 void RendererHost::OnLinkMessage(const Json& message) {
   const std::string kind = message.value("link", std::string());
   if (kind == "ready") {
@@ -182,40 +164,18 @@ void RendererHost::OnLinkMessage(const Json& message) {
     onReady_ = nullptr;
     return;
   }
-  if (kind == "message") return onMessage_(message.value("frame", std::string()), DecodeProcessMessage(message));
-  if (!kind.empty()) return;
-  const Json id = message.value("id", Json());
-  const std::string sessionId = message.value("sessionId", std::string());
-  Runtime* runtime = Runtime::Get();
-  if (!runtime || !sessions_.count(sessionId)) {
-    link_->Send(Json{{"id", id}, {"error", {{"message", "not a session of this render side"}}}, {"sessionId", sessionId}}.dump());
-    return;
-  }
-  std::weak_ptr<bool> alive = alive_;
-  runtime->GetConnection().Send(message.value("method", std::string()), message.value("params", Json::object()), sessionId,
-                                [this, alive, id, sessionId](const Connection::Reply& reply) {
-                                  if (!alive.lock() || !link_) return;
-                                  Json answer = {{"id", id}, {"sessionId", sessionId}};
-                                  if (reply.ok) {
-                                    answer["result"] = reply.result;
-                                  } else {
-                                    answer["error"] = {{"message", reply.error}};
-                                  }
-                                  link_->Send(answer.dump(-1, ' ', false, Json::error_handler_t::replace));
-                                });
+  if (kind == "message") onMessage_(message.value("frame", std::string()), DecodeProcessMessage(message));
 }
 
 void RendererHost::SendProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
-  if (link_) link_->Send(EncodeProcessMessage(protocolFrameId, message).dump(-1, ' ', false, Json::error_handler_t::replace));
+  relay_->SendDown(EncodeProcessMessage(protocolFrameId, message).dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 void RendererHost::Stop() {
   if (stopping_) return;
   stopping_ = true;
   alive_.reset();
-  if (Runtime* runtime = Runtime::Get()) {
-    for (const auto& session : sessions_) runtime->GetConnection().RemoveSession(session);
-  }
+  relay_->Stop();
   if (link_) link_->Close();
   link_.reset();
   if (pid_ > 0) Reap(pid_, 0);

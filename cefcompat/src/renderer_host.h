@@ -4,10 +4,10 @@
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "connection.h"
+#include "session_relay.h"
 #include "include/cef_process_message.h"
 #include "transport.h"
 
@@ -16,7 +16,7 @@ namespace cefcompat {
 // The browser process's end of one browser's render side: starts it (a
 // sub-process, or the in-process render thread with the single-process
 // switch), gives it a protocol session of its own on the page, relays that
-// session's traffic and carries process messages. State on TID_UI.
+// session's traffic (SessionRelay) and carries process messages. State on TID_UI.
 class RendererHost {
  public:
   using MessageHandler = std::function<void(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage>)>;
@@ -37,8 +37,6 @@ class RendererHost {
 
  private:
   void OnLinkMessage(const Json& message);
-  void Forward(const std::string& sessionId, const std::string& method, const Json& params);
-  void WatchSession(const std::string& sessionId);
   void ReportGone(const std::string& reason, int waitedMs);
   bool Spawn(int fd, std::string& error);
 
@@ -48,8 +46,8 @@ class RendererHost {
   GoneHandler onGone_;
   ReadyHandler onReady_;
   std::unique_ptr<PipeTransport> link_;
+  const std::shared_ptr<SessionRelay> relay_;  // what goes down the link
   std::string sessionId_;
-  std::set<std::string> sessions_;  // the render side's sessions: its own and its child targets'
   pid_t pid_ = -1;
   bool stopping_ = false;
   std::shared_ptr<bool> alive_;

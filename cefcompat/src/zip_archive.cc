@@ -3,6 +3,8 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
 #include <cctype>
 #include <sstream>
 
@@ -14,15 +16,68 @@ CefRefPtr<CefStreamReader> CreateSharedDataReader(std::shared_ptr<const std::vec
 
 namespace {
 
-class ZipFile : public CefZipArchive::File {
+using Bytes = std::vector<unsigned char>;
+
+// Entries up to this size are inflated as the archive loads.
+constexpr size_t kReadAtLoadBytes = 64 * 1024;
+
+// A loaded archive: its bytes and libzip's view of them, shared by its
+// entries, which are inflated one at a time.
+class ZipSource {
  public:
-  explicit ZipFile(std::shared_ptr<const std::vector<unsigned char>> data) : data_(std::move(data)) {}
-  const unsigned char* GetData() const override { return data_->data(); }
-  size_t GetDataSize() const override { return data_->size(); }
-  CefRefPtr<CefStreamReader> GetStreamReader() const override { return cefcompat::CreateSharedDataReader(data_); }
+  ZipSource(std::unique_ptr<Bytes> bytes, zip_t* archive) : bytes_(std::move(bytes)), archive_(archive) {}
+  ~ZipSource() { zip_discard(archive_); }
+  ZipSource(const ZipSource&) = delete;
+  ZipSource& operator=(const ZipSource&) = delete;
+
+  // The entry inflated; empty (and logged) when it cannot be read.
+  std::shared_ptr<const Bytes> Inflate(zip_uint64_t index, const std::string& name, size_t size) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return InflateLocked(archive_, index, name, size);
+  }
+
+  static std::shared_ptr<const Bytes> InflateLocked(zip_t* archive, zip_uint64_t index, const std::string& name, size_t size) {
+    auto data = std::make_shared<Bytes>(size);
+    zip_file_t* file = zip_fopen_index(archive, index, 0);
+    const zip_int64_t read = file ? zip_fread(file, data->data(), data->size()) : -1;
+    const bool crcOk = file && zip_fclose(file) == 0;
+    if (read < 0 || static_cast<size_t>(read) != size || !crcOk) {
+      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
+      data->clear();
+    }
+    return data;
+  }
 
  private:
-  std::shared_ptr<const std::vector<unsigned char>> data_;
+  std::unique_ptr<Bytes> bytes_;  // what `archive_` reads
+  zip_t* archive_;
+  std::mutex mutex_;
+};
+
+// An entry, inflated when it is first read and kept from then on: a page
+// served from a large archive waits only for the entries it asks for.
+class ZipFile : public CefZipArchive::File {
+ public:
+  ZipFile(std::shared_ptr<ZipSource> source, zip_uint64_t index, std::string name, size_t size,
+          std::shared_ptr<const Bytes> data)
+      : source_(std::move(source)), index_(index), name_(std::move(name)), size_(size), data_(std::move(data)) {}
+  const unsigned char* GetData() const override { return Data()->data(); }
+  size_t GetDataSize() const override { return Data()->size(); }
+  CefRefPtr<CefStreamReader> GetStreamReader() const override { return cefcompat::CreateSharedDataReader(Data()); }
+
+ private:
+  std::shared_ptr<const Bytes> Data() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!data_) data_ = source_->Inflate(index_, name_, size_);
+    return data_;
+  }
+
+  const std::shared_ptr<ZipSource> source_;
+  const zip_uint64_t index_;
+  const std::string name_;
+  const size_t size_;
+  mutable std::mutex mutex_;
+  mutable std::shared_ptr<const Bytes> data_;
   IMPLEMENT_REFCOUNTING(ZipFile);
 };
 
@@ -31,10 +86,10 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::vector<unsigned char> ReadAll(CefRefPtr<CefStreamReader> stream) {
-  std::vector<unsigned char> bytes;
+std::unique_ptr<Bytes> ReadAll(CefRefPtr<CefStreamReader> stream) {
+  auto bytes = std::make_unique<Bytes>();
   unsigned char chunk[64 * 1024];
-  for (size_t got; (got = stream->Read(chunk, 1, sizeof(chunk))) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+  for (size_t got; (got = stream->Read(chunk, 1, sizeof(chunk))) > 0;) bytes->insert(bytes->end(), chunk, chunk + got);
   return bytes;
 }
 
@@ -59,14 +114,14 @@ std::string CefZipArchive::NormalizeName(const std::string& name) {
 
 size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& password, bool overwriteExisting) {
   if (!stream) return 0;
-  const std::vector<unsigned char> bytes = ReadAll(stream);
-  if (bytes.empty()) {
+  std::unique_ptr<Bytes> bytes = ReadAll(stream);
+  if (bytes->empty()) {
     cefcompat::Log(LOGSEVERITY_ERROR, "zip archive not readable: the file is empty");
     return 0;
   }
   zip_error_t error;
   zip_error_init(&error);
-  zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+  zip_source_t* source = zip_source_buffer_create(bytes->data(), bytes->size(), 0, &error);
   zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
   if (!archive) {
     cefcompat::Log(LOGSEVERITY_ERROR, std::string("zip archive not readable: ") + zip_error_strerror(&error));
@@ -77,6 +132,7 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
   zip_error_fini(&error);
   const std::string secret = password.ToString();
   if (!secret.empty()) zip_set_default_password(archive, secret.c_str());
+  auto shared = std::make_shared<ZipSource>(std::move(bytes), archive);
   size_t added = 0;
   const zip_int64_t count = zip_get_num_entries(archive, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
@@ -89,24 +145,27 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
       cefcompat::Log(LOGSEVERITY_ERROR, "zip entry refused, its path leaves the archive: " + raw);
       continue;
     }
-    zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+    // Opening checks the password (and the entry's method). Small entries
+    // are read now, so a damaged one or a wrong password is found at once;
+    // larger ones when they are first read.
+    const auto index = static_cast<zip_uint64_t>(i);
+    const auto size = static_cast<size_t>(stat.size);
+    zip_file_t* file = zip_fopen_index(archive, index, 0);
     if (!file) {
       cefcompat::Log(LOGSEVERITY_ERROR, "zip entry not readable (" + std::string(zip_strerror(archive)) + "): " + raw);
       continue;
     }
-    auto data = std::make_shared<std::vector<unsigned char>>(static_cast<size_t>(stat.size));
-    const zip_int64_t read = zip_fread(file, data->data(), data->size());
     zip_fclose(file);
-    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) {
-      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + raw);
-      continue;
+    std::shared_ptr<const Bytes> data;
+    if (size <= kReadAtLoadBytes) {
+      data = ZipSource::InflateLocked(archive, index, raw, size);
+      if (data->size() != size) continue;
     }
     std::lock_guard<std::mutex> lock(mutex_);
     if (!overwriteExisting && files_.count(name)) continue;
-    files_[name] = new ZipFile(std::move(data));
+    files_[name] = new ZipFile(shared, index, raw, size, std::move(data));
     ++added;
   }
-  zip_discard(archive);
   return added;
 }
 

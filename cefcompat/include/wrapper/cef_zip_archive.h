@@ -20,9 +20,11 @@ class CefZipArchive : public virtual CefBaseRefCounted {
 
   CefZipArchive() = default;
 
-  // Reads every file of the zip in `stream` (traditional or AES password);
-  // returns how many were added. A damaged archive adds none; a file that
-  // cannot be read (wrong password) is skipped. Both are logged.
+  // Reads the zip in `stream` (traditional or AES password); returns how many
+  // files were added. A damaged archive adds none; a file that cannot be
+  // opened (wrong password) is skipped. Both are logged. Files over 64 KB are
+  // inflated when first read rather than here (and kept from then on): one
+  // found damaged then reads as empty, and is logged.
   size_t Load(CefRefPtr<CefStreamReader> stream, const CefString& password, bool overwriteExisting);
   void Clear();
   size_t GetFileCount() const;
