@@ -570,18 +570,21 @@ class RenderBrowser : public CefBrowser {
     if (calls.empty()) return;  // the stub then throws "was not answered"
     const Json payload = std::move(calls.front());
     calls.pop_front();
-    Evaluate(context.get(), "__cefcompat.state.result = " + RunNativeCall(context, payload));
+    CefV8ValueList held;
+    Evaluate(context.get(), "__cefcompat.state.result = " + RunNativeCall(context, payload, held));
   }
 
   // A call whose page went on: the answer settles its Promise.
   void AnswerLater(CefRefPtr<V8ContextImpl> context, const Json& payload) {
-    const std::string answer = RunNativeCall(context, payload);
+    CefV8ValueList held;
+    const std::string answer = RunNativeCall(context, payload, held);
     context->Post("__cefcompat.settle(" + std::to_string(payload.value("id", 0)) + ", " + answer + ")", answer != kUndefinedAnswer);
   }
 
   // Runs the handler of a described call; returns the answer as a JavaScript
-  // object: {value} or {exception}.
-  std::string RunNativeCall(CefRefPtr<V8ContextImpl> context, const Json& payload) {
+  // object: {value} or {exception}. The call's values go to `held`: the page
+  // keeps them until the answer that may name them is on its way.
+  std::string RunNativeCall(CefRefPtr<V8ContextImpl> context, const Json& payload, CefV8ValueList& held) {
     if (!payload.is_object() || !payload.value("args", Json()).is_array()) {
       return "{exception: 'the native call could not be decoded'}";
     }
@@ -601,6 +604,9 @@ class RenderBrowser : public CefBrowser {
       ContextScope scope(context.get());
       handled = handler->Execute(name, object, arguments, retval, exception);
     }
+    held = arguments;
+    held.push_back(object);
+    if (retval) held.push_back(retval);
     if (!exception.empty()) return "{exception: " + JsString(exception.ToString()) + "}";
     if (!handler || !handled) return "{exception: " + JsString("native function " + name + " is not handled") + "}";
     return retval ? "{value: " + ToExpression(retval, context.get()) + "}" : kUndefinedAnswer;

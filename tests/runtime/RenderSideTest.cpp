@@ -19,12 +19,19 @@ CefRefPtr<CefProcessMessage> Message(const std::string& name, std::vector<std::s
   return message;
 }
 
-// The render side of the tests: one native function, `testNative(action, ...)`.
+// The render side of the tests: one native function, `testNative(action, ...)`,
+// and the same handler behind `testLater`, which answers later.
 class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
  public:
   void OnWebKitInitialized() override {
     CefRegisterExtension("v8/test",
-                         "var testNative; (function () { native function call(); testNative = call; })();", this);
+                         "var testNative, testLater;\n"
+                         "(function () {\n"
+                         "  native function call();\n"
+                         "  native function later(); // async\n"
+                         "  testNative = call; testLater = later;\n"
+                         "})();",
+                         this);
   }
 
   void OnContextCreated(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, CefRefPtr<CefV8Context> context) override {
@@ -153,13 +160,13 @@ TEST_F(RenderSideTest, ContextCreatedRunsBeforeThePagesFirstScript) {
 
 TEST_F(RenderSideTest, NativeCallsReturnValuesAndThrowAtTheCallSite) {
   Create(DataUrl("<script>"
-                 "console.log('echo:' + testNative('echo', 'hi'));"
+                 "console.log('echo:' + testNative('echo', 'hi') + ',' + testNative('echo', {k: 'v'}).k);"
                  "console.log('object:' + testNative('object', {json: '{\"a\":1}'}, undefined, () => 0, null, {host: 'h'}));"
                  "try { testNative('throw'); } catch (e) { console.log('caught:' + e.message); }"
                  "console.log('eval:' + testNative('eval', '6 * 7') + ',' + testNative('eval', 'nope()'));"
                  "const keep = testNative; delete window.testNative; console.log('still:' + keep('echo', 7));"
                  "</script>"));
-  EXPECT_TRUE(WaitForConsole("echo:hi"));
+  EXPECT_TRUE(WaitForConsole("echo:hi,v"));
   EXPECT_TRUE(WaitForConsole("object:{\"a\":1}/6"));
   EXPECT_TRUE(WaitForConsole("caught:boom from native"));
   EXPECT_TRUE(recorder.WaitFor([&] {
@@ -271,6 +278,75 @@ TEST_F(RenderSideTest, HostilePagesDoNotBreakTheRenderSide) {
   EXPECT_TRUE(WaitForConsole("no args:unknown action "));
   EXPECT_TRUE(WaitForConsole("cyclic:/2"));
   EXPECT_TRUE(WaitForConsole("huge:1048576"));
+}
+
+TEST_F(RenderSideTest, CallsThatAnswerLaterSettleWithTheHandlersOutcome) {
+  client->onMessage = [](CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message) {
+    if (message->GetName() == "kept") frame->SendProcessMessage(PID_RENDERER, Message("answer", {"later"}));
+  };
+  Create(DataUrl("<script>"
+                 "let ran = false; const p = testLater('echo', {a: [1, 'two']}); ran = true;"
+                 "console.log('returned:' + (p instanceof Promise) + ',' + ran);"
+                 "p.then((v) => console.log('echo:' + v.a[1]), (e) => console.log('echo failed:' + e));"
+                 "testLater('throw').catch((e) => console.log('rejected:' + e.message));"
+                 "testLater('nonsense').catch((e) => console.log('unknown:' + e.message));"
+                 "testLater('report', 'x').then((v) => console.log('nothing:' + v));"
+                 "testLater('keep', (a, b, c) => console.log('cb:' + a + ',' + b + ',' + c));"
+                 "</script>"));
+  EXPECT_TRUE(WaitForConsole("returned:true,true"));
+  EXPECT_TRUE(WaitForConsole("echo:two"));
+  EXPECT_TRUE(WaitForConsole("rejected:boom from native"));
+  EXPECT_TRUE(WaitForConsole("unknown:unknown action nonsense"));
+  EXPECT_TRUE(WaitForConsole("nothing:undefined"));
+  EXPECT_TRUE(WaitForConsole("cb:later,null,42"));
+}
+
+TEST_F(RenderSideTest, CallsThatAnswerLaterKeepTheirOrderAmongCallsThatWait) {
+  Create(DataUrl("<script>"
+                 "for (let i = 0; i < 300; ++i) { (i % 3 ? testLater : testNative)('report', String(i)); }"
+                 "</script>"));
+  ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Count("OnProcessMessageReceived") >= 300; }));
+  std::vector<std::string> reported;
+  for (const auto& event : recorder.Of("OnProcessMessageReceived")) reported.push_back(event.data["args"][0]);
+  ASSERT_EQ(reported.size(), 300u);
+  for (int i = 0; i < 300; ++i) ASSERT_EQ(reported[i], std::to_string(i));
+}
+
+// 100,000 calls nobody awaits, and a 5 MB argument: every call settles once,
+// and the render side goes on serving.
+TEST_F(RenderSideTest, FloodsOfCallsThatAnswerLaterAllSettle) {
+  Create(DataUrl("<script>"
+                 "const all = [];"
+                 "for (let i = 0; i < 100000; ++i) all.push(testLater('echo', i));"
+                 "Promise.all(all).then((v) => console.log('all:' + v.length + ':' + v[99999] + ':' + v.every((x, i) => x === i)));"
+                 "testLater('echo', 'x'.repeat(5 << 20)).then((v) => console.log('big:' + v.length));"
+                 "</script>"));
+  EXPECT_TRUE(WaitForConsole("big:5242880", 120000));
+  EXPECT_TRUE(WaitForConsole("all:100000:99999:true", 120000));
+  Run("console.log('after:' + testNative('echo', 'yes'))");
+  EXPECT_TRUE(WaitForConsole("after:yes"));
+}
+
+// A page that leaves with 1,000 calls in flight: those that reach the handler
+// run once, none twice; the next document is served.
+TEST_F(RenderSideTest, LeavingWithCallsInFlight) {
+  client->onMessage = [&](CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message) {
+    if (message->GetName() == "kept") frame->SendProcessMessage(PID_RENDERER, Message("answer", {"late"}));
+  };
+  server.Route("/next", {200, "text/html", "<script>testLater('echo', 2).then((v) => console.log('next:' + v))</script>", 0});
+  server.Route("/leaving", {200, "text/html",
+                            "<script>"
+                            "for (let i = 0; i < 1000; ++i) { testLater('report', String(i)); testLater('keep', () => 0); }"
+                            "location.href = '/next';"
+                            "</script>",
+                            0});
+  Create(server.Url("/leaving"));
+  EXPECT_TRUE(WaitForConsole("next:2"));
+  std::set<std::string> reported;
+  for (const auto& event : recorder.Of("OnProcessMessageReceived")) {
+    if (event.data["name"] != "report") continue;
+    EXPECT_TRUE(reported.insert(event.data["args"][0].get<std::string>()).second) << "reported twice";
+  }
 }
 
 #ifndef VELL_TEST_SINGLE_PROCESS

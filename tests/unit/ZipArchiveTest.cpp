@@ -2,6 +2,7 @@
 #include <zip.h>
 
 #include <QTemporaryDir>
+#include <thread>
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
@@ -80,6 +81,28 @@ TEST(ZipArchiveTest, PasswordsAesAndTraditional) {
     EXPECT_EQ(wrong->Load(CefStreamReader::CreateForFile(path), "", false), 0u) << method;
     EXPECT_FALSE(capture.Matching("secret.txt").empty());
   }
+}
+
+// Large entries are inflated when first read: the archive and its copies
+// outlive the loader, and threads reading at once get the same bytes.
+TEST(ZipArchiveTest, LargeEntriesReadLaterFromAnyThread) {
+  QTemporaryDir dir;
+  std::string big(300 * 1024, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + (i * 7919) % 26);
+  CefRefPtr<CefZipArchive::File> file;
+  {
+    CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+    ASSERT_EQ(archive->Load(CefStreamReader::CreateForFile(MakeZip(dir, {{"big.bin", big}}, "pw")), "pw", false), 1u);
+    file = archive->GetFile("big.bin");
+  }
+  ASSERT_TRUE(file);
+  std::vector<std::string> read(4);
+  std::vector<std::thread> readers;
+  for (auto& text : read) readers.emplace_back([&] { text = ReadAll(file->GetStreamReader()); });
+  for (auto& reader : readers) reader.join();
+  for (const auto& text : read) EXPECT_TRUE(text == big);
+  EXPECT_EQ(file->GetDataSize(), big.size());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file->GetData()), file->GetDataSize()), big);
 }
 
 TEST(ZipArchiveTest, EntriesLeavingTheRootAreRefused) {
