@@ -88,7 +88,7 @@ double PooledMs(VellWidgetPool& pool, const std::string& url, bool load) {
   return ms;
 }
 
-void MeasureShowing() {
+void MeasureShowing(BenchReport& report) {
   const std::string url = PageUrl();
   std::vector<double> cold, preloaded, loadedAfter;
   for (int i = 0; i < kRounds; ++i) cold.push_back(ColdMs(url));
@@ -106,14 +106,17 @@ void MeasureShowing() {
     pool.AwaitReleaseAll();
   }
   const double coldMs = Median(cold);
-  std::printf("cold creation -> page loaded            %8.1f ms (median of %d)\n", coldMs, kRounds);
-  std::printf("pooled, page preloaded: Acquire -> shown %8.1f ms  ratio %.3f (goal <= %.1f)\n", Median(preloaded),
-              Median(preloaded) / coldMs, kGoalRatio);
-  std::printf("pooled, Acquire + LoadUrl -> loaded     %8.1f ms  ratio %.3f (goal <= %.1f)\n", Median(loadedAfter),
-              Median(loadedAfter) / coldMs, kGoalRatio);
+  char goal[32];
+  std::snprintf(goal, sizeof(goal), "<= %.1fx cold", kGoalRatio);
+  report.Row("pooled page preloaded: Acquire -> shown", Ms(Median(preloaded)), "cold " + Ms(coldMs), Median(preloaded) / coldMs, goal);
+  report.Row("pooled: Acquire + LoadUrl -> loaded", Ms(Median(loadedAfter)), "cold " + Ms(coldMs), Median(loadedAfter) / coldMs, goal);
+  report.Figure("cold_ms", coldMs);
+  report.Figure("pooled_ms", Median(loadedAfter));
+  report.Figure("ratio", Median(loadedAfter) / coldMs);
+  report.Figure("preloaded_ms", Median(preloaded));
 }
 
-void MeasureIdleMemory() {
+void MeasureIdleMemory(BenchReport& report) {
   const pid_t self = getpid();
   Settle(1500);
   const long baseline = TreePssKb(self) - ProcessPssKb(self);
@@ -124,8 +127,11 @@ void MeasureIdleMemory() {
   Settle(3000);
   const long withIdle = TreePssKb(self) - ProcessPssKb(self);
   const double perBrowserMb = static_cast<double>(withIdle - baseline) / kIdle / 1024.0;
-  std::printf("one idle pooled browser (PSS above the launcher's baseline) %6.1f MB  ratio %.2f of the %.0f MB goal\n",
-              perBrowserMb, perBrowserMb / kGoalIdleMb, kGoalIdleMb);
+  char value[32], goal[32];
+  std::snprintf(value, sizeof(value), "%.1f MB", perBrowserMb);
+  std::snprintf(goal, sizeof(goal), "<= %.0f MB", kGoalIdleMb);
+  report.Row("one idle pooled browser, PSS", value, goal, perBrowserMb / kGoalIdleMb, goal);
+  report.Figure("idle_browser_pss_mb", perBrowserMb);
   pool.AwaitReleaseAll();
 }
 
@@ -142,8 +148,11 @@ int main(int argc, char** argv) {
   VellApp* vellApp = new VellApp(new VellV8Handler(), nullptr);
   VellBootstrap bootstrap;
   bootstrap.Initialize(vellApp, argc, argv);
-  MeasureShowing();
-  MeasureIdleMemory();
+  {
+    BenchReport report("pool");
+    MeasureShowing(report);
+    MeasureIdleMemory(report);
+  }
   VellBrowserLifeSpanMonitor::Instance()->Wait(kTimeoutMs);
   CefShutdown();
   return 0;

@@ -136,8 +136,22 @@ int main(int argc, char** argv) {
   QTimer::singleShot(5000, &run, &QEventLoop::quit);
   run.exec();
   const double seconds = elapsed.elapsed() / 1000.0;
-  std::printf("screencast 1280x720 animating: %.1f frames/s over %.1f s; CPU: launcher %.2f s, Chromium %.2f s\n",
-              frames / seconds, seconds, OwnCpuSeconds() - ownBefore, ChromiumTreeCpuSeconds(chromium) - chromiumBefore);
+  const double fps = frames / seconds;
+  const double launcherCpu = OwnCpuSeconds() - ownBefore;
+  const double chromiumCpu = ChromiumTreeCpuSeconds(chromium) - chromiumBefore;
+  {
+    BenchReport report("screencast");
+    char value[64];
+    std::snprintf(value, sizeof(value), "%.1f frames/s", fps);
+    report.Row("screencast 1280x720 animating, 5 s", value, "60 frames/s (display rate)", fps / 60.0, "(reference)");
+    std::snprintf(value, sizeof(value), "%.2f s launcher", launcherCpu);
+    char peer[64];
+    std::snprintf(peer, sizeof(peer), "%.2f s Chromium", chromiumCpu);
+    report.Row("screencast CPU over the 5 s", value, peer, chromiumCpu > 0 ? launcherCpu / chromiumCpu : 0, "(reference)");
+    report.Figure("fps", fps);
+    report.Figure("chromium_cpu_s", chromiumCpu);
+    report.Figure("launcher_cpu_s", launcherCpu);
+  }
   client->browser->GetHost()->CloseBrowser(true);
   WaitFor(waker, [&] { return client->closed.load(); }, 10000);
   CefShutdown();
