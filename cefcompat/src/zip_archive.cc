@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <cctype>
@@ -21,58 +22,68 @@ using Bytes = std::vector<unsigned char>;
 // Entries up to this size are inflated as the archive loads.
 constexpr size_t kReadAtLoadBytes = 64 * 1024;
 
-// A loaded archive: its bytes and libzip's view of them, shared by its
-// entries, which are inflated one at a time.
+// Reads entry `index` of `archive`; empty (and logged) when it cannot be read.
+std::shared_ptr<const Bytes> ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name, size_t size) {
+  auto data = std::make_shared<Bytes>(size);
+  zip_file_t* file = zip_fopen_index(archive, index, 0);
+  const zip_int64_t read = file ? zip_fread(file, data->data(), data->size()) : -1;
+  const bool crcOk = file && zip_fclose(file) == 0;
+  if (read < 0 || static_cast<size_t>(read) != size || !crcOk) {
+    cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
+    data->clear();
+  }
+  return data;
+}
+
+// A loaded archive's bytes and password, shared by its entries. Each
+// inflation reads through a view of its own, so entries inflate in parallel.
 class ZipSource {
  public:
-  ZipSource(std::unique_ptr<Bytes> bytes, zip_t* archive) : bytes_(std::move(bytes)), archive_(archive) {}
-  ~ZipSource() { zip_discard(archive_); }
-  ZipSource(const ZipSource&) = delete;
-  ZipSource& operator=(const ZipSource&) = delete;
+  ZipSource(std::unique_ptr<Bytes> bytes, std::string password) : bytes_(std::move(bytes)), password_(std::move(password)) {}
 
-  // The entry inflated; empty (and logged) when it cannot be read.
-  std::shared_ptr<const Bytes> Inflate(zip_uint64_t index, const std::string& name, size_t size) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return InflateLocked(archive_, index, name, size);
-  }
-
-  static std::shared_ptr<const Bytes> InflateLocked(zip_t* archive, zip_uint64_t index, const std::string& name, size_t size) {
-    auto data = std::make_shared<Bytes>(size);
-    zip_file_t* file = zip_fopen_index(archive, index, 0);
-    const zip_int64_t read = file ? zip_fread(file, data->data(), data->size()) : -1;
-    const bool crcOk = file && zip_fclose(file) == 0;
-    if (read < 0 || static_cast<size_t>(read) != size || !crcOk) {
+  std::shared_ptr<const Bytes> Inflate(zip_uint64_t index, const std::string& name, size_t size) const {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes_->data(), bytes_->size(), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    zip_error_fini(&error);
+    if (!archive) {
+      if (source) zip_source_free(source);
       cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
-      data->clear();
+      return std::make_shared<Bytes>();
     }
+    if (!password_.empty()) zip_set_default_password(archive, password_.c_str());
+    auto data = ReadEntry(archive, index, name, size);
+    zip_discard(archive);
     return data;
   }
 
  private:
-  std::unique_ptr<Bytes> bytes_;  // what `archive_` reads
-  zip_t* archive_;
-  std::mutex mutex_;
+  const std::unique_ptr<Bytes> bytes_;
+  const std::string password_;
 };
 
 // An entry, inflated when it is first read and kept from then on: a page
 // served from a large archive waits only for the entries it asks for.
 class ZipFile : public CefZipArchive::File {
  public:
-  ZipFile(std::shared_ptr<ZipSource> source, zip_uint64_t index, std::string name, size_t size,
+  ZipFile(std::shared_ptr<const ZipSource> source, zip_uint64_t index, std::string name, size_t size,
           std::shared_ptr<const Bytes> data)
       : source_(std::move(source)), index_(index), name_(std::move(name)), size_(size), data_(std::move(data)) {}
   const unsigned char* GetData() const override { return Data()->data(); }
   size_t GetDataSize() const override { return Data()->size(); }
-  CefRefPtr<CefStreamReader> GetStreamReader() const override { return cefcompat::CreateSharedDataReader(Data()); }
+  CefRefPtr<CefStreamReader> GetStreamReader() const override;
 
- private:
+  // The entry's bytes, inflated at the first call. Any thread.
   std::shared_ptr<const Bytes> Data() const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!data_) data_ = source_->Inflate(index_, name_, size_);
     return data_;
   }
+  size_t StoredSize() const { return size_; }
 
-  const std::shared_ptr<ZipSource> source_;
+ private:
+  const std::shared_ptr<const ZipSource> source_;
   const zip_uint64_t index_;
   const std::string name_;
   const size_t size_;
@@ -80,6 +91,55 @@ class ZipFile : public CefZipArchive::File {
   mutable std::shared_ptr<const Bytes> data_;
   IMPLEMENT_REFCOUNTING(ZipFile);
 };
+
+// Reads an entry not inflated yet: its size is known at once, its bytes are
+// inflated at the first read, on the reader's thread.
+class EntryReader : public CefStreamReader {
+ public:
+  explicit EntryReader(CefRefPtr<const ZipFile> file) : file_(std::move(file)), size_(file_->StoredSize()) {}
+  size_t Read(void* ptr, size_t size, size_t n) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (size == 0) return 0;
+    if (!data_) data_ = file_->Data();
+    const size_t available = data_->size() > position_ ? data_->size() - position_ : 0;
+    const size_t items = std::min(n, available / size);
+    std::memcpy(ptr, data_->data() + position_, items * size);
+    position_ += items * size;
+    return items;
+  }
+  int Seek(int64 offset, int whence) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int64 base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64>(position_) : static_cast<int64>(size_);
+    if (base + offset < 0 || base + offset > static_cast<int64>(size_)) return -1;
+    position_ = static_cast<size_t>(base + offset);
+    return 0;
+  }
+  int64 Tell() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int64>(position_);
+  }
+  int Eof() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return position_ >= size_ ? 1 : 0;
+  }
+  bool MayBlock() override { return true; }
+
+ private:
+  const CefRefPtr<const ZipFile> file_;
+  const size_t size_;
+  std::mutex mutex_;
+  std::shared_ptr<const Bytes> data_;
+  size_t position_ = 0;
+  IMPLEMENT_REFCOUNTING(EntryReader);
+};
+
+CefRefPtr<CefStreamReader> ZipFile::GetStreamReader() const {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (data_) return cefcompat::CreateSharedDataReader(data_);
+  }
+  return new EntryReader(this);
+}
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -132,7 +192,8 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
   zip_error_fini(&error);
   const std::string secret = password.ToString();
   if (!secret.empty()) zip_set_default_password(archive, secret.c_str());
-  auto shared = std::make_shared<ZipSource>(std::move(bytes), archive);
+  // `shared` keeps the bytes that `archive` reads until it is discarded below.
+  auto shared = std::make_shared<const ZipSource>(std::move(bytes), secret);
   size_t added = 0;
   const zip_int64_t count = zip_get_num_entries(archive, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
@@ -158,7 +219,7 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
     zip_fclose(file);
     std::shared_ptr<const Bytes> data;
     if (size <= kReadAtLoadBytes) {
-      data = ZipSource::InflateLocked(archive, index, raw, size);
+      data = ReadEntry(archive, index, raw, size);
       if (data->size() != size) continue;
     }
     std::lock_guard<std::mutex> lock(mutex_);
@@ -166,6 +227,7 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
     files_[name] = new ZipFile(shared, index, raw, size, std::move(data));
     ++added;
   }
+  zip_discard(archive);
   return added;
 }
 
