@@ -25,11 +25,16 @@ void SessionRelay::Watch(const std::string& sessionId) {
 
 void SessionRelay::OnEvent(const std::string& text, const Json& event) {
   const std::string method = event.value("method", std::string());
+  const bool attached = method == "Target.attachedToTarget";
+  if (!attached && method != "Target.detachedFromTarget") {
+    SendDown(text);
+    return;
+  }
+  const std::string child = event.value("params", Json::object()).value("sessionId", std::string());
   // A child's first events follow its attachment on this same thread: watch it first.
-  if (method == "Target.attachedToTarget") Watch(event["params"].value("sessionId", std::string()));
+  if (attached) Watch(child);
   SendDown(text);
-  if (method != "Target.detachedFromTarget") return;
-  const std::string child = event["params"].value("sessionId", std::string());
+  if (attached) return;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     sessions_.erase(child);
@@ -37,16 +42,26 @@ void SessionRelay::OnEvent(const std::string& text, const Json& event) {
   if (Runtime* runtime = Runtime::Get()) runtime->GetConnection().RemoveSessionTap(child);
 }
 
+namespace {
+// A string member of a message from the link; empty when missing or of another type.
+std::string StringMember(const Json& message, const char* key) {
+  const auto it = message.find(key);
+  return it != message.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+}  // namespace
+
 void SessionRelay::RelayCommand(const Json& command) {
   const Json id = command.value("id", Json());
-  const std::string sessionId = command.value("sessionId", std::string());
+  const std::string sessionId = StringMember(command, "sessionId");
   Runtime* runtime = Runtime::Get();
   if (!runtime || !Watches(sessionId)) {
     ReplyDown(id, sessionId, {false, {}, "not a session of this render side"});
     return;
   }
   std::weak_ptr<SessionRelay> weak = weak_from_this();
-  runtime->GetConnection().SendReplyOnReader(command.value("method", std::string()), command.value("params", Json::object()),
+  const auto params = command.find("params");
+  runtime->GetConnection().SendReplyOnReader(StringMember(command, "method"),
+                                             params != command.end() && params->is_object() ? *params : Json::object(),
                                              sessionId, [weak, id, sessionId](const Connection::Reply& reply) {
                                                if (auto self = weak.lock()) self->ReplyDown(id, sessionId, reply);
                                              });
