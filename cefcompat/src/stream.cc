@@ -2,20 +2,30 @@
 #include <cerrno>
 #include <mutex>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "include/cef_stream.h"
 
 namespace {
 
+using Bytes = std::vector<unsigned char>;
+using BytesLoader = std::function<std::shared_ptr<const Bytes>()>;
+
 // A reader over bytes held in memory (shared, so copies of a file's reader
-// cost nothing).
+// cost nothing), or over bytes of a known size that `load` gives at the first
+// read (a zip entry inflated when it is first read).
 class DataReader : public CefStreamReader {
  public:
-  explicit DataReader(std::shared_ptr<const std::vector<unsigned char>> data) : data_(std::move(data)) {}
+  explicit DataReader(std::shared_ptr<const Bytes> data) : data_(std::move(data)), size_(data_->size()) {}
+  DataReader(size_t size, BytesLoader load) : load_(std::move(load)), size_(size) {}
   size_t Read(void* ptr, size_t size, size_t n) override {
     if (size == 0) return 0;
     std::lock_guard<std::mutex> lock(mutex_);
-    const size_t items = std::min(n, (data_->size() - position_) / size);
+    if (!data_) data_ = load_();
+    const size_t available = data_->size() > position_ ? data_->size() - position_ : 0;
+    const size_t items = std::min(n, available / size);
     if (items == 0) return 0;
     std::memcpy(ptr, data_->data() + position_, items * size);
     position_ += items * size;
@@ -23,9 +33,9 @@ class DataReader : public CefStreamReader {
   }
   int Seek(int64 offset, int whence) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    const int64 base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64>(position_) : static_cast<int64>(data_->size());
+    const int64 base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64>(position_) : static_cast<int64>(size_);
     const int64 target = base + offset;
-    if (target < 0 || target > static_cast<int64>(data_->size())) return -1;
+    if (target < 0 || target > static_cast<int64>(size_)) return -1;
     position_ = static_cast<size_t>(target);
     return 0;
   }
@@ -35,12 +45,14 @@ class DataReader : public CefStreamReader {
   }
   int Eof() override {
     std::lock_guard<std::mutex> lock(mutex_);
-    return position_ >= data_->size() ? 1 : 0;
+    return position_ >= size_ ? 1 : 0;
   }
-  bool MayBlock() override { return false; }
+  bool MayBlock() override { return static_cast<bool>(load_); }
 
  private:
-  std::shared_ptr<const std::vector<unsigned char>> data_;
+  std::shared_ptr<const Bytes> data_;
+  const BytesLoader load_;
+  const size_t size_;
   std::mutex mutex_;
   size_t position_ = 0;
   IMPLEMENT_REFCOUNTING(DataReader);
@@ -93,7 +105,11 @@ CefRefPtr<CefStreamReader> CefStreamReader::CreateForData(void* data, size_t siz
 
 namespace cefcompat {
 // Shares `bytes` without copying them (zip files hand out many readers).
-CefRefPtr<CefStreamReader> CreateSharedDataReader(std::shared_ptr<const std::vector<unsigned char>> bytes) {
+CefRefPtr<CefStreamReader> CreateSharedDataReader(std::shared_ptr<const Bytes> bytes) {
   return new DataReader(std::move(bytes));
+}
+
+CefRefPtr<CefStreamReader> CreateLazyDataReader(size_t size, BytesLoader load) {
+  return new DataReader(size, std::move(load));
 }
 }  // namespace cefcompat

@@ -3,7 +3,7 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <cctype>
@@ -13,6 +13,9 @@
 
 namespace cefcompat {
 CefRefPtr<CefStreamReader> CreateSharedDataReader(std::shared_ptr<const std::vector<unsigned char>> bytes);
+// Bytes of a known size, given by `load` at the first read.
+CefRefPtr<CefStreamReader> CreateLazyDataReader(size_t size,
+                                                std::function<std::shared_ptr<const std::vector<unsigned char>>()> load);
 }
 
 namespace {
@@ -80,7 +83,6 @@ class ZipFile : public CefZipArchive::File {
     if (!data_) data_ = source_->Inflate(index_, name_, size_);
     return data_;
   }
-  size_t StoredSize() const { return size_; }
 
  private:
   const std::shared_ptr<const ZipSource> source_;
@@ -92,53 +94,13 @@ class ZipFile : public CefZipArchive::File {
   IMPLEMENT_REFCOUNTING(ZipFile);
 };
 
-// Reads an entry not inflated yet: its size is known at once, its bytes are
-// inflated at the first read, on the reader's thread.
-class EntryReader : public CefStreamReader {
- public:
-  explicit EntryReader(CefRefPtr<const ZipFile> file) : file_(std::move(file)), size_(file_->StoredSize()) {}
-  size_t Read(void* ptr, size_t size, size_t n) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (size == 0) return 0;
-    if (!data_) data_ = file_->Data();
-    const size_t available = data_->size() > position_ ? data_->size() - position_ : 0;
-    const size_t items = std::min(n, available / size);
-    std::memcpy(ptr, data_->data() + position_, items * size);
-    position_ += items * size;
-    return items;
-  }
-  int Seek(int64 offset, int whence) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const int64 base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64>(position_) : static_cast<int64>(size_);
-    if (base + offset < 0 || base + offset > static_cast<int64>(size_)) return -1;
-    position_ = static_cast<size_t>(base + offset);
-    return 0;
-  }
-  int64 Tell() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<int64>(position_);
-  }
-  int Eof() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return position_ >= size_ ? 1 : 0;
-  }
-  bool MayBlock() override { return true; }
-
- private:
-  const CefRefPtr<const ZipFile> file_;
-  const size_t size_;
-  std::mutex mutex_;
-  std::shared_ptr<const Bytes> data_;
-  size_t position_ = 0;
-  IMPLEMENT_REFCOUNTING(EntryReader);
-};
-
 CefRefPtr<CefStreamReader> ZipFile::GetStreamReader() const {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (data_) return cefcompat::CreateSharedDataReader(data_);
   }
-  return new EntryReader(this);
+  CefRefPtr<const ZipFile> self(this);
+  return cefcompat::CreateLazyDataReader(size_, [self] { return self->Data(); });
 }
 
 std::string Lower(std::string text) {
