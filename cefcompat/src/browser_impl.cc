@@ -409,6 +409,13 @@ void BrowserImpl::OnSessionEvent(const std::string& method, const Json& params) 
   }
 }
 
+bool BrowserImpl::DeliverRequestPaused(const Json& params) {
+  // The interceptor exists before the request stage is enabled, and lives as long as the browser.
+  if (!fetch_ || !FrameByProtocolId(params.value("frameId", std::string()))) return false;
+  fetch_->OnRequestPaused(params);
+  return true;
+}
+
 CefRefPtr<FrameImpl> BrowserImpl::FrameByProtocolId(const std::string& id) {
   std::lock_guard<std::mutex> lock(framesMutex_);
   const auto it = frames_.find(id);

@@ -87,6 +87,9 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void ExecuteInFrame(const std::string& protocolFrameId, const std::string& code, const std::string& scriptUrl);
   void LoadInFrame(const std::string& protocolFrameId, const std::string& url);
   void DeliverScreencastFrame(const Json& params);
+  // Reader thread: a paused request of a frame already known goes straight to
+  // the interceptor; false leaves the request to the UI thread's routing.
+  bool DeliverRequestPaused(const Json& params);
   // TID_UI.
   pid_t RendererPid() const;
   // Any thread.

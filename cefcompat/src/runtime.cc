@@ -278,14 +278,19 @@ void Runtime::SetScreencastSink(const std::string& sessionId, CefRefPtr<BrowserI
   }
 }
 
+// Screencast frames, and paused requests of frames already known, skip the
+// UI thread: the page waits on both.
 bool Runtime::FastPath(const Json& message) {
-  if (message.value("method", std::string()) != "Page.screencastFrame") return false;
+  const std::string method = message.value("method", std::string());
+  const bool frame = method == "Page.screencastFrame";
+  if (!frame && method != "Fetch.requestPaused") return false;
   CefRefPtr<BrowserImpl> browser;
   {
     std::lock_guard<std::mutex> lock(browsersMutex_);
     const auto it = screencast_.find(message.value("sessionId", std::string()));
     if (it != screencast_.end()) browser = it->second;
   }
+  if (!frame) return browser && browser->DeliverRequestPaused(message.value("params", Json::object()));
   if (browser) browser->DeliverScreencastFrame(message.value("params", Json::object()));
   return true;
 }

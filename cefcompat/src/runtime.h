@@ -37,7 +37,7 @@ class Runtime {
   // TID_UI.
   void Register(const std::string& targetId, CefRefPtr<BrowserImpl> browser);
   void Unregister(const std::string& targetId);
-  // Reader thread: where screencast frames of a session go.
+  // Reader thread: where screencast frames and paused requests of a session go.
   void SetScreencastSink(const std::string& sessionId, CefRefPtr<BrowserImpl> browser);
 
  private:
@@ -63,7 +63,7 @@ class Runtime {
 
   std::mutex browsersMutex_;
   std::map<std::string, CefRefPtr<BrowserImpl>> browsers_;   // by target id
-  std::map<std::string, CefRefPtr<BrowserImpl>> screencast_;  // by session id
+  std::map<std::string, CefRefPtr<BrowserImpl>> screencast_;  // by session id: see SetScreencastSink
 };
 
 }  // namespace cefcompat
