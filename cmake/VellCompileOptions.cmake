@@ -15,3 +15,14 @@ if(VELL_SANITIZE)
     -Wno-maybe-uninitialized)
   target_link_options(vell_compile_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Fuzz targets and everything they reach: coverage for libFuzzer, with
+# AddressSanitizer and UndefinedBehaviorSanitizer ending the run at a finding.
+if(VELL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "VELL_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++-14")
+  endif()
+  target_compile_options(vell_compile_options INTERFACE
+    -fsanitize=address,undefined,fuzzer-no-link -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(vell_compile_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -22,6 +22,18 @@ void Trace(const char* direction, const std::string& text) {
   if (TraceEnabled()) qDebug().noquote() << "[cefcompat]" << direction << QString::fromStdString(text.substr(0, 20000));
 }
 
+// A member of a message as the protocol defines it, or `fallback` when the
+// message has no such member or one of another type: nothing a peer sends may throw.
+std::string StringMember(const Json& object, const char* key, const std::string& fallback = std::string()) {
+  const auto it = object.find(key);
+  return it != object.end() && it->is_string() ? it->get<std::string>() : fallback;
+}
+
+Json ObjectMember(const Json& object, const char* key) {
+  const auto it = object.find(key);
+  return it != object.end() && it->is_object() ? *it : Json::object();
+}
+
 }  // namespace
 
 Connection::Connection(std::unique_ptr<Transport> transport, Executor executor)
@@ -158,10 +170,10 @@ void Connection::OnMessage(std::string text) {
   if (!pending.callback) return;
   Reply reply;
   if (message.contains("error")) {
-    reply.error = message["error"].value("message", std::string("protocol error"));
+    reply.error = StringMember(ObjectMember(message, "error"), "message", "protocol error");
   } else {
     reply.ok = true;
-    reply.result = message.value("result", Json::object());
+    reply.result = ObjectMember(message, "result");
   }
   if (pending.onReader) {
     pending.callback(reply);
@@ -190,15 +202,15 @@ void Connection::OnClosed(const std::string& reason) {
 }
 
 void Connection::Route(const Json& message) {
-  const std::string sessionId = message.value("sessionId", std::string());
+  const std::string sessionId = StringMember(message, "sessionId");
   const auto handler = sessions_.find(sessionId);
   if (handler == sessions_.end()) {
-    Log(LOGSEVERITY_VERBOSE, "event for unknown session " + sessionId + ": " + message.value("method", std::string()));
+    Log(LOGSEVERITY_VERBOSE, "event for unknown session " + sessionId + ": " + StringMember(message, "method"));
     return;
   }
   // A copy: the handler may remove its own session while it runs.
   const EventHandler handle = handler->second;
-  handle(message.value("method", std::string()), message.value("params", Json::object()));
+  handle(StringMember(message, "method"), ObjectMember(message, "params"));
 }
 
 }  // namespace cefcompat

@@ -19,6 +19,7 @@
 #include "include/wrapper/cef_stream_resource_handler.h"
 #include "log.h"
 #include "runtime.h"
+#include "stream_request.h"
 #include "task_thread.h"
 
 namespace cefcompat {
@@ -333,9 +334,7 @@ void StreamServer::Serve(int socket) {
     if (got <= 0) break;
     head.append(buffer, static_cast<size_t>(got));
   }
-  const size_t start = head.find(' ');
-  const size_t end = head.find(' ', start + 1);
-  std::string token = start == std::string::npos ? std::string() : head.substr(start + 2, end - start - 2);
+  const std::string token = StreamToken(head);
   std::shared_ptr<Item> item;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -353,20 +352,10 @@ void StreamServer::Serve(int socket) {
   std::lock_guard<std::mutex> itemLock(item->mutex);
   auto* streamHandler = dynamic_cast<CefStreamResourceHandler*>(item->handler.get());
   CefRefPtr<CefStreamReader> stream = streamHandler ? streamHandler->Stream() : nullptr;
-  int64 from = 0;
-  int64 to = item->length - 1;
-  bool partial = false;
-  std::string lower = QByteArray::fromStdString(head).toLower().toStdString();
-  const size_t range = lower.find("\r\nrange: bytes=");
-  if (range != std::string::npos && stream && item->length > 0) {
-    const std::string spec = lower.substr(range + 15, lower.find("\r\n", range + 2) - range - 15);
-    const size_t dash = spec.find('-');
-    if (dash != std::string::npos) {
-      from = dash == 0 ? std::max<int64>(0, item->length - std::atoll(spec.c_str() + 1)) : std::atoll(spec.c_str());
-      if (dash + 1 < spec.size() && dash != 0) to = std::min<int64>(to, std::atoll(spec.c_str() + dash + 1));
-      partial = from <= to;
-    }
-  }
+  const ByteRange range = stream ? RequestedRange(head, item->length) : ByteRange{};
+  const bool partial = range.partial;
+  const int64 from = range.from;
+  const int64 to = range.to;
   std::string response = partial ? "HTTP/1.1 206 Partial Content\r\n"
                                  : "HTTP/1.1 " + std::to_string(item->response->GetStatus()) + " OK\r\n";
   CefResponse::HeaderMap headers;

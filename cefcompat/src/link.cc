@@ -1,6 +1,44 @@
 #include "link.h"
 
+#include <limits>
+
 namespace cefcompat {
+
+namespace {
+
+// Link messages come from another process: any member may be missing or of
+// another type, and none of that may throw.
+std::string StringMember(const Json& object, const char* key) {
+  const auto it = object.find(key);
+  return it != object.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
+bool FitsInt(const Json& value) {
+  if (value.is_number_unsigned()) return value.get<uint64_t>() <= static_cast<uint64_t>(std::numeric_limits<int>::max());
+  if (!value.is_number_integer()) return false;
+  const int64_t number = value.get<int64_t>();
+  return number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max();
+}
+
+// One argument {"t": type, "v": value}; anything else is null.
+void SetArgument(CefRefPtr<CefListValue> list, size_t index, const Json& argument) {
+  const std::string type = StringMember(argument, "t");
+  const auto found = argument.find("v");
+  const Json value = found == argument.end() ? Json() : *found;
+  if (type == "b" && value.is_boolean()) {
+    list->SetBool(index, value.get<bool>());
+  } else if (type == "i" && FitsInt(value)) {
+    list->SetInt(index, value.get<int>());
+  } else if (type == "d" && value.is_number()) {
+    list->SetDouble(index, value.get<double>());
+  } else if (type == "s" && value.is_string()) {
+    list->SetString(index, value.get<std::string>());
+  } else {
+    list->SetNull(index);
+  }
+}
+
+}  // namespace
 
 Json EncodeProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
   Json args = Json::array();
@@ -28,19 +66,12 @@ Json EncodeProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProce
 }
 
 CefRefPtr<CefProcessMessage> DecodeProcessMessage(const Json& link) {
-  CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(link.value("name", std::string()));
+  CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(StringMember(link, "name"));
+  const auto args = link.find("args");
+  if (args == link.end() || !args->is_array()) return message;
   auto list = message->GetArgumentList();
-  const Json args = link.value("args", Json::array());
-  list->SetSize(args.size());
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string type = args[i].value("t", std::string("n"));
-    const Json& value = args[i].contains("v") ? args[i]["v"] : Json();
-    if (type == "b" && value.is_boolean()) list->SetBool(i, value.get<bool>());
-    else if (type == "i" && value.is_number_integer()) list->SetInt(i, value.get<int>());
-    else if (type == "d" && value.is_number()) list->SetDouble(i, value.get<double>());
-    else if (type == "s" && value.is_string()) list->SetString(i, value.get<std::string>());
-    else list->SetNull(i);
-  }
+  list->SetSize(args->size());
+  for (size_t i = 0; i < args->size(); ++i) SetArgument(list, i, (*args)[i]);
   return message;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <cctype>
+#include <set>
 #include <sstream>
 
 #include "log.h"
@@ -25,13 +26,59 @@ using Bytes = std::vector<unsigned char>;
 // Entries up to this size are inflated as the archive loads.
 constexpr size_t kReadAtLoadBytes = 64 * 1024;
 
+// What an archive may hold once inflated: an entry above these sizes, or one
+// that inflates absurdly (a zip bomb), is refused before anything is read.
+constexpr zip_uint64_t kMaxEntryBytes = 256ull << 20;
+constexpr zip_uint64_t kMaxArchiveBytes = 1ull << 30;
+constexpr zip_uint64_t kRatioCheckedFrom = 8ull << 20;  // smaller entries may inflate as they like
+constexpr zip_uint64_t kMaxRatio = 200;
+
+std::string ByteCount(zip_uint64_t count) { return std::to_string(count) + " bytes"; }
+
+// How many bytes all entries of an archive of `archiveBytes` may inflate to:
+// entries may share their compressed data, so the ratio holds for the whole too.
+zip_uint64_t ArchiveBudget(size_t archiveBytes) {
+  return std::min(kMaxArchiveBytes, std::max(kRatioCheckedFrom, kMaxRatio * static_cast<zip_uint64_t>(archiveBytes)));
+}
+
+// Why the entry `raw`, stored as `name`, may not be loaded when `inflated`
+// bytes of the archive were and `room` more may be; empty when it may.
+std::string Refusal(const std::string& raw, const std::string& name, const zip_stat_t& stat, zip_uint64_t inflated,
+                    zip_uint64_t room) {
+  if (!raw.empty() && (raw.front() == '/' || raw.front() == '\\')) return "its path is absolute";
+  if (name.empty()) return "its path leaves the archive";
+  if (!(stat.valid & ZIP_STAT_SIZE) || !(stat.valid & ZIP_STAT_COMP_SIZE)) return "its size is unknown";
+  // Asked before the entry is opened: libzip 1.7 does not free what it built
+  // when it finds out itself.
+  if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && !zip_encryption_method_supported(stat.encryption_method, 0)) {
+    return "its encryption method (" + std::to_string(stat.encryption_method) + ") is not supported";
+  }
+  if ((stat.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(stat.comp_method, 0)) {
+    return "its compression method (" + std::to_string(stat.comp_method) + ") is not supported";
+  }
+  if (stat.size > kMaxEntryBytes) {
+    return "it inflates to " + ByteCount(stat.size) + ", over the limit of " + ByteCount(kMaxEntryBytes);
+  }
+  if (stat.size >= kRatioCheckedFrom && stat.size / kMaxRatio > stat.comp_size) {
+    return "it inflates from " + ByteCount(stat.comp_size) + " to " + ByteCount(stat.size) + ", more than " +
+           std::to_string(kMaxRatio) + " times (a zip bomb)";
+  }
+  if (stat.size > room) return "the archive's files would inflate to over " + ByteCount(room + inflated);
+  return {};
+}
+
 // Reads entry `index` of `archive`; empty (and logged) when it cannot be read.
 std::shared_ptr<const Bytes> ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name, size_t size) {
   auto data = std::make_shared<Bytes>(size);
   zip_file_t* file = zip_fopen_index(archive, index, 0);
   const zip_int64_t read = file ? zip_fread(file, data->data(), data->size()) : -1;
+  // Reading on to the end has libzip check the CRC: a wrong traditional
+  // password passes its one-byte check once in 256 and reads garbage, and an
+  // entry may hold more than its header declares.
+  unsigned char beyond = 0;
+  const zip_int64_t more = read < 0 ? 0 : zip_fread(file, &beyond, 1);
   const bool crcOk = file && zip_fclose(file) == 0;
-  if (read < 0 || static_cast<size_t>(read) != size || !crcOk) {
+  if (read < 0 || static_cast<size_t>(read) != size || more != 0 || !crcOk) {
     cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
     data->clear();
   }
@@ -155,8 +202,11 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
   const std::string secret = password.ToString();
   if (!secret.empty()) zip_set_default_password(archive, secret.c_str());
   // `shared` keeps the bytes that `archive` reads until it is discarded below.
+  const zip_uint64_t budget = ArchiveBudget(bytes->size());
   auto shared = std::make_shared<const ZipSource>(std::move(bytes), secret);
   size_t added = 0;
+  zip_uint64_t inflated = 0;
+  std::set<std::string> seen;
   const zip_int64_t count = zip_get_num_entries(archive, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
     zip_stat_t stat;
@@ -164,8 +214,10 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
     const std::string raw = stat.name;
     if (!raw.empty() && (raw.back() == '/' || raw.back() == '\\')) continue;  // a directory
     const std::string name = NormalizeName(raw);
-    if (name.empty()) {
-      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry refused, its path leaves the archive: " + raw);
+    std::string refusal = Refusal(raw, name, stat, inflated, budget - inflated);
+    if (refusal.empty() && !seen.insert(name).second) refusal = "an earlier entry of the archive has its name";
+    if (!refusal.empty()) {
+      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry refused, " + refusal + ": " + raw);
       continue;
     }
     // Opening checks the password (and the entry's method). Small entries
@@ -184,6 +236,7 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
       data = ReadEntry(archive, index, raw, size);
       if (data->size() != size) continue;
     }
+    inflated += stat.size;
     std::lock_guard<std::mutex> lock(mutex_);
     if (!overwriteExisting && files_.count(name)) continue;
     files_[name] = new ZipFile(shared, index, raw, size, std::move(data));

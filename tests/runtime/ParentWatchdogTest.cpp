@@ -88,8 +88,10 @@ TEST(VellParentWatchdogTest, AnOrphanedRenderSubProcessEndsWithItsExitCode) {
   ASSERT_NE(status, -1) << "the orphan did not end";
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), -10086 & 0xFF);
-  std::cout << "orphan ended " << std::chrono::duration_cast<std::chrono::milliseconds>(ended - killed).count()
-            << " ms after its launcher was killed\n";
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(ended - killed);
+  std::cout << "orphan ended " << took.count() << " ms after its launcher was killed\n";
+  // About half a second is usual; a loaded machine gets ten times that.
+  EXPECT_LE(took, std::chrono::seconds(5));
   close(link[0]);
   close(link[1]);
   close(output[0]);

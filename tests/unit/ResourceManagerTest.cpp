@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
+#include "TestFiles.h"
 #include "include/wrapper/cef_resource_manager.h"
 #include "include/wrapper/cef_stream_resource_handler.h"
 #include "task_thread.h"
@@ -157,6 +158,24 @@ TEST_F(ResourceManagerTest, DirectoryProviderServesItsRootOnly) {
   EXPECT_EQ(Load("https://launcher.test/ui/%2e%2e/secret.txt"), "<network>");
   EXPECT_EQ(Load("https://launcher.test/ui/missing.html"), "<network>");
   EXPECT_EQ(Load("https://launcher.test/other/index.html"), "<network>");
+}
+
+TEST_F(ResourceManagerTest, DirectoryProviderFollowsLinksOnlyWithinItsRoot) {
+  QTemporaryDir dir;
+  WriteFile(dir.filePath("site/index.html"), "<p>dir</p>");
+  WriteFile(dir.filePath("secret.txt"), "secret");
+  WriteFile(dir.filePath("private/key.txt"), "key");
+  ASSERT_TRUE(QFile::link(dir.filePath("site/index.html"), dir.filePath("site/alias.html")));
+  ASSERT_TRUE(QFile::link(dir.filePath("secret.txt"), dir.filePath("site/secret.txt")));
+  ASSERT_TRUE(QFile::link(dir.filePath("private"), dir.filePath("site/private")));
+  ASSERT_TRUE(QFile::link("../secret.txt", dir.filePath("site/relative.txt")));
+  manager->AddDirectoryProvider("https://launcher.test/ui", dir.filePath("site").toStdString(), 0, "");
+  LogCapture capture;
+  EXPECT_EQ(Load("https://launcher.test/ui/alias.html"), "<p>dir</p>");
+  EXPECT_EQ(Load("https://launcher.test/ui/secret.txt"), "<network>");
+  EXPECT_EQ(Load("https://launcher.test/ui/private/key.txt"), "<network>");
+  EXPECT_EQ(Load("https://launcher.test/ui/relative.txt"), "<network>");
+  EXPECT_EQ(capture.Matching("directory provider: refused https://launcher.test/ui/").size(), 3u);
 }
 
 TEST_F(ResourceManagerTest, ArchiveProviderAnswersRequestsThatCameWhileLoading) {

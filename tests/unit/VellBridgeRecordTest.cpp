@@ -172,7 +172,14 @@ TEST(VellProcessMessageTest, BroadcastRunsInUsableFramesThenSettlesTheRequest) {
   EXPECT_EQ(second->scripts, std::vector<std::string>{"window.notify()"});
   JsCallbackPayload payload;
   EXPECT_FALSE(registry->Checkout(id, payload));  // settled by the responder
-  EXPECT_TRUE(VellProcessMessage::HandleReceivedProcessMessage(wire, {}));
+
+  // The same record again, with no frames: no script runs, and a request it
+  // does not name stays pending.
+  const int other = registry->CheckIn({Function(), Function(), new TestContext(second.get(), true)});
+  VellProcessMessage::HandleReceivedProcessMessage(wire, {});
+  EXPECT_EQ(first->scripts.size(), 1u);
+  EXPECT_EQ(second->scripts.size(), 1u);
+  EXPECT_TRUE(registry->Checkout(other, payload));
 }
 
 TEST(VellJsCallbackPayloadManagerTest, IdsCheckoutOnceAndFrameRelease) {

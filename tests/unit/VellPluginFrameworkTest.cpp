@@ -8,6 +8,7 @@
 #include "CapturingFrame.h"
 #include "WaitUntil.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "core/VellSignalsWidget.h"
@@ -138,21 +139,119 @@ TEST(VellV8PluginFactoryClusterTest, FactoriesFollowTheirBrowsers) {
             "VellV8PluginFactoryCluster::GetFactory Failed. Unable to get pCefV8Context");
 }
 
-TEST(VellPluginRegisterTest, RegisteringTwiceFailsAtTheFirstActionWithTheWholeChain) {
+// The SDK's vocabulary, spelled out here rather than taken from the
+// production constants, so that a misspelt name there is caught.
+const std::vector<std::string> kExpectedActions = {
+      "jssdk::accountModule:bindAccount",
+      "jssdk::accountModule:data:getLoginUserData",
+      "jssdk::accountModule:getAccountAssociateMobilePhone",
+      "jssdk::accountModule:loginSuccess",
+      "jssdk::accountModule:logout",
+      "jssdk::accountModule:riskLimitResult",
+      "jssdk::accountModule:selectAccount",
+      "jssdk::accountModule:setAccountAssociateMobilePhone",
+      "jssdk::accountModule:unbindAccount",
+      "jssdk::basicModule:data:getChannelRemoteConfigData",
+      "jssdk::basicModule:data:getRemoteConfigData",
+      "jssdk::basicModule:data:isFirstLaunch",
+      "jssdk::basicModule:emit",
+      "jssdk::basicModule:localStorage",
+      "jssdk::basicModule:moveWindow",
+      "jssdk::basicModule:pingPong",
+      "jssdk::browserModule:browserBack",
+      "jssdk::browserModule:browserForward",
+      "jssdk::browserModule:browserWindowState",
+      "jssdk::browserModule:pageReady",
+      "jssdk::browserModule:reload",
+      "jssdk::browserModule:reloadWithoutCache",
+      "jssdk::dataAnalysisModule:report",
+      "jssdk::gameModule:addGame",
+      "jssdk::gameModule:createGameTask",
+      "jssdk::gameModule:data:getExtensionCard",
+      "jssdk::gameModule:data:getGameCurrentSelectedServer",
+      "jssdk::gameModule:data:getGameDownloadStatus",
+      "jssdk::gameModule:data:getGameInfo",
+      "jssdk::gameModule:data:getGameInstallerBasicInfo",
+      "jssdk::gameModule:data:getGameLibraries",
+      "jssdk::gameModule:data:getGamePolicies",
+      "jssdk::gameModule:data:getGameRecentServerList",
+      "jssdk::gameModule:data:getGameRecord",
+      "jssdk::gameModule:data:getGameSelections",
+      "jssdk::gameModule:data:getGameServerList",
+      "jssdk::gameModule:data:getGameToolInfo",
+      "jssdk::gameModule:data:getGameZonePageConfig",
+      "jssdk::gameModule:data:getRatingSystemInfo",
+      "jssdk::gameModule:data:getSeasonData",
+      "jssdk::gameModule:data:getSeasonList",
+      "jssdk::gameModule:execGameTool",
+      "jssdk::gameModule:saveGameServerSelection",
+      "jssdk::gameModule:selectInstallDirectory",
+      "jssdk::gameModule:switchGame",
+      "jssdk::networkModule:request",
+      "jssdk::settingsModule:data:getSettings",
+      "jssdk::settingsModule:saveSettings",
+      "jssdk::settingsModule:updateSettings",
+      "jssdk::uiModule:closeConfirmDialog",
+      "jssdk::uiModule:closeWebDialog",
+      "jssdk::uiModule:openConfirmDialog",
+      "jssdk::uiModule:openDialog",
+      "jssdk::uiModule:openGameServerDialog",
+      "jssdk::uiModule:openInExplorer",
+      "jssdk::uiModule:openWebDialog",
+      "jssdk::uiModule:toast",
+      "jssdk::uiModule:updateWebDialog",
+};
+
+std::vector<std::string> SortedActionNames(const VellV8PluginFactory& factory) {
+  std::vector<std::string> names;
+  for (const QString& name : factory.ActionNames()) names.push_back(name.toStdString());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(VellPluginRegisterTest, RegistersEveryActionUnderItsName) {
   QObject owner;
   VellV8PluginFactory factory;
   ASSERT_EQ(VellPluginRegister::Register(&owner, &factory), nullptr);
-  const auto names = factory.ActionNames();
-  EXPECT_NE(std::find(names.begin(), names.end(), VellActionNames::kPingPong), names.end());
-  EXPECT_EQ(std::find(names.begin(), names.end(), VellActionNames::kCloseCurrentWebDialog), names.end());
+  EXPECT_EQ(SortedActionNames(factory), kExpectedActions);
+}
 
+TEST(VellPluginRegisterTest, RegisteringTwiceFailsAtTheFirstActionOfTheFirstModule) {
+  QObject owner;
+  VellV8PluginFactory factory;
+  ASSERT_EQ(VellPluginRegister::Register(&owner, &factory), nullptr);
   auto error = VellPluginRegister::Register(&owner, &factory);
   std::vector<std::string> chain;
   VellError::CollectErrorStrings(chain, error);
   ASSERT_EQ(chain.size(), 3u);
   EXPECT_NE(chain[0].find("VellPluginRegister failed."), std::string::npos);
-  EXPECT_NE(chain[1].find("PluginsRegister failed."), std::string::npos);
-  EXPECT_NE(chain[2].find("unable to register plugin twice. actionName = jssdk::"), std::string::npos);
+  EXPECT_NE(chain[1].find("VellAccountPluginsRegister failed."), std::string::npos);
+  EXPECT_NE(chain[2].find("unable to register plugin twice. actionName = jssdk::accountModule:bindAccount"),
+            std::string::npos);
+}
+
+TEST(VellPluginRegisterTest, ModulesRegisterInOrderAndStopAtTheFirstThatFails) {
+  QObject owner;
+  VellV8PluginFactory factory;
+  // The game module's first action taken already: the game module fails,
+  // the modules before it are registered, the ones after it are not run.
+  ASSERT_EQ(factory.Register("jssdk::gameModule:addGame", new VellPingPongPlugin(&owner)), nullptr);
+  auto error = VellPluginRegister::Register(&owner, &factory);
+  std::vector<std::string> chain;
+  VellError::CollectErrorStrings(chain, error);
+  ASSERT_EQ(chain.size(), 3u);
+  EXPECT_NE(chain[1].find("VellGamePluginsRegister failed."), std::string::npos);
+  EXPECT_NE(chain[2].find("actionName = jssdk::gameModule:addGame"), std::string::npos);
+  const auto names = SortedActionNames(factory);
+  const auto has = [&names](const std::string& name) { return std::count(names.begin(), names.end(), name) == 1; };
+  for (const char* before : {"jssdk::accountModule:bindAccount", "jssdk::basicModule:pingPong",
+                             "jssdk::browserModule:reload", "jssdk::dataAnalysisModule:report"}) {
+    EXPECT_TRUE(has(before)) << before;
+  }
+  for (const char* after : {"jssdk::gameModule:switchGame", "jssdk::networkModule:request", "jssdk::uiModule:toast",
+                            "jssdk::settingsModule:saveSettings"}) {
+    EXPECT_FALSE(has(after)) << after;
+  }
 }
 
 TEST(VellJsonFieldReaderTest, NumbersStringsAndBooleansAreReadStrictly) {

@@ -63,12 +63,16 @@ TEST_F(VellQFileEnhanceTest, ReadTextFileFailsOnMissingDirectoryAndNonUtf8) {
 }
 
 TEST_F(VellQFileEnhanceTest, ReadTextFileFailsOnUnreadableFile) {
-  const QString path = Write("locked.txt", "secret");
-  QFile::setPermissions(path, QFileDevice::Permissions());
-  QFile probe(path);
-  if (probe.open(QIODevice::ReadOnly)) GTEST_SKIP() << "running with permission to read any file";
-  QString text;
-  EXPECT_NE(VellQFileEnhance::ReadTextFile(path, text), nullptr);
+  // Two links pointing at each other: the name exists, but no user, root
+  // included, can open it (ELOOP).
+  const QString path = m_dir.filePath("loop.txt");
+  ASSERT_TRUE(QFile::link(m_dir.filePath("loop2.txt"), path));
+  ASSERT_TRUE(QFile::link(path, m_dir.filePath("loop2.txt")));
+  QString text = "unchanged";
+  const auto error = VellQFileEnhance::ReadTextFile(path, text);
+  ASSERT_NE(error, nullptr);
+  EXPECT_NE(error->errorMessage.find("ReadTextFile failed, file open failed."), std::string::npos) << error->errorMessage;
+  EXPECT_EQ(text, "unchanged");
 }
 
 TEST_F(VellQFileEnhanceTest, ReadJsonFile) {

@@ -1,6 +1,7 @@
 // Zip archives and stream readers, on archives written here with libzip.
 #include <zip.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <thread>
 #include <gtest/gtest.h>
@@ -133,6 +134,110 @@ TEST(ZipArchiveTest, DamagedOrForeignFilesLoadNothing) {
   CefRefPtr<CefZipArchive> archive(new CefZipArchive());
   EXPECT_EQ(archive->Load(nullptr, "", false), 0u);
   EXPECT_EQ(CefStreamReader::CreateForFile(dir.filePath("missing.zip").toStdString()), nullptr);
+}
+
+QByteArray ReadBytes(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+  return file.readAll();
+}
+
+size_t LoadBytes(CefRefPtr<CefZipArchive> archive, QByteArray bytes) {
+  return archive->Load(CefStreamReader::CreateForData(bytes.data(), static_cast<size_t>(bytes.size())), "", false);
+}
+
+// Sets the inflated size that the local and the central header of the first
+// entry declare (a bomb's lie: its data need not be there).
+void DeclareInflatedSize(QByteArray& bytes, quint32 size) {
+  const auto put = [&bytes, size](int at) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+  };
+  const int local = bytes.indexOf("PK\x03\x04");
+  const int central = bytes.indexOf("PK\x01\x02");
+  ASSERT_GE(local, 0);
+  ASSERT_GE(central, 0);
+  put(local + 22);
+  put(central + 24);
+}
+
+TEST(ZipArchiveTest, AbsoluteNamesAreRefused) {
+  QTemporaryDir dir;
+  LogCapture capture;
+  const auto path = MakeZip(dir, {{"/etc/passwd", "x"}, {"\\windows\\win.ini", "x"}, {"good.txt", "g"}});
+  CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+  EXPECT_EQ(archive->Load(CefStreamReader::CreateForFile(path), "", false), 1u);
+  EXPECT_FALSE(archive->HasFile("etc/passwd"));
+  EXPECT_FALSE(archive->HasFile("windows/win.ini"));
+  EXPECT_EQ(capture.Matching("zip entry refused, its path is absolute: /etc/passwd").size(), 1u);
+  EXPECT_EQ(capture.Matching("zip entry refused, its path is absolute: \\windows\\win.ini").size(), 1u);
+}
+
+TEST(ZipArchiveTest, ASecondEntryOfANameIsRefusedAndTheFirstServed) {
+  QTemporaryDir dir;
+  LogCapture capture;
+  // Names that differ in case only are one name here.
+  const auto cased = MakeZip(dir, {{"Index.html", "first"}, {"index.HTML", "second"}});
+  CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+  EXPECT_EQ(archive->Load(CefStreamReader::CreateForFile(cased), "", true), 1u);
+  EXPECT_EQ(ReadAll(archive->GetFile("index.html")->GetStreamReader()), "first");
+  EXPECT_EQ(capture.Matching("zip entry refused, an earlier entry of the archive has its name: index.HTML").size(), 1u);
+
+  // The very same name twice (written as "a.txt" and "b.txt", then renamed).
+  QByteArray same = ReadBytes(MakeZip(dir, {{"a.txt", "first"}, {"b.txt", "other"}}));
+  same.replace("b.txt", "a.txt");
+  CefRefPtr<CefZipArchive> twice(new CefZipArchive());
+  const size_t loaded = LoadBytes(twice, same);
+  // Either the reader refuses the archive or the first copy is served; both are logged.
+  ASSERT_LE(loaded, 1u);
+  if (loaded == 0) {
+    EXPECT_EQ(capture.Matching("zip archive not readable: ").size(), 1u);
+    return;
+  }
+  EXPECT_EQ(ReadAll(twice->GetFile("a.txt")->GetStreamReader()), "first");
+  EXPECT_EQ(capture.Matching("zip entry refused, an earlier entry of the archive has its name: a.txt").size(), 1u);
+}
+
+TEST(ZipArchiveTest, ZipBombsAreRefusedBeforeTheyInflate) {
+  QTemporaryDir dir;
+  LogCapture capture;
+  // 16 MiB of zeros inflate about a thousand times.
+  const auto ratio = MakeZip(dir, {{"zeros.bin", std::string(16u << 20, '\0')}, {"small.txt", "s"}});
+  CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+  EXPECT_EQ(archive->Load(CefStreamReader::CreateForFile(ratio), "", false), 1u);
+  EXPECT_FALSE(archive->HasFile("zeros.bin"));
+  ASSERT_EQ(capture.Matching("zip entry refused, it inflates from ").size(), 1u);
+  EXPECT_NE(capture.Matching("zip entry refused, it inflates from ")[0].text.find("times (a zip bomb): zeros.bin"),
+            std::string::npos);
+
+  // An entry that claims 2 GiB is not even allocated.
+  QByteArray huge = ReadBytes(MakeZip(dir, {{"huge.bin", "tiny"}}));
+  DeclareInflatedSize(huge, 0x7FFFFFFFu);
+  CefRefPtr<CefZipArchive> lying(new CefZipArchive());
+  EXPECT_EQ(LoadBytes(lying, huge), 0u);
+  EXPECT_EQ(capture.Matching("zip entry refused, it inflates to 2147483647 bytes, over the limit of 268435456 bytes: huge.bin").size(), 1u);
+
+  // Entries each small enough, together far beyond what the archive's size allows.
+  std::vector<Entry> many;
+  for (int i = 0; i < 4; ++i) many.push_back({"part" + std::to_string(i) + ".bin", std::string(4u << 20, 'z')});
+  CefRefPtr<CefZipArchive> parts(new CefZipArchive());
+  EXPECT_EQ(parts->Load(CefStreamReader::CreateForFile(MakeZip(dir, many)), "", false), 2u);
+  EXPECT_EQ(capture.Matching("zip entry refused, the archive's files would inflate to over 8388608 bytes: part").size(), 2u);
+}
+
+TEST(ZipArchiveTest, ATruncatedCentralDirectoryLoadsNothing) {
+  QTemporaryDir dir;
+  const QByteArray bytes = ReadBytes(MakeZip(dir, {{"a.txt", "aaaa"}, {"b.txt", "bbbb"}, {"c.txt", "cccc"}}));
+  const int central = bytes.indexOf("PK\x01\x02");
+  const int end = bytes.indexOf("PK\x05\x06");
+  ASSERT_GT(central, 0);
+  ASSERT_GT(end, central);
+  LogCapture capture;
+  // The end record kept, half of the central directory before it gone.
+  const QByteArray cut = bytes.left(central + (end - central) / 2) + bytes.mid(end);
+  CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+  EXPECT_EQ(LoadBytes(archive, cut), 0u);
+  EXPECT_EQ(archive->GetFileCount(), 0u);
+  EXPECT_EQ(capture.Matching("zip archive not readable: ").size(), 1u);
 }
 
 TEST(StreamReaderTest, SeekTellAndEof) {

@@ -24,7 +24,11 @@ class CefZipArchive : public virtual CefBaseRefCounted {
   // files were added. A damaged archive adds none; a file that cannot be
   // opened (wrong password) is skipped. Both are logged. Files over 64 KB are
   // inflated when first read rather than here (and kept from then on): one
-  // found damaged then reads as empty, and is logged.
+  // found damaged then reads as empty, and is logged. Refused, too: absolute
+  // paths, paths leaving the root, a second entry of a name, methods libzip
+  // cannot read, and what would inflate beyond fixed limits (an entry above
+  // 256 MiB; an entry, or all entries together, above 8 MiB inflating over
+  // 200 times the compressed size; an archive above 1 GiB). All of it is logged.
   size_t Load(CefRefPtr<CefStreamReader> stream, const CefString& password, bool overwriteExisting);
   void Clear();
   size_t GetFileCount() const;

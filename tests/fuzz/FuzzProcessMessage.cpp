@@ -1,0 +1,30 @@
+// Process messages as they cross between the browser and a render process:
+// link text -> message. Whatever a peer writes decodes without fault, and a
+// decoded message crosses again unchanged.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "link.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+std::string Wire(const cefcompat::Json& link) {
+  return link.dump(-1, ' ', false, cefcompat::Json::error_handler_t::replace);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const auto link = cefcompat::Json::parse(data, data + size, nullptr, false);
+  if (link.is_discarded()) return 0;
+  CefRefPtr<CefProcessMessage> message = cefcompat::DecodeProcessMessage(link);
+  const std::string once = Wire(cefcompat::EncodeProcessMessage("frame", message));
+  const auto again = cefcompat::DecodeProcessMessage(cefcompat::Json::parse(once));
+  Require(Wire(cefcompat::EncodeProcessMessage("frame", again)) == once);
+  return 0;
+}
