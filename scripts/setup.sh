@@ -12,6 +12,8 @@ PACKAGES=(
   chromium
   python3
   xvfb xauth openbox
+  # The fuzz build (scripts/fuzz.sh): clang with libFuzzer and the sanitizers.
+  clang-14 libclang-rt-14-dev
 )
 
 # npm brings TypeScript (tools/node_modules) for the demo's page check; from

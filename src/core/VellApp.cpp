@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "base/VellLoggerAgent.h"
+#include "core/VellSdkOriginAllowlist.h"
 #include "utils/VellBrowserHelper.h"
 #include "utils/VellVarHelper.h"
 #include "v8_api/VellJsCallbackPayloadManager.h"
@@ -42,6 +43,8 @@ const char kPageReadyScript[] = R"JS(window.addEventListener('DOMContentLoaded',
 });)JS";
 
 }  // namespace
+
+void VellApp::SetSdkOriginAllowlist(const QStringList& origins) { VellSdkOriginAllowlist::Instance()->Set(origins); }
 
 VellApp::VellApp(VellV8Handler* handler, CommandLineHook hook)
     : m_pV8Handler(handler), m_fnCommandLineHook(std::move(hook)), m_strJsSdkCode(VellJsSdkFileIO::ReadJsSdk()) {}

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QString>
+#include <QStringList>
 
 #include "core/VellAppUAInfo.h"
 #include "core/VellFeatureSettingsMixins.h"
@@ -31,6 +32,12 @@ class VellApp : public CefApp,
 
   // Takes effect only before the runtime is initialised.
   void SetVellAppUaInfo(const VellAppUAInfo& info) { m_uaInfo = info; }
+
+  // Browser process, any thread: only frames of these origins
+  // ("https://launcher.example", scheme://host[:port]) may call the SDK; the
+  // others' calls are rejected with "#OriginNotAllowed". An empty list, the
+  // default, serves every frame. Takes effect for the calls that follow.
+  static void SetSdkOriginAllowlist(const QStringList& origins);
 
   // CefApp
   void OnBeforeCommandLineProcessing(const CefString& processType, CefRefPtr<CefCommandLine> commandLine) override;

@@ -13,9 +13,11 @@
 #include "include/cef_task.h"
 #include "include/wrapper/cef_closure_task.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
+#include "core/VellSdkOriginAllowlist.h"
 #include "core/VellSignalsWidget.h"
 #include "inter/VellBrowserWrapper.h"
 #include "utils/VellVarHelper.h"
+#include "v8_api/VellProcessMessage.h"
 #include "v8_api/VellV8PluginFactoryCluster.h"
 
 namespace {
@@ -117,6 +119,7 @@ bool VellHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRef
                                            CefProcessId /*sourceProcess*/, CefRefPtr<CefProcessMessage> message) {
   // A closed browser's plugins may already be gone: its late messages are dropped.
   if (!m_pBrowser || m_bIsClosed || browser->GetIdentifier() != m_pBrowser->GetBrowserId()) return false;
+  if (_RefuseForOrigin(frame, message)) return true;
   std::shared_ptr<VellV8PluginFactory> factory;
   if (VellV8PluginFactoryCluster::Instance()->GetFactory(browser->GetIdentifier(), factory)) {
     _DispatchAfterPluginRegistration(browser, frame, message);
@@ -164,6 +167,34 @@ void VellHandler::_LogUnservedOncePerPage(const std::string& action) {
   }
   VellLog(LOGSEVERITY_WARNING, fmt::format("VellHandler: the page called an action no plugin serves: {}; answered {}",
                                            VellV8PluginFactory::QuotedActionName(action), kActionNotFound));
+}
+
+bool VellHandler::_RefuseForOrigin(CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message) {
+  // The frame's URL as this process knows it: what the page passes as its
+  // host is the page's own word and is not asked.
+  const std::string url = frame ? frame->GetURL().ToString() : std::string();
+  if (VellSdkOriginAllowlist::Instance()->Allows(url)) return false;
+  const std::string origin = VellSdkOriginAllowlist::OriginOf(url);
+  VellProcessMessage record;
+  VellProcessMessage::ConvertToVellProcessMessage(message, record);
+  _LogOriginRefusedOncePerFrame(frame, origin, record.GetMessageName());
+  record.SetErrorCode(VellSdkOriginAllowlist::kOriginNotAllowed);
+  record.SetErrorMessage(fmt::format("frames of the origin {} may not call the SDK", origin));
+  record.SetValue(std::string());  // the payload does not travel back
+  record.SendProcessMessage(PID_RENDERER, frame);
+  return true;
+}
+
+void VellHandler::_LogOriginRefusedOncePerFrame(CefRefPtr<CefFrame> frame, const std::string& origin,
+                                                const std::string& action) {
+  {
+    std::lock_guard<std::mutex> lock(m_originMutex);
+    if (frame && !m_setOriginRefusedFrames.insert(frame->GetIdentifier()).second) return;
+  }
+  VellLog(LOGSEVERITY_INFO,
+          fmt::format("VellHandler: SDK calls of a frame of the origin {} are refused ({}), the first was {}; the "
+                      "origin is not on the launcher's allowlist",
+                      origin, VellSdkOriginAllowlist::kOriginNotAllowed, VellV8PluginFactory::QuotedActionName(action)));
 }
 
 bool VellHandler::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& targetUrl,

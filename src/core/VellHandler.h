@@ -158,6 +158,10 @@ class VellHandler : public CefClient,
                                         CefRefPtr<CefProcessMessage> message);
   // A page that keeps calling what is not served logs each name once.
   void _LogUnservedOncePerPage(const std::string& action);
+  // Refuses a call from a frame whose origin the launcher's allowlist lacks;
+  // false when the call may go on.
+  bool _RefuseForOrigin(CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message);
+  void _LogOriginRefusedOncePerFrame(CefRefPtr<CefFrame> frame, const std::string& origin, const std::string& action);
 
   bool m_bCloseOnCreation = false;  // UI thread
   QString m_strUrlOnCreation;       // UI thread
@@ -173,6 +177,8 @@ class VellHandler : public CefClient,
   static constexpr size_t kMaxUnservedLoggedPerPage = 16;
   std::mutex m_unservedMutex;
   std::set<std::string> m_setUnservedLogged;  // this page's, by m_unservedMutex
+  std::mutex m_originMutex;
+  std::set<int64> m_setOriginRefusedFrames;  // frames whose refusal was logged, by m_originMutex
 
   IMPLEMENT_REFCOUNTING(VellHandler);
 };

@@ -17,6 +17,7 @@
 #include "RuntimeEnvironment.h"
 #include "TestHttpServer.h"
 #include "UrlSink.h"
+#include "core/VellApp.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellHandler.h"
 #include "core/VellSignalsWidget.h"
@@ -129,6 +130,50 @@ TEST(BrowserHostTest, HostCallbacksCalledLateTwiceOrFromAnotherThreadAreSafe) {
     EXPECT_TRUE(WaitForLog("Unable to get factory by nBrowserId"));
   }
   kept({"after close"});  // the frame is gone: logged, nothing sent
+}
+
+// The launcher's SDK allowlist for one test: every frame is served again after it.
+struct SdkAllowlist {
+  explicit SdkAllowlist(const QStringList& origins) { VellApp::SetSdkOriginAllowlist(origins); }
+  ~SdkAllowlist() { VellApp::SetSdkOriginAllowlist({}); }
+};
+
+TEST(BrowserHostTest, WithAnAllowlistOnlyFramesOfItsOriginsReachPlugins) {
+  TestHttpServer server;
+  const std::string allowed = "http://127.0.0.1:" + std::to_string(server.Port());
+  const std::string other = "http://localhost:" + std::to_string(server.Port());  // the same server, another origin
+  const QByteArray log = "<script>const log = (...a) => console.log(a.join('|'));";
+  // The sub-frame comes from the same server under another name: another origin.
+  server.Route("/child", {200, "text/html",
+                          log + "for (const n of [1, 2]) vell.basicModule.pingPong({text: 'sub'}).then("
+                                "v => log('sub', v.text), e => log('sub refused', e.code, e.message));"
+                                "</script>",
+                          0});
+  server.Route("/parent", {200, "text/html",
+                           log + "vell.basicModule.pingPong({text: 'top'}).then(v => log('top', v.text));</script>"
+                                 "<iframe src='" + QByteArray::fromStdString(other) + "/child'></iframe>",
+                           0});
+  HostedBrowser host;
+  ASSERT_TRUE(host.Open(""));
+  QObject::connect(host.widget->findChild<VellPingPongPlugin*>(), &VellPingPongPlugin::FirePingPong,
+                   [](const VellPingPongPluginModel::RequestModel& request,
+                      VellPingPongPluginModel::FirePingPongCallback callback) { callback({"pong " + request.text}); });
+  {
+    SdkAllowlist list({QString::fromStdString(allowed)});
+    host.handler->LoadUrl(server.Url("/parent"));
+    EXPECT_TRUE(WaitForConsole("top|pong top"));
+    const std::string refused = "sub refused|#OriginNotAllowed|[#OriginNotAllowed]: frames of the origin " + other +
+                                " may not call the SDK";
+    EXPECT_TRUE(WaitUntil([&] { return ConsoleLines(refused).size() == 2; }));
+    // Logged once for the frame, not once per call.
+    const std::string line = "SDK calls of a frame of the origin " + other + " are refused";
+    EXPECT_TRUE(WaitForLog(line));
+    EXPECT_EQ(HostLog().Matching(line).size(), 1u);
+    EXPECT_TRUE(ConsoleLines("sub|pong sub").empty());
+  }
+  // Without a list every frame is served, as before.
+  host.handler->LoadUrl(server.Url("/parent?again"));
+  EXPECT_TRUE(WaitUntil([] { return ConsoleLines("sub|pong sub").size() == 2; }));
 }
 
 TEST(BrowserHostTest, LoadSignalsComeInOrderWithTheTrackersLines) {
