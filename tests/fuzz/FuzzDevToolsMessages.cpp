@@ -34,11 +34,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  int pipe[2];
-  Require(pipe2(pipe, O_CLOEXEC) == 0);
+  int fds[2];
+  Require(pipe2(fds, O_CLOEXEC) == 0);
   const int sink = open("/dev/null", O_WRONLY | O_CLOEXEC);
   Require(sink >= 0);
-  cefcompat::Connection connection(std::make_unique<cefcompat::PipeTransport>(sink, pipe[0], kMaxMessageBytes),
+  cefcompat::Connection connection(std::make_unique<cefcompat::PipeTransport>(sink, fds[0], kMaxMessageBytes),
                                    [](std::function<void()> task) { task(); });
   std::atomic<int> events{0};
   for (const char* session : {"", "S1"}) {
@@ -57,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     });
   }
   for (size_t written = 0; written < size;) {
-    const ssize_t count = write(pipe[1], data + written, size - written);
+    const ssize_t count = write(fds[1], data + written, size - written);
     Require(count > 0);
     written += static_cast<size_t>(count);
   }
-  close(pipe[1]);
+  close(fds[1]);
   closed.get_future().wait();
   for (const auto& count : replies) Require(count == 1);
   return 0;
