@@ -4,14 +4,14 @@
 
 namespace cefcompat {
 
-namespace {
-
 // Link messages come from another process: any member may be missing or of
 // another type, and none of that may throw.
-std::string StringMember(const Json& object, const char* key) {
-  const auto it = object.find(key);
-  return it != object.end() && it->is_string() ? it->get<std::string>() : std::string();
+std::string LinkString(const Json& link, const char* key) {
+  const auto it = link.find(key);
+  return it != link.end() && it->is_string() ? it->get<std::string>() : std::string();
 }
+
+namespace {
 
 bool FitsInt(const Json& value) {
   if (value.is_number_unsigned()) return value.get<uint64_t>() <= static_cast<uint64_t>(std::numeric_limits<int>::max());
@@ -22,7 +22,7 @@ bool FitsInt(const Json& value) {
 
 // One argument {"t": type, "v": value}; anything else is null.
 void SetArgument(CefRefPtr<CefListValue> list, size_t index, const Json& argument) {
-  const std::string type = StringMember(argument, "t");
+  const std::string type = LinkString(argument, "t");
   const auto found = argument.find("v");
   const Json value = found == argument.end() ? Json() : *found;
   if (type == "b" && value.is_boolean()) {
@@ -66,7 +66,7 @@ Json EncodeProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProce
 }
 
 CefRefPtr<CefProcessMessage> DecodeProcessMessage(const Json& link) {
-  CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(StringMember(link, "name"));
+  CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(LinkString(link, "name"));
   const auto args = link.find("args");
   if (args == link.end() || !args->is_array()) return message;
   auto list = message->GetArgumentList();

@@ -17,6 +17,9 @@ using Json = nlohmann::json;
 Json EncodeProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
 CefRefPtr<CefProcessMessage> DecodeProcessMessage(const Json& link);
 
+// A string member of a link message; empty when missing or of another type.
+std::string LinkString(const Json& link, const char* key);
+
 // Maps the protocol's frame id strings to the int64 identifiers CEF hands out,
 // the same in every process of the runtime.
 int64 FrameIdentifierFor(const std::string& protocolFrameId);

@@ -158,13 +158,13 @@ void RendererHost::ReportGone(const std::string& reason, int waitedMs) {
 }
 
 void RendererHost::OnLinkMessage(const Json& message) {
-  const std::string kind = message.value("link", std::string());
+  const std::string kind = LinkString(message, "link");
   if (kind == "ready") {
     if (auto ready = std::move(onReady_)) ready(true);
     onReady_ = nullptr;
     return;
   }
-  if (kind == "message") onMessage_(message.value("frame", std::string()), DecodeProcessMessage(message));
+  if (kind == "message") onMessage_(LinkString(message, "frame"), DecodeProcessMessage(message));
 }
 
 void RendererHost::SendProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {

@@ -22,6 +22,8 @@ std::string Wire(const cefcompat::Json& link) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto link = cefcompat::Json::parse(data, data + size, nullptr, false);
   if (link.is_discarded()) return 0;
+  // What the receivers read: the kind, the frame, then the message.
+  if (cefcompat::LinkString(link, "link") == "message") Require(cefcompat::LinkString(link, "frame").size() <= size);
   CefRefPtr<CefProcessMessage> message = cefcompat::DecodeProcessMessage(link);
   const std::string once = Wire(cefcompat::EncodeProcessMessage("frame", message));
   const auto again = cefcompat::DecodeProcessMessage(cefcompat::Json::parse(once));
