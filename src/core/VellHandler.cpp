@@ -170,14 +170,15 @@ void VellHandler::_LogUnservedOncePerPage(const std::string& action) {
 }
 
 bool VellHandler::_RefuseForOrigin(CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message) {
-  // The frame's URL as this process knows it: what the page passes as its
-  // host is the page's own word and is not asked.
-  const std::string url = frame ? frame->GetURL().ToString() : std::string();
+  // The calling frame's URL, put in by the render process's native side
+  // (calls travel through the main frame, so `frame` is not the caller);
+  // what the page passes as its host is the page's own word and is not asked.
+  const std::string url = VellProcessMessage::GetCallerUrl(message);
   if (VellSdkOriginAllowlist::Instance()->Allows(url)) return false;
   const std::string origin = VellSdkOriginAllowlist::OriginOf(url);
   VellProcessMessage record;
   VellProcessMessage::ConvertToVellProcessMessage(message, record);
-  _LogOriginRefusedOncePerFrame(frame, origin, record.GetMessageName());
+  _LogOriginRefusedOncePerFrame(VellProcessMessage::GetCallerId(message), origin, record.GetMessageName());
   record.SetErrorCode(VellSdkOriginAllowlist::kOriginNotAllowed);
   record.SetErrorMessage(fmt::format("frames of the origin {} may not call the SDK", origin));
   record.SetValue(std::string());  // the payload does not travel back
@@ -185,11 +186,11 @@ bool VellHandler::_RefuseForOrigin(CefRefPtr<CefFrame> frame, CefRefPtr<CefProce
   return true;
 }
 
-void VellHandler::_LogOriginRefusedOncePerFrame(CefRefPtr<CefFrame> frame, const std::string& origin,
+void VellHandler::_LogOriginRefusedOncePerFrame(const std::string& callerId, const std::string& origin,
                                                 const std::string& action) {
   {
     std::lock_guard<std::mutex> lock(m_originMutex);
-    if (frame && !m_setOriginRefusedFrames.insert(frame->GetIdentifier()).second) return;
+    if (!m_setOriginRefusedFrames.insert(callerId).second) return;
   }
   VellLog(LOGSEVERITY_INFO,
           fmt::format("VellHandler: SDK calls of a frame of the origin {} are refused ({}), the first was {}; the "

@@ -161,7 +161,7 @@ class VellHandler : public CefClient,
   // Refuses a call from a frame whose origin the launcher's allowlist lacks;
   // false when the call may go on.
   bool _RefuseForOrigin(CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message);
-  void _LogOriginRefusedOncePerFrame(CefRefPtr<CefFrame> frame, const std::string& origin, const std::string& action);
+  void _LogOriginRefusedOncePerFrame(const std::string& callerId, const std::string& origin, const std::string& action);
 
   bool m_bCloseOnCreation = false;  // UI thread
   QString m_strUrlOnCreation;       // UI thread
@@ -178,7 +178,7 @@ class VellHandler : public CefClient,
   std::mutex m_unservedMutex;
   std::set<std::string> m_setUnservedLogged;  // this page's, by m_unservedMutex
   std::mutex m_originMutex;
-  std::set<int64> m_setOriginRefusedFrames;  // frames whose refusal was logged, by m_originMutex
+  std::set<std::string> m_setOriginRefusedFrames;  // callers whose refusal was logged, by m_originMutex
 
   IMPLEMENT_REFCOUNTING(VellHandler);
 };

@@ -10,8 +10,9 @@
 
 // The origins whose frames may call the SDK, when the launcher names any.
 // Without a list every frame is served. The origin of a call is taken from
-// the URL the browser process knows for the calling frame, never from what
-// the page says about itself.
+// the calling frame's URL as the runtime knows it (the render process's
+// native side puts it into the request), never from what the page says
+// about itself.
 //
 // Threads: set from any thread (the launcher's Qt thread); read on the CEF
 // UI thread as calls arrive.

@@ -45,6 +45,26 @@ void VellProcessMessage::ConvertToVellProcessMessage(CefRefPtr<CefProcessMessage
   out.m_strResponseValue = arguments->GetString(6).ToString();
 }
 
+namespace {
+// After the record's seven arguments.
+constexpr size_t kCallerUrlArgument = 7;
+constexpr size_t kCallerIdArgument = 8;
+}  // namespace
+
+void VellProcessMessage::SetCaller(CefRefPtr<CefProcessMessage> message, CefRefPtr<CefFrame> caller) {
+  CefRefPtr<CefListValue> arguments = message->GetArgumentList();
+  arguments->SetString(kCallerUrlArgument, caller ? caller->GetURL() : CefString());
+  arguments->SetString(kCallerIdArgument, caller ? std::to_string(caller->GetIdentifier()) : std::string());
+}
+
+std::string VellProcessMessage::GetCallerUrl(CefRefPtr<CefProcessMessage> message) {
+  return message->GetArgumentList()->GetString(kCallerUrlArgument).ToString();
+}
+
+std::string VellProcessMessage::GetCallerId(CefRefPtr<CefProcessMessage> message) {
+  return message->GetArgumentList()->GetString(kCallerIdArgument).ToString();
+}
+
 void VellProcessMessage::SendProcessMessage(cef_process_id_t target, CefRefPtr<CefFrame> frame) const {
   if (!frame || !frame->IsValid()) {
     VellLog(2, "Frame is destroyed. SendProcessMessage will stop");

@@ -58,6 +58,14 @@ class VellProcessMessage {
   bool IsValid() const { return IsMessageNameValid() && IsSuccessCallbackValid() && IsErrorCallbackValid(); }
 
   static void ConvertToArgumentList(const VellProcessMessage& record, CefRefPtr<CefProcessMessage>& out);
+  // A request's calling frame, after the record's own arguments: its URL as
+  // the render process knows it (the frame's, not what the page says) and
+  // its identifier, for the launcher's origin allowlist. Requests travel
+  // through the main frame, so the browser process cannot tell the caller by
+  // the frame it sees. Empty texts when a message carries none.
+  static void SetCaller(CefRefPtr<CefProcessMessage> message, CefRefPtr<CefFrame> caller);
+  static std::string GetCallerUrl(CefRefPtr<CefProcessMessage> message);
+  static std::string GetCallerId(CefRefPtr<CefProcessMessage> message);
   static void ConvertToVellProcessMessage(CefRefPtr<CefProcessMessage> message, VellProcessMessage& out);
   void InterpretNativeProcessMessage(CefRefPtr<CefProcessMessage> message) { ConvertToVellProcessMessage(message, *this); }
 

@@ -79,6 +79,7 @@ void VellV8PluginFactoryCluster::ForwardStandardJsonPayloadFromCefBrowserMessage
       {message.GetSuccessCallback(), message.GetErrorCallback(), context}));
   CefRefPtr<CefProcessMessage> wire;
   VellProcessMessage::ConvertToArgumentList(message, wire);
+  VellProcessMessage::SetCaller(wire, context ? context->GetFrame() : nullptr);
   CefRefPtr<CefBrowser> browser = context ? context->GetBrowser() : nullptr;
   CefRefPtr<CefFrame> mainFrame = browser ? browser->GetMainFrame() : nullptr;
   if (mainFrame) mainFrame->SendProcessMessage(PID_BROWSER, wire);

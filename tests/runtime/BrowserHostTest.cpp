@@ -142,16 +142,18 @@ TEST(BrowserHostTest, WithAnAllowlistOnlyFramesOfItsOriginsReachPlugins) {
   TestHttpServer server;
   const std::string allowed = "http://127.0.0.1:" + std::to_string(server.Port());
   const std::string other = "http://localhost:" + std::to_string(server.Port());  // the same server, another origin
-  const QByteArray log = "<script>const log = (...a) => console.log(a.join('|'));";
-  // The sub-frame comes from the same server under another name: another origin.
+  // The sub-frame reports to the page, whose console the test reads.
   server.Route("/child", {200, "text/html",
-                          log + "for (const n of [1, 2]) vell.basicModule.pingPong({text: 'sub'}).then("
-                                "v => log('sub', v.text), e => log('sub refused', e.code, e.message));"
-                                "</script>",
+                          "<script>const log = (...a) => parent.postMessage(a.join('|'), '*');"
+                          "for (const n of [1, 2]) vell.basicModule.pingPong({text: 'sub'}).then("
+                          "v => log('sub', v.text), e => log('sub refused', e.code, e.message));"
+                          "</script>",
                           0});
   server.Route("/parent", {200, "text/html",
-                           log + "vell.basicModule.pingPong({text: 'top'}).then(v => log('top', v.text));</script>"
-                                 "<iframe src='" + QByteArray::fromStdString(other) + "/child'></iframe>",
+                           "<script>const log = (...a) => console.log(a.join('|'));"
+                           "addEventListener('message', (e) => log(e.data));"
+                           "vell.basicModule.pingPong({text: 'top'}).then(v => log('top', v.text));</script>"
+                           "<iframe src='" + QByteArray::fromStdString(other) + "/child'></iframe>",
                            0});
   HostedBrowser host;
   ASSERT_TRUE(host.Open(""));
@@ -171,9 +173,14 @@ TEST(BrowserHostTest, WithAnAllowlistOnlyFramesOfItsOriginsReachPlugins) {
     EXPECT_EQ(HostLog().Matching(line).size(), 1u);
     EXPECT_TRUE(ConsoleLines("sub|pong sub").empty());
   }
+  {
+    SdkAllowlist list({QString::fromStdString(allowed), QString::fromStdString(other + "/")});
+    host.handler->LoadUrl(server.Url("/parent?both"));
+    EXPECT_TRUE(WaitUntil([] { return ConsoleLines("sub|pong sub").size() == 2; }));
+  }
   // Without a list every frame is served, as before.
-  host.handler->LoadUrl(server.Url("/parent?again"));
-  EXPECT_TRUE(WaitUntil([] { return ConsoleLines("sub|pong sub").size() == 2; }));
+  host.handler->LoadUrl(server.Url("/parent?none"));
+  EXPECT_TRUE(WaitUntil([] { return ConsoleLines("sub|pong sub").size() == 4; }));
 }
 
 TEST(BrowserHostTest, LoadSignalsComeInOrderWithTheTrackersLines) {
