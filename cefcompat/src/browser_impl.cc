@@ -841,7 +841,8 @@ bool BrowserImpl::Drag(DragStage stage, CefRefPtr<CefDragData> data, int x, int 
 
 void BrowserImpl::ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
                                const CefBrowserSettings& /*settings*/, const CefPoint& /*inspect_element_at*/) {
-  const std::string title = windowInfo.window_name.empty() ? "DevTools" : windowInfo.window_name.ToString();
+  const CefString name(&windowInfo.window_name);
+  const std::string title = name.empty() ? "DevTools" : name.ToString();
   PostToUi([this, client, title]() {
     if (HasDevTools()) return;
     CefRefPtr<BrowserImpl> self(this);

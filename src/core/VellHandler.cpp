@@ -320,7 +320,7 @@ void VellHandler::_ShowDevTool() {
     return;
   }
   CefWindowInfo windowInfo;
-  windowInfo.window_name = m_pBrowser->GetMainFrameCefUrl();
+  CefString(&windowInfo.window_name) = m_pBrowser->GetMainFrameCefUrl();
   windowInfo.style = kDevToolsWindowStyle;
   windowInfo.x = windowInfo.y = windowInfo.width = windowInfo.height = kUseDefault;
   host->ShowDevTools(windowInfo, nullptr, CefBrowserSettings(), CefPoint{0, 0});

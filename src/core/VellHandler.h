@@ -120,7 +120,7 @@ class VellHandler : public CefClient,
   // resource manager; failed responses are logged; schemes Chromium does not
   // load are never handed to the operating system.
   cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                          CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) override;
+                                          CefRefPtr<CefRequest> request, CefRefPtr<CefRequestCallback> callback) override;
   CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                                    CefRefPtr<CefRequest> request) override;
   bool OnResourceResponse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,

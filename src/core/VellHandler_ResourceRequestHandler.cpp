@@ -77,7 +77,7 @@ CefRefPtr<CefResourceRequestHandler> VellHandler::GetResourceRequestHandler(CefR
 }
 
 cef_return_value_t VellHandler::OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                                     CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) {
+                                                     CefRefPtr<CefRequest> request, CefRefPtr<CefRequestCallback> callback) {
   return m_pResourceManager->OnBeforeResourceLoad(browser, frame, request, callback);
 }
 
