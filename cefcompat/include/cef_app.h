@@ -34,9 +34,12 @@ void CefRunMessageLoop();
 // Ends CefRunMessageLoop; callable from any thread, also before the loop has
 // started (it then returns at once).
 void CefQuitMessageLoop();
-// Handles what is pending in the message loop of the calling thread, then returns.
+// Handles what is pending in the message loop, then returns. On the thread
+// that called CefInitialize only (elsewhere it logs once and does nothing).
 void CefDoMessageLoopWork();
-// Closes every browser, stops Chromium and joins the runtime's threads.
+// Closes every browser, stops Chromium and joins the runtime's threads. Call it
+// on the thread that called CefInitialize: called on a runtime thread (which it
+// would have to join) it logs an error and does nothing.
 void CefShutdown();
 // DPI awareness is the platform's default here.
 inline void CefEnableHighDPISupport() {}

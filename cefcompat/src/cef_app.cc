@@ -1,5 +1,6 @@
 // Process entry points of the runtime.
 #include "include/cef_app.h"
+#include "include/cef_task.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -71,6 +72,13 @@ bool CefInitialize(const CefMainArgs& args, const CefSettings& settings, CefRefP
 }
 
 void CefShutdown() {
+  for (CefThreadId thread : {TID_UI, TID_IO, TID_FILE_BACKGROUND, TID_RENDERER}) {
+    if (!CefCurrentlyOn(thread)) continue;
+    // Shutting down joins this very thread: refused rather than deadlocked.
+    cefcompat::Log(LOGSEVERITY_ERROR, "CefShutdown must be called on the thread that called CefInitialize, not on a "
+                                      "runtime thread; the runtime keeps running");
+    return;
+  }
   cefcompat::Runtime::Shutdown();
   g_ownApplication.reset();
 }
@@ -94,7 +102,15 @@ void CefQuitMessageLoop() {
 
 void CefDoMessageLoopWork() {
   QCoreApplication* app = LoopOwner("CefDoMessageLoopWork");
-  if (!app || QThread::currentThread() != app->thread()) return;
+  if (!app) return;
+  if (QThread::currentThread() != app->thread()) {
+    static std::atomic<bool> reported{false};
+    if (!reported.exchange(true)) {
+      cefcompat::Log(LOGSEVERITY_ERROR, "CefDoMessageLoopWork must be called on the thread that called CefInitialize; "
+                                        "calls from other threads do nothing");
+    }
+    return;
+  }
   QCoreApplication::processEvents();
 }
 

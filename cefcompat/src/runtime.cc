@@ -331,6 +331,11 @@ void Runtime::OnRootEvent(const std::string& method, const Json& params) {
     if (info.value("type", std::string()) == "page" && info.contains("openerId")) OnPopupTarget(info);
     return;
   }
+  if (method == "Target.targetInfoChanged") {
+    const Json info = params.value("targetInfo", Json::object());
+    if (auto browser = browserOf(info.value("targetId", std::string()))) browser->OnTitle(info.value("title", std::string()));
+    return;
+  }
   if (method == "Target.targetDestroyed") {
     if (auto browser = browserOf(params.value("targetId", std::string()))) browser->OnTargetGone("target destroyed");
     return;

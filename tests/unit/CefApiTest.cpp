@@ -163,6 +163,20 @@ TEST_F(CefApiThreadTest, WrongThreadIsNamedInTheLog) {
 #endif
 }
 
+TEST_F(CefApiThreadTest, ShutdownOnARuntimeThreadIsRefused) {
+  LogCapture log;
+  std::promise<void> done;
+  CefPostTask(TID_UI, base::BindOnce([](std::promise<void>* p) {
+    CefShutdown();
+    p->set_value();
+  }, &done));
+  ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(log.Matching("CefShutdown must be called on the thread that called CefInitialize").size(), 1u);
+  std::promise<bool> stillRunning;
+  ASSERT_TRUE(CefPostTask(TID_IO, base::Bind(&Deliver, &stillRunning)));
+  EXPECT_EQ(stillRunning.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+}
+
 TEST(CefApiTest, LoggingMacrosWriteToTheRuntimeLog) {
   LogCapture log;
   LOG(WARNING) << "value " << 42;
