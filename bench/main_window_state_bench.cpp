@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "xcb");
   QApplication app(argc, argv);
   VellSettings::Instance()->ModifyNativeCefSettings([](CefSettings& settings) {
-    settings.browser_subprocess_path = VELL_SUBPROCESS_PATH;
-    settings.cache_path = "";
+    CefString(&settings.browser_subprocess_path) = VELL_SUBPROCESS_PATH;
+    CefString(&settings.cache_path) = "";
     settings.log_severity = LOGSEVERITY_ERROR;
   });
   VellBootstrap().Initialize(new VellApp(new VellV8Handler(), nullptr), argc, argv);

@@ -141,8 +141,8 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   VellSettings::Instance()->ModifyNativeCefSettings([](CefSettings& settings) {
-    settings.browser_subprocess_path = VELL_SUBPROCESS_PATH;
-    settings.cache_path = "";
+    CefString(&settings.browser_subprocess_path) = VELL_SUBPROCESS_PATH;
+    CefString(&settings.cache_path) = "";
     settings.log_severity = LOGSEVERITY_WARNING;
   });
   VellApp* vellApp = new VellApp(new VellV8Handler(), nullptr);

@@ -30,7 +30,7 @@ class Requests : public CefResourceRequestHandler {
  public:
   explicit Requests(CefRefPtr<CefResourceManager> manager) : manager_(manager) {}
   cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> b, CefRefPtr<CefFrame> f, CefRefPtr<CefRequest> r,
-                                          CefRefPtr<CefCallback> c) override {
+                                          CefRefPtr<CefRequestCallback> c) override {
     return manager_->OnBeforeResourceLoad(b, f, r, c);
   }
   CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser> b, CefRefPtr<CefFrame> f, CefRefPtr<CefRequest> r) override {

@@ -67,8 +67,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const bool single = EnvFlag("VELL_BENCH_SINGLE_PROCESS");
   VellSettings::Instance()->ModifyNativeCefSettings([](CefSettings& settings) {
-    settings.browser_subprocess_path = VELL_SUBPROCESS_PATH;
-    settings.cache_path = "";
+    CefString(&settings.browser_subprocess_path) = VELL_SUBPROCESS_PATH;
+    CefString(&settings.cache_path) = "";
     settings.log_severity = LOGSEVERITY_ERROR;
   });
   VellApp* vellApp = new VellApp(new VellV8Handler(), [single](const CefString& type, CefRefPtr<CefCommandLine> line) {

@@ -5,13 +5,6 @@
 #include "include/cef_client.h"
 #include "include/cef_render_process_handler.h"
 
-struct CefMainArgs {
-  CefMainArgs() = default;
-  CefMainArgs(int argc_arg, char** argv_arg) : argc(argc_arg), argv(argv_arg) {}
-  int argc = 0;
-  char** argv = nullptr;
-};
-
 class CefApp : public virtual CefBaseRefCounted {
  public:
   // Lets the application add switches before the runtime starts. `process_type`
@@ -28,9 +21,25 @@ class CefApp : public virtual CefBaseRefCounted {
 int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application, void* windows_sandbox_info);
 // Starts Chromium and the runtime's threads. False, with the reason in the
 // log, when Chromium cannot be started. Call once, from the Qt main thread.
+// When no Qt application exists yet and `multi_threaded_message_loop` is 0,
+// the runtime makes a QGuiApplication for its surfaces on the calling thread;
+// CefShutdown deletes it.
 bool CefInitialize(const CefMainArgs& args, const CefSettings& settings, CefRefPtr<CefApp> application,
                    void* windows_sandbox_info);
-// Closes every browser, stops Chromium and joins the runtime's threads.
+// Runs the message loop of the thread that called CefInitialize until
+// CefQuitMessageLoop. On this runtime that is the Qt event loop (the Qt
+// application CefInitialize made, or the embedder's); client callbacks still
+// run on TID_UI, a thread of the runtime, not on this one.
+void CefRunMessageLoop();
+// Ends CefRunMessageLoop; callable from any thread, also before the loop has
+// started (it then returns at once).
+void CefQuitMessageLoop();
+// Handles what is pending in the message loop, then returns. On the thread
+// that called CefInitialize only (elsewhere it logs once and does nothing).
+void CefDoMessageLoopWork();
+// Closes every browser, stops Chromium and joins the runtime's threads. Call it
+// on the thread that called CefInitialize: called on a runtime thread (which it
+// would have to join) it logs an error and does nothing.
 void CefShutdown();
 // DPI awareness is the platform's default here.
 inline void CefEnableHighDPISupport() {}

@@ -3,9 +3,13 @@
 
 #include <atomic>
 
+#include "include/base/cef_build.h"
+#include "include/base/cef_macros.h"
+#include "include/internal/cef_linux.h"
 #include "include/internal/cef_ptr.h"
 #include "include/internal/cef_string.h"
 #include "include/internal/cef_types.h"
+#include "include/internal/cef_types_wrappers.h"
 
 class CefBaseRefCounted {
  public:
@@ -48,7 +52,3 @@ class CefRefCount {
                                                                           \
  private:                                                                 \
   CefRefCount ref_count_
-
-#define DISALLOW_COPY_AND_ASSIGN(TypeName) \
-  TypeName(const TypeName&) = delete;      \
-  TypeName& operator=(const TypeName&) = delete

@@ -35,6 +35,9 @@ class CefBrowser : public virtual CefBaseRefCounted {
 // The browser-process side of a browser: window, closing, input, devtools.
 class CefBrowserHost : public virtual CefBaseRefCounted {
  public:
+  typedef cef_drag_operations_mask_t DragOperationsMask;
+  typedef cef_mouse_button_type_t MouseButtonType;
+
   // Asynchronous: the client's OnAfterCreated reports the browser. False when
   // the runtime is not initialised. The browser's surface window is made on
   // the Qt thread, so from any other thread creation completes once the Qt
@@ -60,7 +63,7 @@ class CefBrowserHost : public virtual CefBaseRefCounted {
   // Input as the browser's window would deliver it; key events pass the
   // client's keyboard handler first.
   virtual void SendKeyEvent(const CefKeyEvent& event) = 0;
-  virtual void SendMouseClickEvent(const CefMouseEvent& event, cef_mouse_button_type_t type,
+  virtual void SendMouseClickEvent(const CefMouseEvent& event, MouseButtonType type,
                                    bool mouseUp, int clickCount) = 0;
   virtual void SendMouseMoveEvent(const CefMouseEvent& event, bool mouseLeave) = 0;
   virtual void SendMouseWheelEvent(const CefMouseEvent& event, int deltaX, int deltaY) = 0;

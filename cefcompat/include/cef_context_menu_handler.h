@@ -52,6 +52,8 @@ class CefContextMenuParams : public virtual CefBaseRefCounted {
 // Context menus (a right click the page did not cancel). TID_UI.
 class CefContextMenuHandler : public virtual CefBaseRefCounted {
  public:
+  typedef cef_event_flags_t EventFlags;
+
   virtual void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                    CefRefPtr<CefContextMenuParams> params, CefRefPtr<CefMenuModel> model) {
     (void)browser, (void)frame, (void)params, (void)model;

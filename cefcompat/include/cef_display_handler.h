@@ -8,6 +8,9 @@ class CefDisplayHandler : public virtual CefBaseRefCounted {
   virtual void OnAddressChange(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, const CefString& url) {
     (void)browser, (void)frame, (void)url;
   }
+  // The title when a main-frame load has ended (the URL for a page without
+  // one), and whenever Chromium reports a change of its target. A title a
+  // script sets later may be reported late: at the next such report.
   virtual void OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) {
     (void)browser, (void)title;
   }

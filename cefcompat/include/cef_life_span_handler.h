@@ -7,11 +7,13 @@ class CefClient;
 // Browser life span. Called on TID_UI.
 class CefLifeSpanHandler : public virtual CefBaseRefCounted {
  public:
+  typedef cef_window_open_disposition_t WindowOpenDisposition;
+
   // A page asked for a new window (window.open, target=_blank). Return true to
   // refuse it: no popup browser is created.
   virtual bool OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                              const CefString& target_url, const CefString& target_frame_name,
-                             cef_window_open_disposition_t target_disposition, bool user_gesture,
+                             WindowOpenDisposition target_disposition, bool user_gesture,
                              const CefPopupFeatures& popupFeatures, CefWindowInfo& windowInfo,
                              CefRefPtr<CefClient>& client, CefBrowserSettings& settings,
                              CefRefPtr<CefDictionaryValue>& extra_info, bool* no_javascript_access) {

@@ -5,13 +5,13 @@
 #include <mutex>
 
 #include "include/cef_base.h"
-
-typedef enum { RV_CANCEL = 0, RV_CONTINUE, RV_CONTINUE_ASYNC } cef_return_value_t;
+#include "include/cef_callback.h"
 
 // A resource request: its URL, method and headers. Thread-safe.
 class CefRequest : public virtual CefBaseRefCounted {
  public:
-  using HeaderMap = std::multimap<CefString, CefString>;
+  typedef std::multimap<CefString, CefString> HeaderMap;
+  typedef cef_transition_type_t TransitionType;
 
   static CefRefPtr<CefRequest> Create();
 
@@ -38,7 +38,7 @@ class CefRequest : public virtual CefBaseRefCounted {
 // The response to a resource request. Thread-safe.
 class CefResponse : public virtual CefBaseRefCounted {
  public:
-  using HeaderMap = std::multimap<CefString, CefString>;
+  typedef std::multimap<CefString, CefString> HeaderMap;
 
   static CefRefPtr<CefResponse> Create();
 
@@ -64,11 +64,4 @@ class CefResponse : public virtual CefBaseRefCounted {
   CefString mimeType_;
   HeaderMap headers_;
   IMPLEMENT_REFCOUNTING(CefResponse);
-};
-
-// Resumes or cancels an asynchronous step of a request.
-class CefCallback : public virtual CefBaseRefCounted {
- public:
-  virtual void Continue() = 0;
-  virtual void Cancel() = 0;
 };

@@ -8,6 +8,7 @@ class CefRequest;
 class CefRequestHandler : public virtual CefBaseRefCounted {
  public:
   typedef cef_termination_status_t TerminationStatus;
+  typedef cef_window_open_disposition_t WindowOpenDisposition;
 
   virtual CefRefPtr<CefResourceRequestHandler> GetResourceRequestHandler(
       CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,

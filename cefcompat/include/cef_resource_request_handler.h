@@ -1,13 +1,19 @@
 #pragma once
 
 #include "include/cef_browser.h"
+#include "include/cef_request_callback.h"
 #include "include/cef_resource_handler.h"
 
 // Per-request callbacks of one browser's resource loads. TID_IO.
 class CefResourceRequestHandler : public virtual CefBaseRefCounted {
  public:
-  virtual cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                                  CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) {
+  typedef cef_return_value_t ReturnValue;
+  typedef cef_urlrequest_status_t URLRequestStatus;
+
+  // RV_CONTINUE lets the request go on, RV_CANCEL ends it, RV_CONTINUE_ASYNC
+  // holds it until `callback` is answered.
+  virtual ReturnValue OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                           CefRefPtr<CefRequest> request, CefRefPtr<CefRequestCallback> callback) {
     (void)browser, (void)frame, (void)request, (void)callback;
     return RV_CONTINUE;
   }

@@ -18,6 +18,13 @@ typedef enum {
   V8_PROPERTY_ATTRIBUTE_DONTDELETE = 1 << 2,
 } cef_v8_propertyattribute_t;
 
+typedef enum {
+  V8_ACCESS_CONTROL_DEFAULT = 0,
+  V8_ACCESS_CONTROL_ALL_CAN_READ = 1,
+  V8_ACCESS_CONTROL_ALL_CAN_WRITE = 1 << 1,
+  V8_ACCESS_CONTROL_PROHIBITS_OVERWRITING = 1 << 2,
+} cef_v8_accesscontrol_t;
+
 using CefV8ValueList = std::vector<CefRefPtr<CefV8Value>>;
 
 class CefV8Exception : public virtual CefBaseRefCounted {
@@ -63,6 +70,9 @@ class CefV8Handler : public virtual CefBaseRefCounted {
 // held by handle (objects carry a snapshot of their own primitive properties).
 class CefV8Value : public virtual CefBaseRefCounted {
  public:
+  typedef cef_v8_accesscontrol_t AccessControl;
+  typedef cef_v8_propertyattribute_t PropertyAttribute;
+
   enum class Kind { Invalid, Undefined, Null, Bool, Int, Double, String, Object, Array, Function };
 
   static CefRefPtr<CefV8Value> CreateUndefined();
@@ -96,7 +106,7 @@ class CefV8Value : public virtual CefBaseRefCounted {
   bool HasValue(const CefString& key);
   CefRefPtr<CefV8Value> GetValue(const CefString& key);
   // On a page object the property is also set in the page.
-  bool SetValue(const CefString& key, CefRefPtr<CefV8Value> value, cef_v8_propertyattribute_t attribute);
+  bool SetValue(const CefString& key, CefRefPtr<CefV8Value> value, PropertyAttribute attribute);
   void GetKeys(std::vector<CefString>& keys);
 
   // Calls a page function in its own context; fire and forget (the result is

@@ -444,6 +444,24 @@ void BrowserImpl::OnFrameDetached(const Json& params) {
   frames_.erase(it);
 }
 
+void BrowserImpl::RefreshTitle() {
+  Runtime* runtime = Runtime::Get();
+  if (!runtime || targetId_.empty()) return;
+  CefRefPtr<BrowserImpl> self(this);
+  runtime->GetConnection().Send("Target.getTargetInfo", {{"targetId", targetId_}}, "",
+                                [self](const Connection::Reply& reply) {
+                                  if (!reply.ok) return;
+                                  self->OnTitle(reply.result.value("targetInfo", Json::object()).value("title", std::string()));
+                                });
+}
+
+void BrowserImpl::OnTitle(const std::string& title) {
+  if (closed_ || title == title_) return;
+  title_ = title;
+  auto display = client_ ? client_->GetDisplayHandler() : nullptr;
+  if (display) display->OnTitleChange(this, title);
+}
+
 void BrowserImpl::OnFrameNavigated(const Json& frameInfo) {
   const std::string id = frameInfo.value("id", std::string());
   const bool isMain = mainFrame_ && id == mainFrame_->ProtocolId();
@@ -473,6 +491,7 @@ void BrowserImpl::OnFrameStoppedLoading(const std::string& frameId) {
     }
   }
   if (!mainFrame_ || frameId != mainFrame_->ProtocolId()) return;
+  RefreshTitle();
   // The loading state is reported with the history as it is after this load.
   CefRefPtr<BrowserImpl> self(this);
   RefreshHistory([self]() { self->SetLoading(false); });
@@ -848,7 +867,8 @@ bool BrowserImpl::Drag(DragStage stage, CefRefPtr<CefDragData> data, int x, int 
 
 void BrowserImpl::ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
                                const CefBrowserSettings& /*settings*/, const CefPoint& /*inspect_element_at*/) {
-  const std::string title = windowInfo.window_name.empty() ? "DevTools" : windowInfo.window_name.ToString();
+  const CefString name(&windowInfo.window_name);
+  const std::string title = name.empty() ? "DevTools" : name.ToString();
   PostToUi([this, client, title]() {
     if (HasDevTools()) return;
     CefRefPtr<BrowserImpl> self(this);

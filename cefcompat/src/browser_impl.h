@@ -77,6 +77,11 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   bool AllowPopup(const std::string& url, const std::string& name, bool userGesture);
   void OnWindowOpen(const Json& params);
   std::string TakePendingPopupUrl(std::string& name, bool& userGesture);
+  // TID_UI: the target's title as Chromium reports it (the URL when the page
+  // has none); OnTitleChange when it differs from the last one.
+  void OnTitle(const std::string& title);
+  // TID_UI: asks Chromium for the title (after a main-frame load).
+  void RefreshTitle();
   const std::string& TargetId() const { return targetId_; }
   const std::string& SessionId() const { return sessionId_; }
   // Any thread: runs a protocol command on this browser's session.
@@ -148,6 +153,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   std::string sessionId_;
   bool created_ = false;
   bool closing_ = false;
+  std::string title_;  // TID_UI
   bool closed_ = false;
   std::map<int, std::string> contextFrames_;      // execution context id -> frame id
   struct Loader {

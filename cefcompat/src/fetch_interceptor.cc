@@ -63,10 +63,10 @@ class PendingFetch : public CefBaseRefCounted {
   IMPLEMENT_REFCOUNTING(PendingFetch);
 };
 
-class FetchCallback : public CefCallback {
+class FetchCallback : public CefRequestCallback {
  public:
   explicit FetchCallback(std::function<void(bool)> done) : done_(std::move(done)) {}
-  void Continue() override { Finish(true); }
+  void Continue(bool allow) override { Finish(allow); }
   void Cancel() override { Finish(false); }
 
  private:

@@ -1,6 +1,9 @@
 #include "log.h"
 
+#include "include/base/cef_logging.h"
+
 #include <atomic>
+#include <cstdlib>
 
 #include <QDebug>
 #include <QMessageLogger>
@@ -36,3 +39,11 @@ void Log(cef_log_severity_t severity, const std::string& text) {
 }
 
 }  // namespace cefcompat
+
+void cef_log(const char* file, int line, int severity, const char* message) {
+  const std::string where = std::string(file ? file : "?") + ":" + std::to_string(line) + ": ";
+  const bool fatal = severity >= LOGSEVERITY_FATAL && severity != LOGSEVERITY_DISABLE;
+  cefcompat::Log(fatal ? LOGSEVERITY_ERROR : static_cast<cef_log_severity_t>(severity),
+                 where + (message ? message : ""));
+  if (fatal) std::abort();
+}

@@ -104,7 +104,7 @@ bool RendererHost::Spawn(int fd, std::string& error) {
     return true;
   }
   Runtime* runtime = Runtime::Get();
-  std::string executable = runtime ? runtime->Settings().browser_subprocess_path.ToString() : std::string();
+  std::string executable = runtime ? CefString(&runtime->Settings().browser_subprocess_path).ToString() : std::string();
   if (executable.empty()) {
     char path[4096] = {};
     const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);

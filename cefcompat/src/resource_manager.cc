@@ -182,7 +182,7 @@ void CefResourceManager::Request::Stop() {
 struct CefResourceManager::State {
   CefRefPtr<CefRequest> request;
   std::string url;
-  CefRefPtr<CefCallback> callback;
+  CefRefPtr<CefRequestCallback> callback;
   std::vector<std::shared_ptr<Provider>> providers;  // a snapshot: removal does not pull one from under a request
   size_t next = 0;
   CefRefPtr<CefResourceHandler> handler;
@@ -257,7 +257,7 @@ void CefResourceManager::SetUrlFilter(const UrlFilter& filter) {
 }
 
 cef_return_value_t CefResourceManager::OnBeforeResourceLoad(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
-                                                            CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) {
+                                                            CefRefPtr<CefRequest> request, CefRefPtr<CefRequestCallback> callback) {
   auto state = std::make_shared<State>();
   state->request = request;
   state->url = url_filter_(request->GetURL().ToString());
@@ -280,7 +280,7 @@ void CefResourceManager::Offer(std::shared_ptr<State> state) {
             if (handler || stop) {
               state->handler = handler;
               state->finished = true;
-              if (state->callback) state->callback->Continue();
+              if (state->callback) state->callback->Continue(true);
               return;
             }
             self->Offer(state);
@@ -300,7 +300,7 @@ void CefResourceManager::Offer(std::shared_ptr<State> state) {
   // No provider answered: the request goes to the network.
   if (state->finished) return;
   state->finished = true;
-  if (state->callback) state->callback->Continue();
+  if (state->callback) state->callback->Continue(true);
 }
 
 CefRefPtr<CefResourceHandler> CefResourceManager::GetResourceHandler(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,

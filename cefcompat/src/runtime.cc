@@ -61,6 +61,33 @@ bool ProfileInUse(const std::string& profile, std::string& owner) {
   return true;
 }
 
+// `--name=value` for a non-empty string setting.
+void AddStringSwitch(std::vector<std::string>& args, const std::string& name, const cef_string_t& value) {
+  const CefString text(&value);
+  if (!text.empty()) args.push_back("--" + name + "=" + text.ToString());
+}
+
+// Settings a CEF application may set that this runtime does not act on.
+void WarnAboutIgnoredSettings(const CefSettings& settings) {
+  const std::pair<const char*, const cef_string_t*> ignored[] = {
+      {"framework_dir_path", &settings.framework_dir_path},
+      {"main_bundle_path", &settings.main_bundle_path},
+      {"root_cache_path", &settings.root_cache_path},
+      {"user_data_path", &settings.user_data_path},
+      {"product_version", &settings.product_version},
+      {"log_file", &settings.log_file},
+      {"resources_dir_path", &settings.resources_dir_path},
+      {"locales_dir_path", &settings.locales_dir_path},
+      {"accept_language_list", &settings.accept_language_list},
+      {"application_client_id_for_file_scanning", &settings.application_client_id_for_file_scanning},
+  };
+  for (const auto& [name, value] : ignored) {
+    if (value->length) Log(LOGSEVERITY_WARNING, std::string("CefSettings::") + name + " is not used by this runtime");
+  }
+  if (settings.external_message_pump) {
+    Log(LOGSEVERITY_WARNING, "CefSettings::external_message_pump is not used: the runtime's own threads do the work");
+  }
+}
 
 }  // namespace
 
@@ -100,6 +127,7 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
   settings_ = settings;
   app_ = app;
   SetLogSeverity(settings.log_severity);
+  WarnAboutIgnoredSettings(settings);
   // A write to a Chromium that has died must fail with EPIPE, not end the launcher.
   signal(SIGPIPE, SIG_IGN);
 
@@ -114,8 +142,9 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
     return false;
   }
   tempDir_ = pattern;
-  ownsProfile_ = settings.cache_path.empty();
-  profileDir_ = ownsProfile_ ? tempDir_ + "/profile" : settings.cache_path.ToString();
+  const CefString cachePath(&settings.cache_path);
+  ownsProfile_ = cachePath.empty();
+  profileDir_ = ownsProfile_ ? tempDir_ + "/profile" : cachePath.ToString();
   std::error_code ec;
   std::filesystem::create_directories(profileDir_, ec);
   if (ec) {
@@ -145,9 +174,10 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
       "--log-level=" + std::to_string(std::max(0, static_cast<int>(settings.log_severity) - 2)),
   };
   if (settings.no_sandbox || geteuid() == 0) chromiumArgs.push_back("--no-sandbox");
-  if (!settings.locale.empty()) chromiumArgs.push_back("--lang=" + settings.locale.ToString());
+  AddStringSwitch(chromiumArgs, "lang", settings.locale);
+  AddStringSwitch(chromiumArgs, "user-agent", settings.user_agent);
+  AddStringSwitch(chromiumArgs, "js-flags", settings.javascript_flags);
   if (settings.ignore_certificate_errors) chromiumArgs.push_back("--ignore-certificate-errors");
-  if (!settings.user_agent.empty()) chromiumArgs.push_back("--user-agent=" + settings.user_agent.ToString());
   if (settings.remote_debugging_port > 0) {
     chromiumArgs.push_back("--remote-debugging-port=" + std::to_string(settings.remote_debugging_port));
   }
@@ -306,6 +336,11 @@ void Runtime::OnRootEvent(const std::string& method, const Json& params) {
     if (info.value("type", std::string()) == "page" && info.contains("openerId")) OnPopupTarget(info);
     return;
   }
+  if (method == "Target.targetInfoChanged") {
+    const Json info = params.value("targetInfo", Json::object());
+    if (auto browser = browserOf(info.value("targetId", std::string()))) browser->OnTitle(info.value("title", std::string()));
+    return;
+  }
   if (method == "Target.targetDestroyed") {
     if (auto browser = browserOf(params.value("targetId", std::string()))) browser->OnTargetGone("target destroyed");
     return;
@@ -367,7 +402,7 @@ bool Runtime::CreateBrowser(CefRefPtr<CefClient> client, const std::string& url,
   if (windowInfo.width > 0 && windowInfo.height > 0) {
     browser->OnSurfaceGeometry(windowInfo.width, windowInfo.height, false);
   }
-  CreateSurfaceThen(browser, windowInfo.window_name.ToString(), false, [browser, url]() {
+  CreateSurfaceThen(browser, CefString(&windowInfo.window_name).ToString(), false, [browser, url]() {
     Threads::Post(TID_UI, [browser, url]() { browser->Attach(std::string(), url, true); });
   });
   return true;

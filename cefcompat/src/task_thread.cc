@@ -132,11 +132,37 @@ CefRefPtr<CefTask> CefCreateClosureTask(std::function<void()> closure) {
   return new ClosureTask(std::move(closure));
 }
 
+CefRefPtr<CefTask> CefCreateClosureTask(const base::Closure& closure) {
+  return new ClosureTask([closure] { closure.Run(); });
+}
+
+CefRefPtr<CefTask> CefCreateClosureTask(base::OnceClosure closure) {
+  // std::function needs a copyable target: the once-callback is shared.
+  auto shared = std::make_shared<base::OnceClosure>(std::move(closure));
+  return new ClosureTask([shared] { std::move(*shared).Run(); });
+}
+
 bool CefPostTask(CefThreadId threadId, CefRefPtr<CefTask> task) { return CefPostDelayedTask(threadId, task, 0); }
 
 bool CefPostDelayedTask(CefThreadId threadId, CefRefPtr<CefTask> task, int64 delay_ms) {
   if (!task) return false;
   return cefcompat::Threads::Post(threadId, [task]() { task->Execute(); }, delay_ms);
+}
+
+bool CefPostTask(CefThreadId threadId, const base::Closure& closure) {
+  return CefPostTask(threadId, CefCreateClosureTask(closure));
+}
+
+bool CefPostTask(CefThreadId threadId, base::OnceClosure closure) {
+  return CefPostTask(threadId, CefCreateClosureTask(std::move(closure)));
+}
+
+bool CefPostDelayedTask(CefThreadId threadId, const base::Closure& closure, int64 delay_ms) {
+  return CefPostDelayedTask(threadId, CefCreateClosureTask(closure), delay_ms);
+}
+
+bool CefPostDelayedTask(CefThreadId threadId, base::OnceClosure closure, int64 delay_ms) {
+  return CefPostDelayedTask(threadId, CefCreateClosureTask(std::move(closure)), delay_ms);
 }
 
 bool CefCurrentlyOn(CefThreadId threadId) { return cefcompat::Threads::CurrentlyOn(threadId); }

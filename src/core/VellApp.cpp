@@ -4,6 +4,7 @@
 
 #include "base/VellLoggerAgent.h"
 #include "core/VellSdkOriginAllowlist.h"
+#include "include/wrapper/cef_helpers.h"
 #include "utils/VellBrowserHelper.h"
 #include "utils/VellVarHelper.h"
 #include "v8_api/VellJsCallbackPayloadManager.h"
@@ -81,6 +82,7 @@ void VellApp::OnWebKitInitialized() {
 
 void VellApp::OnContextCreated(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
                                CefRefPtr<CefV8Context> /*context*/) {
+  CEF_REQUIRE_RENDERER_THREAD();
   _AddFrame(frame);
   VellBrowserHelper::ExecuteJavaScript(frame, kUserAgentGlobalsScript, true);
   if (IsScrollStyleScriptEnable()) VellBrowserHelper::ExecuteJavaScript(frame, kScrollStyleScript, true);
@@ -89,6 +91,7 @@ void VellApp::OnContextCreated(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefF
 
 void VellApp::OnContextReleased(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
                                 CefRefPtr<CefV8Context> /*context*/) {
+  CEF_REQUIRE_RENDERER_THREAD();
   _LogInfo(fmt::format("VellApp::OnContextReleased: frame ({}), url = {}", frame->GetIdentifier(),
                        frame->GetURL().ToString()));
   _RemoveFrame(frame);
@@ -97,6 +100,7 @@ void VellApp::OnContextReleased(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<Cef
 
 bool VellApp::OnProcessMessageReceived(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> /*frame*/,
                                        CefProcessId /*sourceProcess*/, CefRefPtr<CefProcessMessage> message) {
+  CEF_REQUIRE_RENDERER_THREAD();
   std::vector<CefRefPtr<CefFrame>> frames;
   frames.reserve(m_mapFrames.size());
   for (const auto& entry : m_mapFrames) frames.push_back(entry.second);

@@ -12,6 +12,7 @@
 #include "base/VellLoggerAgent.h"
 #include "include/cef_task.h"
 #include "include/wrapper/cef_closure_task.h"
+#include "include/wrapper/cef_helpers.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellSdkOriginAllowlist.h"
 #include "core/VellSignalsWidget.h"
@@ -78,29 +79,31 @@ std::shared_ptr<VellError> VellHandler::GetVellV8PluginFactory(VellV8PluginFacto
 // a URL asked for while the browser is still being created loads once it exists.
 void VellHandler::LoadUrl(const std::string& url) {
   const QString strUrl = QString::fromStdString(url);
-  CefRefPtr<VellHandler> self(this);
-  CefPostTask(TID_UI, CefCreateClosureTask([self, strUrl] {
-    if (self->m_bIsClosing || self->m_bIsClosed) return;
-    if (!self->m_pBrowser) {
-      self->m_strUrlOnCreation = strUrl;
-      return;
-    }
-    self->m_pBrowser->LoadUrl(strUrl, true);
-  }));
+  CefPostTask(TID_UI, base::Bind(&VellHandler::_LoadUrlOnUi, this, strUrl));
   if (m_pSignalsWidget) emit m_pSignalsWidget->OnLoadUrl(strUrl);
 }
 
+void VellHandler::_LoadUrlOnUi(const QString& strUrl) {
+  CEF_REQUIRE_UI_THREAD();
+  if (m_bIsClosing || m_bIsClosed) return;
+  if (!m_pBrowser) {
+    m_strUrlOnCreation = strUrl;
+    return;
+  }
+  m_pBrowser->LoadUrl(strUrl, true);
+}
+
 // Decided on the UI thread, where OnAfterCreated sets the browser.
-void VellHandler::Cleanup() {
-  CefRefPtr<VellHandler> self(this);
-  CefPostTask(TID_UI, CefCreateClosureTask([self] {
-    if (!self->m_pBrowser) {
-      self->m_bCloseOnCreation = true;
-      return;
-    }
-    CefRefPtr<CefBrowserHost> host = self->m_pBrowser->GetHost();
-    if (host) host->CloseBrowser(true);
-  }));
+void VellHandler::Cleanup() { CefPostTask(TID_UI, base::Bind(&VellHandler::_CloseOnUi, this)); }
+
+void VellHandler::_CloseOnUi() {
+  CEF_REQUIRE_UI_THREAD();
+  if (!m_pBrowser) {
+    m_bCloseOnCreation = true;
+    return;
+  }
+  CefRefPtr<CefBrowserHost> host = m_pBrowser->GetHost();
+  if (host) host->CloseBrowser(true);
 }
 
 void VellHandler::_OpenInUsersBrowser(const QUrl& url) {
@@ -199,7 +202,7 @@ void VellHandler::_LogOriginRefusedOncePerFrame(const std::string& callerId, con
 }
 
 bool VellHandler::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& targetUrl,
-                                const CefString&, cef_window_open_disposition_t, bool, const CefPopupFeatures&,
+                                const CefString&, CefLifeSpanHandler::WindowOpenDisposition, bool, const CefPopupFeatures&,
                                 CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,
                                 CefRefPtr<CefDictionaryValue>&, bool*) {
   if (targetUrl.empty()) return false;
@@ -208,6 +211,7 @@ bool VellHandler::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, cons
 }
 
 void VellHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
+  CEF_REQUIRE_UI_THREAD();
   const int browserId = browser->GetIdentifier();
   VellBrowserLifeSpanMonitor::Instance()->UpdateBrowserCounter(true);
   if (m_bIsClosing || m_bIsClosed) return;
@@ -223,6 +227,7 @@ void VellHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
 }
 
 bool VellHandler::DoClose(CefRefPtr<CefBrowser> browser) {
+  CEF_REQUIRE_UI_THREAD();
   const QString url = m_pSignalsWidget ? m_pSignalsWidget->GetUrl() : QString();
   qInfo().noquote() << QString("VellHandler::DoClose: browser (id = %1) closed. strUrl = %2").arg(browser->GetIdentifier()).arg(url);
   m_bIsClosing = true;
@@ -230,6 +235,7 @@ bool VellHandler::DoClose(CefRefPtr<CefBrowser> browser) {
 }
 
 void VellHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
+  CEF_REQUIRE_UI_THREAD();
   const QString url = m_pSignalsWidget ? m_pSignalsWidget->GetUrl() : QString();
   const int browserId = browser->GetIdentifier();
   qInfo().noquote() << QString("VellHandler::OnBeforeClose: browser (id = %1) closed. strUrl = %2").arg(browserId).arg(url);
@@ -251,6 +257,7 @@ bool VellHandler::_IsMainFrameEvent(CefRefPtr<CefBrowser> browser, CefRefPtr<Cef
 }
 
 void VellHandler::OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, TransitionType) {
+  CEF_REQUIRE_UI_THREAD();
   if (!_IsMainFrameEvent(browser, frame)) return;
   {
     std::lock_guard<std::mutex> lock(m_unservedMutex);
@@ -262,6 +269,7 @@ void VellHandler::OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame>
 }
 
 void VellHandler::OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, int httpStatusCode) {
+  CEF_REQUIRE_UI_THREAD();
   if (!_IsMainFrameEvent(browser, frame)) return;
   const std::string url = frame->GetURL().ToString();
   const bool success = httpStatusCode == 200 || httpStatusCode == -3 ||
@@ -278,6 +286,7 @@ void VellHandler::OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> f
 
 void VellHandler::OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, ErrorCode errorCode,
                               const CefString& errorText, const CefString& failedUrl) {
+  CEF_REQUIRE_UI_THREAD();
   if (!_IsMainFrameEvent(browser, frame)) return;
   const QString url = QString::fromStdString(failedUrl.ToString());
   const QString text = QString::fromStdString(errorText.ToString());
@@ -352,7 +361,7 @@ void VellHandler::_ShowDevTool() {
     return;
   }
   CefWindowInfo windowInfo;
-  windowInfo.window_name = m_pBrowser->GetMainFrameCefUrl();
+  CefString(&windowInfo.window_name) = m_pBrowser->GetMainFrameCefUrl();
   windowInfo.style = kDevToolsWindowStyle;
   windowInfo.x = windowInfo.y = windowInfo.width = windowInfo.height = kUseDefault;
   host->ShowDevTools(windowInfo, nullptr, CefBrowserSettings(), CefPoint{0, 0});

@@ -84,7 +84,7 @@ class VellHandler : public CefClient,
 
   // CefLifeSpanHandler
   bool OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, const CefString& targetUrl,
-                     const CefString& targetFrameName, cef_window_open_disposition_t targetDisposition,
+                     const CefString& targetFrameName, CefLifeSpanHandler::WindowOpenDisposition targetDisposition,
                      bool userGesture, const CefPopupFeatures& popupFeatures, CefWindowInfo& windowInfo,
                      CefRefPtr<CefClient>& client, CefBrowserSettings& settings,
                      CefRefPtr<CefDictionaryValue>& extraInfo, bool* noJavascriptAccess) override;
@@ -119,8 +119,8 @@ class VellHandler : public CefClient,
   // CefResourceRequestHandler (IO thread): every request goes through the
   // resource manager; failed responses are logged; schemes Chromium does not
   // load are never handed to the operating system.
-  cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                          CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) override;
+  ReturnValue OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                   CefRefPtr<CefRequest> request, CefRefPtr<CefRequestCallback> callback) override;
   CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                                    CefRefPtr<CefRequest> request) override;
   bool OnResourceResponse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
@@ -149,6 +149,9 @@ class VellHandler : public CefClient,
   bool _IsMainFrameEvent(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) const;
   bool _TrackIfEnableDevKeyPassMatch(int keyCode);
   void _ShowDevTool();
+  // TID_UI: the halves of LoadUrl and Cleanup that need the browser.
+  void _LoadUrlOnUi(const QString& strUrl);
+  void _CloseOnUi();
   static void _OpenInUsersBrowser(const QUrl& url);
   // Runs `call` on the signals widget's thread (queued from the UI thread).
   void _Notify(std::function<void(VellSignalsWidget*)> call) const;

@@ -7,6 +7,7 @@
 
 #include "base/VellLoggerAgent.h"
 #include "core/VellHandler.h"
+#include "include/wrapper/cef_helpers.h"
 #include "utils/VellQFileEnhance.h"
 
 namespace {
@@ -76,8 +77,9 @@ CefRefPtr<CefResourceRequestHandler> VellHandler::GetResourceRequestHandler(CefR
   return this;
 }
 
-cef_return_value_t VellHandler::OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                                     CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) {
+CefResourceRequestHandler::ReturnValue VellHandler::OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                                     CefRefPtr<CefRequest> request, CefRefPtr<CefRequestCallback> callback) {
+  CEF_REQUIRE_IO_THREAD();
   return m_pResourceManager->OnBeforeResourceLoad(browser, frame, request, callback);
 }
 

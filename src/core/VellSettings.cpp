@@ -11,13 +11,13 @@ void VellSettings::_InitializeSettings() {
 
 void VellSettings::_InitializeCefNativeSettings() {
   m_cefSettings = CefSettings();
-  m_cefSettings.locale = "en-US";
+  CefString(&m_cefSettings.locale) = "en-US";
   m_cefSettings.ignore_certificate_errors = 1;
   m_cefSettings.multi_threaded_message_loop = 1;
   m_cefSettings.background_color = CefColorSetARGB(0xFF, 0x0F, 0x10, 0x11);
   m_cefSettings.log_severity = LOGSEVERITY_ERROR;
   m_cefSettings.windowless_rendering_enabled = 0;
-  m_cefSettings.cache_path = _GetDefaultWebCachePath().toStdString();
+  CefString(&m_cefSettings.cache_path) = _GetDefaultWebCachePath().toStdString();
   m_cefSettings.no_sandbox = 1;
 }
 

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "include/internal/cef_types.h"
+#include "include/internal/cef_types_wrappers.h"
 #include "utils/VellAutoSingleton.h"
 
 // The settings the runtime is initialised with in the launcher process, and a

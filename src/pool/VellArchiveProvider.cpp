@@ -7,6 +7,7 @@
 #include "base/VellLoggerAgent.h"
 #include "include/cef_stream.h"
 #include "include/wrapper/cef_closure_task.h"
+#include "include/wrapper/cef_helpers.h"
 #include "include/wrapper/cef_stream_resource_handler.h"
 
 namespace {
@@ -32,10 +33,8 @@ VellArchiveProvider::VellArchiveProvider(std::string strUrlPrefix, std::string s
 
 void VellArchiveProvider::StartLoad() {
   if (m_bLoadStarted.exchange(true)) return;
-  auto load = [provider = weak_from_this(), path = m_strArchivePath, password = m_strPassword, prefix = m_strUrlPrefix] {
-    _Load(provider, path, password, prefix);
-  };
-  if (!CefPostTask(TID_FILE_BACKGROUND, CefCreateClosureTask(load))) {
+  if (!CefPostTask(TID_FILE_BACKGROUND, base::Bind(&VellArchiveProvider::_Load, weak_from_this(), m_strArchivePath,
+                                                   m_strPassword, m_strUrlPrefix))) {
     VellLog(LOGSEVERITY_ERROR, fmt::format("VellArchiveProvider: no file thread; {} is not served", m_strUrlPrefix));
   }
 }
@@ -43,6 +42,7 @@ void VellArchiveProvider::StartLoad() {
 // File thread.
 void VellArchiveProvider::_Load(std::weak_ptr<VellArchiveProvider> provider, std::string strArchivePath,
                                 std::string strPassword, std::string strUrlPrefix) {
+  CEF_REQUIRE_FILE_BACKGROUND_THREAD();
   CefRefPtr<CefZipArchive> archive;
   if (CefRefPtr<CefStreamReader> stream = CefStreamReader::CreateForFile(strArchivePath)) {
     archive = new CefZipArchive();
@@ -55,12 +55,15 @@ void VellArchiveProvider::_Load(std::weak_ptr<VellArchiveProvider> provider, std
     VellLog(LOGSEVERITY_ERROR,
             fmt::format("VellArchiveProvider: cannot open {}; {} falls through", strArchivePath, strUrlPrefix));
   }
-  CefPostTask(TID_IO, CefCreateClosureTask([provider, archive] {
-                if (auto alive = provider.lock()) alive->_OnLoadEnded(archive);
-              }));
+  CefPostTask(TID_IO, base::Bind(&VellArchiveProvider::_OnLoadEnded, provider, archive));
 }
 
-void VellArchiveProvider::_OnLoadEnded(CefRefPtr<CefZipArchive> archive) {
+void VellArchiveProvider::_OnLoadEnded(std::weak_ptr<VellArchiveProvider> provider, CefRefPtr<CefZipArchive> archive) {
+  CEF_REQUIRE_IO_THREAD();
+  if (auto alive = provider.lock()) alive->_UseArchive(archive);
+}
+
+void VellArchiveProvider::_UseArchive(CefRefPtr<CefZipArchive> archive) {
   VellLog(LOGSEVERITY_INFO, fmt::format("VellArchiveProvider: archive_load_ended_: {}", m_strUrlPrefix));
   m_bLoadEnded = true;
   m_pArchive = archive;

@@ -32,7 +32,9 @@ class VellArchiveProvider : public CefResourceManager::Provider,
  private:
   static void _Load(std::weak_ptr<VellArchiveProvider> provider, std::string strArchivePath, std::string strPassword,
                     std::string strUrlPrefix);
-  void _OnLoadEnded(CefRefPtr<CefZipArchive> archive);
+  // TID_IO: the loaded archive (null when it could not be read) reaches the provider, if it is still there.
+  static void _OnLoadEnded(std::weak_ptr<VellArchiveProvider> provider, CefRefPtr<CefZipArchive> archive);
+  void _UseArchive(CefRefPtr<CefZipArchive> archive);
   // Answers `request` from the archive; false (nothing answered) when it
   // does not hold the file.
   bool _Continue(const CefRefPtr<CefResourceManager::Request>& request) const;

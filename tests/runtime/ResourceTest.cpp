@@ -21,7 +21,7 @@ class ManagedRequests : public CefResourceRequestHandler {
  public:
   ManagedRequests(CefRefPtr<CefResourceManager> manager, EventRecorder* recorder) : manager_(manager), recorder_(recorder) {}
   cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                          CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback) override {
+                                          CefRefPtr<CefRequest> request, CefRefPtr<CefRequestCallback> callback) override {
     return manager_->OnBeforeResourceLoad(browser, frame, request, callback);
   }
   CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,

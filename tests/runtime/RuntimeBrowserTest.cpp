@@ -112,6 +112,21 @@ TEST_F(LoadTest, NotFoundReportsStatus404) {
   EXPECT_EQ(recorder.Count("OnLoadError"), 0u);
 }
 
+TEST_F(LoadTest, TitleOfEachLoadedPageIsReported) {
+  auto titled = [&](const std::string& title) {
+    return recorder.WaitFor([&] {
+      for (const auto& event : recorder.Of("OnTitleChange")) {
+        if (event.data["title"] == title) return true;
+      }
+      return false;
+    });
+  };
+  Create(DataUrl("<title>first</title><p>page</p>"));
+  ASSERT_TRUE(titled("first"));
+  browser->GetMainFrame()->LoadURL(DataUrl("<title>second</title><p>next</p>"));
+  EXPECT_TRUE(titled("second"));
+}
+
 TEST_F(LoadTest, FileUrlLoads) {
   QTemporaryDir dir;
   const QString path = dir.filePath("page.html");

@@ -24,7 +24,7 @@ class RuntimeFaultTest : public ::testing::Test {
   static bool Initialize(const std::string& cachePath = std::string()) {
     CefSettings settings;
     settings.no_sandbox = 1;
-    settings.cache_path = cachePath;
+    CefString(&settings.cache_path) = cachePath;
     char* argv[] = {const_cast<char*>("vell_runtime_fault_tests"), nullptr};
     return CefInitialize(CefMainArgs(1, argv), settings, nullptr, nullptr);
   }

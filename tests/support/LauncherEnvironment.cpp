@@ -12,8 +12,8 @@ std::vector<std::string> LauncherEnvironment::HookedProcessTypes() { return g_ho
 void LauncherEnvironment::SetUp() {
   VellFeatureSettings::Instance()->LoadModuleTable(m_features);
   VellSettings::Instance()->ModifyNativeCefSettings([](CefSettings& settings) {
-    settings.browser_subprocess_path = VELL_SUBPROCESS_PATH;
-    settings.cache_path = "";  // a temporary profile
+    CefString(&settings.browser_subprocess_path) = VELL_SUBPROCESS_PATH;
+    CefString(&settings.cache_path) = "";  // a temporary profile
     settings.log_severity = LOGSEVERITY_WARNING;
   });
   VellApp* app = new VellApp(new VellV8Handler(), [](const CefString& processType, CefRefPtr<CefCommandLine>) {

@@ -72,7 +72,7 @@ void RecordingClient::Record(const std::string& kind, nlohmann::json data) {
 }
 
 bool RecordingClient::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& target_url,
-                                    const CefString& target_frame_name, cef_window_open_disposition_t,
+                                    const CefString& target_frame_name, CefLifeSpanHandler::WindowOpenDisposition,
                                     bool user_gesture, const CefPopupFeatures&, CefWindowInfo&,
                                     CefRefPtr<CefClient>&, CefBrowserSettings&, CefRefPtr<CefDictionaryValue>&,
                                     bool*) {
@@ -131,6 +131,10 @@ bool RecordingClient::OnConsoleMessage(CefRefPtr<CefBrowser>, cef_log_severity_t
   Record("OnConsoleMessage",
          {{"level", level}, {"message", message.ToString()}, {"source", source.ToString()}, {"line", line}});
   return true;
+}
+
+void RecordingClient::OnTitleChange(CefRefPtr<CefBrowser>, const CefString& title) {
+  Record("OnTitleChange", {{"title", title.ToString()}});
 }
 
 bool RecordingClient::OnPreKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent& event, CefEventHandle, bool*) {

@@ -65,7 +65,7 @@ class RecordingClient : public CefClient,
   CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
 
   bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& target_url,
-                     const CefString& target_frame_name, cef_window_open_disposition_t, bool user_gesture,
+                     const CefString& target_frame_name, CefLifeSpanHandler::WindowOpenDisposition, bool user_gesture,
                      const CefPopupFeatures&, CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,
                      CefRefPtr<CefDictionaryValue>&, bool*) override;
   void OnAfterCreated(CefRefPtr<CefBrowser> browser) override;
@@ -78,6 +78,7 @@ class RecordingClient : public CefClient,
                    const CefString& errorText, const CefString& failedUrl) override;
   bool OnConsoleMessage(CefRefPtr<CefBrowser> browser, cef_log_severity_t level, const CefString& message,
                         const CefString& source, int line) override;
+  void OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) override;
   bool OnPreKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle, bool*) override;
   bool OnKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle) override;
   void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;

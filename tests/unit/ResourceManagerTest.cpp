@@ -16,9 +16,9 @@
 
 namespace {
 
-class Latch : public CefCallback {
+class Latch : public CefRequestCallback {
  public:
-  void Continue() override { Set("continue"); }
+  void Continue(bool allow) override { Set(allow ? "continue" : "refuse"); }
   void Cancel() override { Set("cancel"); }
   std::string Wait() {
     std::unique_lock<std::mutex> lock(mutex_);

@@ -36,6 +36,16 @@ typedef enum {
   TS_PROCESS_OOM,
 } cef_termination_status_t;
 
+typedef enum { RV_CANCEL = 0, RV_CONTINUE, RV_CONTINUE_ASYNC } cef_return_value_t;
+
+typedef enum {
+  UR_UNKNOWN = 0,
+  UR_SUCCESS,
+  UR_IO_PENDING,
+  UR_CANCELED,
+  UR_FAILED,
+} cef_urlrequest_status_t;
+
 typedef enum { STATE_DEFAULT = 0, STATE_ENABLED, STATE_DISABLED } cef_state_t;
 
 typedef enum {
@@ -185,36 +195,6 @@ struct CefPopupFeatures {
   int heightSet = 0;
 };
 
-// Where a browser's window goes. On this runtime every browser paints into a
-// surface window of its own; the parent and style fields are kept for callers
-// written against the Windows layout and do not change the result.
-struct CefWindowInfo {
-  CefWindowHandle parent_window = 0;
-  CefString window_name;
-  unsigned int style = 0;
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-
-  void SetAsChild(CefWindowHandle parent, const CefRect& rect) {
-    parent_window = parent;
-    x = rect.x, y = rect.y, width = rect.width, height = rect.height;
-  }
-  void SetAsPopup(CefWindowHandle parent, const CefString& name) {
-    parent_window = parent;
-    window_name = name;
-  }
-};
-
-struct CefBrowserSettings {
-  size_t size = sizeof(CefBrowserSettings);
-  int minimum_font_size = 0;
-  cef_state_t universal_access_from_file_urls = STATE_DEFAULT;
-  cef_state_t file_access_from_file_urls = STATE_DEFAULT;
-  cef_color_t background_color = 0;
-};
-
 typedef enum {
   LOGSEVERITY_DEFAULT = 0,
   LOGSEVERITY_VERBOSE = 1,
@@ -231,20 +211,102 @@ typedef enum {
                            (static_cast<unsigned>(r) << 16) |                        \
                            (static_cast<unsigned>(g) << 8) | static_cast<unsigned>(b))
 
-// Global runtime settings handed to CefInitialize. A default-constructed value is
-// CEF's default: every field zero or empty, `size` set to the structure's size.
-struct CefSettings {
-  size_t size = sizeof(CefSettings);
-  int no_sandbox = 0;
-  CefString browser_subprocess_path;
-  int multi_threaded_message_loop = 0;
-  int windowless_rendering_enabled = 0;
-  CefString cache_path;
-  CefString user_agent;
-  CefString locale;
-  cef_log_severity_t log_severity = LOGSEVERITY_DEFAULT;
-  CefString resources_dir_path;
-  int remote_debugging_port = 0;
-  int ignore_certificate_errors = 0;
-  cef_color_t background_color = 0;
-};
+// Global runtime settings handed to CefInitialize (CEF 89's members, in its
+// order). This runtime honours no_sandbox, browser_subprocess_path,
+// multi_threaded_message_loop, windowless_rendering_enabled (no effect: every
+// browser paints into its own surface), cache_path, user_agent, locale,
+// log_severity, javascript_flags, remote_debugging_port,
+// ignore_certificate_errors and background_color; CefInitialize logs a warning
+// naming any other string member that is set (and external_message_pump).
+typedef struct _cef_settings_t {
+  size_t size;
+  int no_sandbox;
+  cef_string_t browser_subprocess_path;
+  cef_string_t framework_dir_path;
+  cef_string_t main_bundle_path;
+  int chrome_runtime;
+  int multi_threaded_message_loop;
+  int external_message_pump;
+  int windowless_rendering_enabled;
+  int command_line_args_disabled;
+  cef_string_t cache_path;
+  cef_string_t root_cache_path;
+  cef_string_t user_data_path;
+  int persist_session_cookies;
+  int persist_user_preferences;
+  cef_string_t user_agent;
+  cef_string_t product_version;
+  cef_string_t locale;
+  cef_string_t log_file;
+  cef_log_severity_t log_severity;
+  cef_string_t javascript_flags;
+  cef_string_t resources_dir_path;
+  cef_string_t locales_dir_path;
+  int pack_loading_disabled;
+  int remote_debugging_port;
+  int uncaught_exception_stack_size;
+  int ignore_certificate_errors;
+  cef_color_t background_color;
+  cef_string_t accept_language_list;
+  cef_string_t application_client_id_for_file_scanning;
+} cef_settings_t;
+
+// Per-browser settings (CEF 89's members). This runtime honours
+// background_color only; the page's own defaults apply for the rest.
+typedef struct _cef_browser_settings_t {
+  size_t size;
+  int windowless_frame_rate;
+  cef_string_t standard_font_family;
+  cef_string_t fixed_font_family;
+  cef_string_t serif_font_family;
+  cef_string_t sans_serif_font_family;
+  cef_string_t cursive_font_family;
+  cef_string_t fantasy_font_family;
+  int default_font_size;
+  int default_fixed_font_size;
+  int minimum_font_size;
+  int minimum_logical_font_size;
+  cef_string_t default_encoding;
+  cef_state_t remote_fonts;
+  cef_state_t javascript;
+  cef_state_t javascript_close_windows;
+  cef_state_t javascript_access_clipboard;
+  cef_state_t javascript_dom_paste;
+  cef_state_t plugins;
+  cef_state_t universal_access_from_file_urls;
+  cef_state_t file_access_from_file_urls;
+  cef_state_t web_security;
+  cef_state_t image_loading;
+  cef_state_t image_shrink_standalone_to_fit;
+  cef_state_t text_area_resize;
+  cef_state_t tab_to_links;
+  cef_state_t local_storage;
+  cef_state_t databases;
+  cef_state_t application_cache;
+  cef_state_t webgl;
+  cef_color_t background_color;
+  cef_string_t accept_language_list;
+} cef_browser_settings_t;
+
+typedef struct _cef_main_args_t {
+  int argc;
+  char** argv;
+} cef_main_args_t;
+
+// Where a browser's window goes: CEF 89's Linux members, plus `style` of its
+// Windows layout for callers written against that. On this runtime every
+// browser paints into a surface window of its own; parent_window, style and
+// the windowless members do not change the result.
+typedef struct _cef_window_info_t {
+  cef_string_t window_name;
+  int x;
+  int y;
+  int width;
+  int height;
+  unsigned int style;
+  cef_window_handle_t parent_window;
+  int windowless_rendering_enabled;
+  int shared_texture_enabled;
+  int external_begin_frame_enabled;
+  cef_window_handle_t window;
+} cef_window_info_t;

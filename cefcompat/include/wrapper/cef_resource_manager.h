@@ -7,6 +7,7 @@
 #include <string>
 
 #include "include/cef_browser.h"
+#include "include/cef_request_callback.h"
 #include "include/cef_resource_handler.h"
 
 // Serves requests from providers: mapped URL prefixes answered from zip
@@ -73,7 +74,7 @@ class CefResourceManager : public virtual CefBaseRefCounted {
   // TID_IO. Offers the request to the providers and returns RV_CONTINUE_ASYNC;
   // `callback` continues once a provider answered or none took it.
   cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                          CefRefPtr<CefRequest> request, CefRefPtr<CefCallback> callback);
+                                          CefRefPtr<CefRequest> request, CefRefPtr<CefRequestCallback> callback);
   // TID_IO. The handler a provider chose for `request`, or null.
   CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                                    CefRefPtr<CefRequest> request);

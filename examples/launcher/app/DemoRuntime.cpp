@@ -16,8 +16,8 @@ QString DemoRuntime::Start(int argc, char** argv, const QString& featuresFile, c
   const QString featuresError = _LoadFeatures(featuresFile);
   const std::string subprocess = subprocessPath.toStdString();
   VellSettings::Instance()->ModifyNativeCefSettings([&subprocess](CefSettings& settings) {
-    settings.browser_subprocess_path = subprocess;
-    settings.cache_path = "";  // a temporary profile
+    CefString(&settings.browser_subprocess_path) = subprocess;
+    CefString(&settings.cache_path) = "";  // a temporary profile
     settings.log_severity = LOGSEVERITY_WARNING;
   });
   VellApp* app = new VellApp(new VellV8Handler(), nullptr);
