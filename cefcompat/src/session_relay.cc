@@ -1,5 +1,6 @@
 #include "session_relay.h"
 
+#include "link.h"
 #include "runtime.h"
 
 namespace cefcompat {
@@ -42,17 +43,9 @@ void SessionRelay::OnEvent(const std::string& text, const Json& event) {
   if (Runtime* runtime = Runtime::Get()) runtime->GetConnection().RemoveSessionTap(child);
 }
 
-namespace {
-// A string member of a message from the link; empty when missing or of another type.
-std::string StringMember(const Json& message, const char* key) {
-  const auto it = message.find(key);
-  return it != message.end() && it->is_string() ? it->get<std::string>() : std::string();
-}
-}  // namespace
-
 void SessionRelay::RelayCommand(const Json& command) {
   const Json id = command.value("id", Json());
-  const std::string sessionId = StringMember(command, "sessionId");
+  const std::string sessionId = LinkString(command, "sessionId");
   Runtime* runtime = Runtime::Get();
   if (!runtime || !Watches(sessionId)) {
     ReplyDown(id, sessionId, {false, {}, "not a session of this render side"});
@@ -60,7 +53,7 @@ void SessionRelay::RelayCommand(const Json& command) {
   }
   std::weak_ptr<SessionRelay> weak = weak_from_this();
   const auto params = command.find("params");
-  runtime->GetConnection().SendReplyOnReader(StringMember(command, "method"),
+  runtime->GetConnection().SendReplyOnReader(LinkString(command, "method"),
                                              params != command.end() && params->is_object() ? *params : Json::object(),
                                              sessionId, [weak, id, sessionId](const Connection::Reply& reply) {
                                                if (auto self = weak.lock()) self->ReplyDown(id, sessionId, reply);
