@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 
 #include "bench_support.h"
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
 
-  // The site: 300 assets from 1 KB to 2 MB, each referenced by an <img> (the load event waits for all).
+  // The site: 300 assets from 1 KB to 2 MB of bytes that do not compress, each referenced by an <img> (the load event waits for all).
   QTemporaryDir dir;
   const QString site = dir.filePath("site");
   QDir().mkpath(site + "/assets");
@@ -120,7 +121,15 @@ int main(int argc, char** argv) {
   std::vector<QByteArray> contents;
   for (int i = 0; i < 300; ++i) {
     const int size = 1024 + static_cast<int>((static_cast<long long>(i) * i * 7919) % (2 * 1024 * 1024 - 1024));
-    contents.emplace_back(size, static_cast<char>('a' + i % 26));
+    // Bytes that do not compress, as images and other media do.
+    contents.emplace_back(size, '\0');
+    std::uint32_t state = 2463534242u + static_cast<std::uint32_t>(i);
+    for (char& byte : contents.back()) {
+      state ^= state << 13;
+      state ^= state >> 17;
+      state ^= state << 5;
+      byte = static_cast<char>(state);
+    }
     const QString name = QString("assets/a%1.bin").arg(i);
     QFile file(site + "/" + name);
     file.open(QIODevice::WriteOnly);
