@@ -11,7 +11,7 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
-#include "include/cef_frame.h"
+#include "CapturingFrame.h"
 #include "plugins/VellActionNames.h"
 #include "plugins/VellPluginRegister.h"
 #include "v8_api/VellProcessMessage.h"
@@ -22,30 +22,6 @@ namespace {
 void Require(bool condition) {
   if (!condition) std::abort();
 }
-
-// The frame that asked: keeps the answers the plugins send back.
-class AnsweredFrame : public CefFrame {
- public:
-  bool IsValid() override { return true; }
-  bool IsMain() override { return true; }
-  int64 GetIdentifier() override { return 1; }
-  CefString GetName() override { return ""; }
-  CefString GetURL() override { return "https://launcher.test/"; }
-  CefRefPtr<CefFrame> GetParent() override { return nullptr; }
-  CefRefPtr<CefBrowser> GetBrowser() override { return nullptr; }
-  CefRefPtr<CefV8Context> GetV8Context() override { return nullptr; }
-  void LoadURL(const CefString&) override {}
-  void ExecuteJavaScript(const CefString&, const CefString&, int) override {}
-  void SendProcessMessage(CefProcessId, CefRefPtr<CefProcessMessage> message) override {
-    VellProcessMessage record;
-    record.InterpretNativeProcessMessage(message);
-    answers.push_back(record);
-  }
-  std::vector<VellProcessMessage> answers;
-
- private:
-  IMPLEMENT_REFCOUNTING(AnsweredFrame);
-};
 
 struct Plugins {
   Plugins() { Require(VellPluginRegister::Register(&owner, &factory) == nullptr); }
@@ -75,11 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   call.SetValue(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
   CefRefPtr<CefProcessMessage> wire;
   VellProcessMessage::ConvertToArgumentList(call, wire);
-  CefRefPtr<AnsweredFrame> frame(new AnsweredFrame());
+  CefRefPtr<CapturingFrame> frame(new CapturingFrame());
   Require(g_plugins->factory.HandleFromCefProcessMessage(nullptr, frame, PID_RENDERER, wire));
   QCoreApplication::processEvents();
-  Require(frame->answers.size() <= 1);
-  for (const auto& answer : frame->answers) {
+  const std::vector<VellProcessMessage> answers = frame->Sent();
+  Require(answers.size() <= 1);
+  for (const auto& answer : answers) {
     Require(answer.GetRequestId() == 7);
     Require(answer.GetErrorCode().empty() || answer.GetErrorCode() == VellActionNames::kParseValue2JsonError);
   }
