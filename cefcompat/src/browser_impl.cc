@@ -93,11 +93,20 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
     // this page only, and no page is a background tab of another's window.
     connection.Send("Target.createTarget", {{"url", kBlankUrl}, {"newWindow", true}}, "",
                     [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
-                      if (!reply.ok) {
-                        Log(LOGSEVERITY_ERROR, "CreateBrowser failed: " + reply.error);
-                        return;
+                      if (reply.ok) {
+                        return self->Attach(reply.result.value("targetId", std::string()), url, notifyClient,
+                                            withRenderer);
                       }
-                      self->Attach(reply.result.value("targetId", std::string()), url, notifyClient, withRenderer);
+                      Runtime* rt = Runtime::Get();
+                      if (!rt || rt->IsRunning()) {
+                        Log(LOGSEVERITY_ERROR, "CreateBrowser failed: " + reply.error);
+                        return self->OnTargetGone("creation failed");
+                      }
+                      // Chromium is gone: the browser is created on the next one.
+                      rt->WhenRunning([self, url, notifyClient, withRenderer](bool running) {
+                        if (!running) return self->OnTargetGone("Chromium is gone");
+                        self->Attach(std::string(), url, notifyClient, withRenderer);
+                      });
                     });
     return;
   }
@@ -268,6 +277,12 @@ void BrowserImpl::OnTargetGone(const std::string& reason) {
   closed_ = true;
   valid_ = false;
   if (!closing_) Log(LOGSEVERITY_WARNING, "browser " + std::to_string(id_) + " closed: " + reason);
+  // A client hears of every browser it asked for, even one that never came
+  // up: OnAfterCreated, then at once OnBeforeClose.
+  if (!created_) {
+    created_ = true;
+    if (auto handler = client_ ? client_->GetLifeSpanHandler() : nullptr) handler->OnAfterCreated(this);
+  }
   FinishClose();
 }
 

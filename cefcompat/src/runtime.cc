@@ -28,6 +28,12 @@ namespace {
 std::atomic<Runtime*> g_runtime{nullptr};
 constexpr int kStartTimeoutMs = 20000;
 constexpr int kShutdownStepMs = 5000;
+// Chromium gone: started again after 0.25, 0.5, 1, 2 and 4 s, then given up,
+// unless it ran this long since its last start.
+constexpr int kRestartFirstDelayMs = 250;
+constexpr int kRestartMaxDelayMs = 4000;
+constexpr int kMaxRestartAttempts = 5;
+constexpr int kSteadyRunMs = 30000;
 
 // Switches an application may add that Chromium itself understands.
 const std::set<std::string> kPassedSwitches = {
@@ -203,38 +209,57 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
   chromiumArgs.push_back("--disable-features=" + disabledFeatures);
   chromiumArgs.push_back("about:blank");
 
+  chromiumArgs_ = std::move(chromiumArgs);
+  logPath_ = tempDir_ + "/chromium.log";
   Threads::Start();
-  const std::string logPath = tempDir_ + "/chromium.log";
-  if (!process_.Launch(ChromiumProcess::FindBinary(), chromiumArgs, logPath, error)) return false;
+  if (!Launch(error)) return false;
+  Log(LOGSEVERITY_INFO, "runtime started on " + product_ + " (pid " + std::to_string(pid_) + ", profile " +
+                            profileDir_ + ")");
+  return true;
+}
 
-  connection_ = std::make_unique<Connection>(
-      std::make_unique<PipeTransport>(process_.TakeWriteFd(), process_.TakeReadFd()),
+bool Runtime::Launch(std::string& error) {
+  auto process = std::make_unique<ChromiumProcess>();
+  if (!process->Launch(ChromiumProcess::FindBinary(), chromiumArgs_, logPath_, error)) return false;
+  auto connection = std::make_unique<Connection>(
+      std::make_unique<PipeTransport>(process->TakeWriteFd(), process->TakeReadFd()),
       [](std::function<void()> task) { Threads::Post(TID_UI, std::move(task)); });
-  connection_->SetFastPath([this](const Json& message) { return FastPath(message); });
-  connection_->SetSessionHandler("", [this](const std::string& method, const Json& params) { OnRootEvent(method, params); });
-  connection_->Start([this](const std::string& reason) { OnConnectionClosed(reason); });
+  Connection* raw = connection.get();
+  connection->SetFastPath([this](const Json& message) { return FastPath(message); });
+  connection->SetSessionHandler("", [this](const std::string& method, const Json& params) { OnRootEvent(method, params); });
+  connection->Start([this, raw](const std::string& reason) { OnConnectionClosed(raw, reason); });
+  connections_.push_back(std::move(connection));
 
-  const auto version = connection_->Call("Browser.getVersion", Json::object(), "", kStartTimeoutMs);
-  if (!version.ok) {
-    std::string exit;
-    const bool exited = process_.WaitForExit(200, &exit);
-    error = "Chromium did not answer (" + version.error + ")" + (exited ? "; it " + exit : std::string()) +
-            "; its last output:\n" + Tail(logPath);
-    return false;
-  }
-  const auto discover = connection_->Call("Target.setDiscoverTargets", {{"discover", true}}, "", kStartTimeoutMs);
+  const auto version = raw->Call("Browser.getVersion", Json::object(), "", kStartTimeoutMs);
+  const auto discover = version.ok ? raw->Call("Target.setDiscoverTargets", {{"discover", true}}, "", kStartTimeoutMs)
+                                   : version;
   if (!discover.ok) {
-    error = "Target.setDiscoverTargets failed: " + discover.error;
+    std::string exit;
+    const bool exited = process->WaitForExit(200, &exit);
+    error = (version.ok ? "Target.setDiscoverTargets failed: " + discover.error
+                        : "Chromium did not answer (" + version.error + ")") +
+            (exited ? "; it " + exit : std::string()) + "; its last output:\n" + Tail(logPath_);
+    raw->Close();
     return false;
   }
-  Log(LOGSEVERITY_INFO, "runtime started on " + version.result.value("product", std::string("Chromium")) +
-                            " (pid " + std::to_string(process_.Pid()) + ", profile " + profileDir_ + ")");
+  product_ = version.result.value("product", std::string("Chromium"));
+  process_ = std::move(process);
+  pid_ = process_->Pid();
+  launchedAt_ = std::chrono::steady_clock::now();
+  connection_ = raw;
   return true;
 }
 
 void Runtime::Stop() {
   stopping_ = true;
-  if (connection_ && !connection_->IsClosed()) {
+  // A restart under way finishes first; none begins after this.
+  auto idle = std::make_shared<std::promise<void>>();
+  auto done = idle->get_future();
+  if (Threads::Post(TID_UI, [this, idle] { FinishWaiting(false); idle->set_value(); })) {
+    done.wait_for(std::chrono::milliseconds(2 * kStartTimeoutMs));
+  }
+  Connection* connection = connection_.load();
+  if (connection && !connection->IsClosed()) {
     std::vector<CefRefPtr<BrowserImpl>> open;
     {
       std::lock_guard<std::mutex> lock(browsersMutex_);
@@ -253,18 +278,19 @@ void Runtime::Stop() {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    connection_->Call("Browser.close", Json::object(), "", kShutdownStepMs);
+    connection->Call("Browser.close", Json::object(), "", kShutdownStepMs);
   }
-  if (process_.Pid() > 0 && !process_.WaitForExit(kShutdownStepMs)) {
+  if (process_ && !process_->WaitForExit(kShutdownStepMs)) {
     Log(LOGSEVERITY_WARNING, "CefShutdown: Chromium did not exit; killing it");
-    process_.Kill();
-    process_.WaitForExit(kShutdownStepMs);
+    process_->Kill();
+    process_->WaitForExit(kShutdownStepMs);
   }
-  if (connection_) connection_->Close();
+  for (auto& each : connections_) each->Close();
   Threads::Stop();
   RenderProcess::ShutdownInProcess();
   StreamServer::Shutdown();
-  connection_.reset();
+  connection_ = nullptr;
+  connections_.clear();
   {
     std::lock_guard<std::mutex> lock(browsersMutex_);
     browsers_.clear();
@@ -276,9 +302,10 @@ void Runtime::Stop() {
   }
 }
 
-void Runtime::OnConnectionClosed(const std::string& reason) {
+void Runtime::OnConnectionClosed(const Connection* connection, const std::string& reason) {
+  if (connection != connection_.load()) return;  // a start that failed, already reported
   std::string exit;
-  process_.WaitForExit(1000, &exit);
+  process_->WaitForExit(1000, &exit);
   if (!stopping_) Log(LOGSEVERITY_ERROR, "Chromium is gone (" + reason + (exit.empty() ? "" : "; it " + exit) +
                              "); closing every browser");
   std::vector<CefRefPtr<BrowserImpl>> open;
@@ -287,6 +314,46 @@ void Runtime::OnConnectionClosed(const std::string& reason) {
     for (auto& entry : browsers_) open.push_back(entry.second);
   }
   for (auto& browser : open) browser->OnTargetGone("Chromium is gone");
+  if (!stopping_) ScheduleRestart();
+}
+
+void Runtime::ScheduleRestart() {
+  if (std::chrono::steady_clock::now() - launchedAt_ > std::chrono::milliseconds(kSteadyRunMs)) restartAttempts_ = 0;
+  if (restartAttempts_ == kMaxRestartAttempts) {
+    Log(LOGSEVERITY_ERROR, "Chromium did not stay up after " + std::to_string(kMaxRestartAttempts) +
+                               " restarts; giving up: no browser can be created any more");
+    gaveUp_ = true;
+    FinishWaiting(false);
+    return;
+  }
+  const int delayMs = std::min(kRestartFirstDelayMs << restartAttempts_, kRestartMaxDelayMs);
+  ++restartAttempts_;
+  Log(LOGSEVERITY_WARNING, "starting Chromium again in " + std::to_string(delayMs) + " ms (attempt " +
+                               std::to_string(restartAttempts_) + " of " + std::to_string(kMaxRestartAttempts) + ")");
+  Threads::Post(TID_UI, [this] { Restart(); }, delayMs);
+}
+
+void Runtime::Restart() {
+  if (stopping_) return;
+  std::string error;
+  if (!Launch(error)) {
+    Log(LOGSEVERITY_ERROR, "Chromium did not start again: " + error);
+    return ScheduleRestart();
+  }
+  Log(LOGSEVERITY_INFO, "Chromium started again (pid " + std::to_string(pid_) + ")");
+  FinishWaiting(true);
+}
+
+void Runtime::WhenRunning(std::function<void(bool running)> task) {
+  if (IsRunning()) return task(true);
+  if (gaveUp_ || stopping_) return task(false);
+  waiting_.push_back(std::move(task));
+}
+
+void Runtime::FinishWaiting(bool running) {
+  std::vector<std::function<void(bool)>> waiting;
+  waiting.swap(waiting_);
+  for (auto& task : waiting) task(running);
 }
 
 void Runtime::Register(const std::string& targetId, CefRefPtr<BrowserImpl> browser) {
@@ -382,7 +449,7 @@ void Runtime::OnPopupTarget(const Json& targetInfo) {
   std::string url = opener->TakePendingPopupUrl(name, userGesture);
   if (url.empty()) url = targetInfo.value("url", std::string());
   if (!opener->AllowPopup(url, name, userGesture)) {
-    connection_->Send("Target.closeTarget", {{"targetId", targetId}});
+    GetConnection().Send("Target.closeTarget", {{"targetId", targetId}});
     return;
   }
   AdoptTarget(targetId, opener->GetClient(), true, name, false, true);
@@ -398,6 +465,10 @@ CefRefPtr<BrowserImpl> Runtime::AdoptTarget(const std::string& targetId, CefRefP
 
 bool Runtime::CreateBrowser(CefRefPtr<CefClient> client, const std::string& url, const CefBrowserSettings& settings,
                             const CefWindowInfo& windowInfo) {
+  if (gaveUp_) {
+    Log(LOGSEVERITY_ERROR, "CreateBrowser: Chromium is gone for good");
+    return false;
+  }
   CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, settings, false));
   if (windowInfo.width > 0 && windowInfo.height > 0) {
     browser->OnSurfaceGeometry(windowInfo.width, windowInfo.height, false);

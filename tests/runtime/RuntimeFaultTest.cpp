@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <set>
 
 #include "LogCapture.h"
 #include "RecordingClient.h"
@@ -60,17 +61,68 @@ TEST_F(RuntimeFaultTest, ProfileHeldByAnotherChromiumIsRefused) {
   EXPECT_EQ(capture.Matching("is in use by another Chromium").size(), 1u);
 }
 
-TEST_F(RuntimeFaultTest, ChromiumDyingClosesEveryBrowser) {
+TEST_F(RuntimeFaultTest, ChromiumKilledClosesEveryBrowserAndIsStartedAgain) {
   ASSERT_TRUE(Initialize());
   EventRecorder recorder;
   CefRefPtr<RecordingClient> client(new RecordingClient(&recorder));
   ASSERT_TRUE(CreateBrowser(client, "data:text/html,one"));
   ASSERT_TRUE(CreateBrowser(client, "data:text/html,two"));
   ASSERT_TRUE(recorder.WaitForKind("OnAfterCreated", 2));
-  kill(cefcompat::ChromiumPidForTesting(), SIGKILL);
+  const pid_t first = cefcompat::ChromiumPidForTesting();
+  kill(first, SIGKILL);
   ASSERT_TRUE(recorder.WaitForKind("OnBeforeClose", 2));
   EXPECT_FALSE(client->browser->IsValid());
   EXPECT_EQ(capture.Matching("[cefcompat] Chromium is gone (").size(), 1u);
+
+  // Asked for before the new Chromium is up: created on it.
+  EventRecorder later;
+  CefRefPtr<RecordingClient> next(new RecordingClient(&later));
+  ASSERT_TRUE(CreateBrowser(next, "data:text/html,<title>again</title>"));
+  ASSERT_TRUE(later.WaitForKind("OnLoadEnd"));
+  ASSERT_EQ(later.Count("OnAfterCreated"), 1u);
+  EXPECT_TRUE(next->browser->IsValid());
+  EXPECT_EQ(later.Count("OnBeforeClose"), 0u);
+  EXPECT_EQ(capture.Matching("[cefcompat] starting Chromium again in 250 ms (attempt 1 of 5)").size(), 1u);
+  EXPECT_EQ(capture.Matching("[cefcompat] Chromium started again (pid ").size(), 1u);
+  const pid_t second = cefcompat::ChromiumPidForTesting();
+  EXPECT_GT(second, 0);
+  EXPECT_NE(second, first);
+  CefShutdown();  // while the recorders live
+}
+
+TEST_F(RuntimeFaultTest, BrowsersBeingCreatedWhenChromiumDiesAreStillAnsweredOnce) {
+  ASSERT_TRUE(Initialize());
+  EventRecorder recorder;
+  CefRefPtr<RecordingClient> client(new RecordingClient(&recorder));
+  constexpr size_t kBrowsers = 6;
+  for (size_t i = 0; i < kBrowsers; ++i) ASSERT_TRUE(CreateBrowser(client, "data:text/html,racing"));
+  ASSERT_TRUE(recorder.WaitForKind("OnAfterCreated"));
+  kill(cefcompat::ChromiumPidForTesting(), SIGKILL);
+  // Each either comes up on one Chromium or the other, or is created and closed at once:
+  // never left without an answer.
+  ASSERT_TRUE(recorder.WaitFor([&] {
+    return recorder.Count("OnAfterCreated") == kBrowsers && recorder.Count("OnBeforeClose") + recorder.Count("OnLoadEnd") >= kBrowsers;
+  }, 30000)) << recorder.Count("OnAfterCreated") << " created, " << recorder.Count("OnBeforeClose") << " closed";
+  std::set<int> ids;
+  for (const auto& event : recorder.Of("OnAfterCreated")) ids.insert(event.data["id"].get<int>());
+  EXPECT_EQ(ids.size(), kBrowsers);
+  CefShutdown();
+}
+
+TEST_F(RuntimeFaultTest, ChromiumThatWillNotStartAgainIsGivenUpAfterBoundedAttempts) {
+  ASSERT_TRUE(Initialize());
+  setenv("CEFCOMPAT_CHROMIUM", "/bin/false", 1);
+  kill(cefcompat::ChromiumPidForTesting(), SIGKILL);
+  EventRecorder recorder;
+  CefRefPtr<RecordingClient> client(new RecordingClient(&recorder));
+  ASSERT_TRUE(CreateBrowser(client, "data:text/html,never"));
+  // Attempts after 0.25 + 0.5 + 1 + 2 + 4 s.
+  ASSERT_TRUE(recorder.WaitForKind("OnBeforeClose", 1, 30000));
+  EXPECT_EQ(recorder.Count("OnAfterCreated"), 1u);
+  EXPECT_EQ(capture.Matching("[cefcompat] starting Chromium again in").size(), 5u);
+  EXPECT_EQ(capture.Matching("[cefcompat] Chromium did not start again: Chromium did not answer").size(), 5u);
+  EXPECT_EQ(capture.Matching("Chromium did not stay up after 5 restarts; giving up").size(), 1u);
+  EXPECT_FALSE(CreateBrowser(client, "data:text/html,refused"));
 }
 
 TEST_F(RuntimeFaultTest, ShutdownReapsChromiumAndRemovesTheTemporaryProfile) {
