@@ -340,7 +340,7 @@ void Runtime::Restart() {
     Log(LOGSEVERITY_ERROR, "Chromium did not start again: " + error);
     return ScheduleRestart();
   }
-  Log(LOGSEVERITY_INFO, "Chromium started again (pid " + std::to_string(pid_) + ")");
+  Log(LOGSEVERITY_WARNING, "Chromium started again (pid " + std::to_string(pid_) + ")");
   FinishWaiting(true);
 }
 

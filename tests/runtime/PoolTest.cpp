@@ -3,6 +3,8 @@
 // archive provider's load, fall-through from archive to directory to a
 // loopback server, the response report, and the pool's reserve, broadcast and
 // release.
+#include <signal.h>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QSignalSpy>
@@ -21,6 +23,7 @@
 #include "include/wrapper/cef_closure_task.h"
 #include "pool/VellArchiveProvider.h"
 #include "pool/VellWidgetPool.h"
+#include "testing_hooks.h"
 
 namespace {
 
@@ -241,6 +244,28 @@ TEST_F(PoolTest, TheReserveIsRefilledByTheTimerAndAcquireTakesTheOldestFirst) {
   bool released = false;
   empty->ReleaseAll([&](bool) { released = true; }, 0);
   EXPECT_TRUE(released);  // nothing left to release
+}
+
+TEST_F(PoolTest, AfterChromiumIsKilledThePoolRefillsItsReserveOnTheNewOne) {
+  auto* monitor = VellBrowserLifeSpanMonitor::Instance();
+  pool = std::make_unique<VellWidgetPool>(2, 2);
+  pool->SetInitLoadUrl(Page("log('pooled page');"));
+  pool->Init(nullptr);
+  std::unique_ptr<VellWidget> shown(pool->Acquire());
+  ASSERT_TRUE(WaitUntil([&] { return monitor->GetBrowserCount() == 3; }));
+  ASSERT_TRUE(WaitUntil([&] { return ConsoleLines("pooled page").size() == 3; }));
+  QSignalSpy closed(shown->GetVellSignalsWidget(), &VellSignalsWidget::OnBeforeClose);
+
+  kill(cefcompat::ChromiumPidForTesting(), SIGKILL);
+  ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1 && monitor->GetBrowserCount() == 0; }));
+  EXPECT_TRUE(WaitUntil([] { return g_log->Matching("an idle browser closed; it leaves the reserve").size() == 2; }));
+  // The timer makes one a tick.
+  ASSERT_TRUE(WaitUntil([&] { return monitor->GetBrowserCount() == 2; }, 30000));
+  std::unique_ptr<VellWidget> next(pool->Acquire());
+  ASSERT_TRUE(WaitUntil([&] { return ConsoleLines("pooled page").size() >= 5; }));
+  EXPECT_TRUE(WaitUntil([&] { return !next->GetVellSignalsWidget()->IsLoading(); }));
+  EXPECT_FALSE(next->GetVellSignalsWidget()->IsBrowserClosed());
+  EXPECT_EQ(g_log->Matching("[cefcompat] Chromium started again").size(), 1u);
 }
 
 TEST_F(PoolTest, BroadcastReachesEveryWidgetInUse) {
