@@ -1,5 +1,7 @@
 #include "render_process.h"
 
+#include <malloc.h>
+
 #include <atomic>
 #include <deque>
 #include <regex>
@@ -655,6 +657,9 @@ class RenderBrowser : public CefBrowser {
     contexts_.erase(it);
     context->Invalidate();
     if (auto handler = process_->Handler()) handler->OnContextReleased(this, context->GetFrame(), context.get());
+    // What a page's calls took is free now: hand it back to the system rather
+    // than keep a burst's peak for the life of the process.
+    malloc_trim(0);
   }
 
   // Every context of the session is gone. Context and script ids are unique

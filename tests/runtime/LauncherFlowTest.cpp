@@ -8,7 +8,10 @@
 #include <QSignalSpy>
 #include <QThread>
 
+#include <fstream>
+#include <iostream>
 #include <memory>
+#include <sstream>
 #include <set>
 #include <vector>
 
@@ -18,9 +21,11 @@
 #include "TestHttpServer.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellHandler.h"
+#include "inter/VellBrowserWrapper.h"
 #include "plugins/basic_plugins/VellPingPongPlugin.h"
 #include "plugins/browser_plugins/VellPageReadyPlugin.h"
 #include "plugins/ui_plugins/VellToastPlugin.h"
+#include "testing_hooks.h"
 
 namespace {
 
@@ -74,6 +79,123 @@ TEST_F(ShownPage, ActionsTheLauncherDoesNotServeAreRejectedOnceAndThePageGoesOn)
   EXPECT_EQ(g_log->Matching(R"(action no plugin serves: "jssdk::basicModule:noSuchAction")").size(), 1u);
   EXPECT_EQ(g_log->Matching(R"(action no plugin serves: "jssdk::basicModule:ping\u0000Pong")").size(), 1u);
   EXPECT_EQ(g_log->Matching("... (200019 bytes)").size(), 1u);
+}
+
+// The fields of a logged line, after the console prefix: "tag|a|b" -> {tag, a, b}.
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::stringstream text(line.substr(line.rfind(' ') + 1));
+  for (std::string field; std::getline(text, field, '|');) fields.push_back(field);
+  return fields;
+}
+
+// Resident memory of a process, in MiB; 0 when it cannot be read.
+double ResidentMiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  }
+  return 0;
+}
+
+// A page that fires calls with random names and payloads without awaiting
+// them: each call settles once, refused payloads throw at the call, and the
+// launcher and the render side go on serving.
+TEST_F(ShownPage, AHundredThousandRandomCallsEachSettleOnceAndThePageGoesOn) {
+  AnswerPingPong(Find<VellPingPongPlugin>());
+  CefRefPtr<CefBrowser> cefBrowser = browser.GetVellHandler()->GetBrowser()->GetHost()->GetBrowser();
+  const pid_t render = cefcompat::RenderSubProcessPidForTesting(cefBrowser);
+  const auto measure = [&] { return std::make_pair(ResidentMiB(getpid()), render > 0 ? ResidentMiB(render) : 0.0); };
+  const std::string flood = Page(R"JS(
+    let seed = 20261208;
+    const rnd = (n) => { seed = (Math.imul(seed, 1103515245) + 12345) >>> 0; return seed % n; };
+    const word = () => {
+      const alphabet = 'abcXYZ09:_-\u0000\u00ef\u2713\uD800\uDFFF';
+      let text = '';
+      for (let i = rnd(12); i > 0; --i) text += alphabet[rnd(alphabet.length)];
+      return text;
+    };
+    const name = () => [
+      () => 'jssdk::basicModule:pingPong',
+      () => 'jssdk::basicModule:pingPong',
+      () => 'jssdk::' + word() + ':' + word(),
+      () => 'jssdk::basicModule:' + word(),
+      () => word(),
+      () => '',
+    ][rnd(6)]();
+    const nest = (depth) => { let value = {}; for (let i = 0; i < depth; ++i) value = {v: value, a: [i]}; return value; };
+    const payload = () => {
+      switch (rnd(12)) {
+        case 0: return undefined;
+        case 1: return null;
+        case 2: return [2 ** 53 + 1, 1e308, -1e308, NaN, Infinity, -0][rnd(6)];
+        case 3: return {text: '\uD800' + word() + '\uDFFF'};
+        case 4: return [word(), rnd(1000), [[[]]]];
+        case 5: return nest(1 + rnd(200));
+        case 6: return {text: [5, {}, [], null, true][rnd(5)]};
+        case 7: return rnd(500) === 0 ? {text: 'x'.repeat(1 << 20)} : {text: word()};
+        case 8: return rnd(2000) === 0 ? nest(200000) : 'text';   // too deep to stringify: throws at the call
+        case 9: return rnd(50) === 0 ? {big: 10n} : {text: 'big'};  // not JSON: throws at the call
+        default: return {text: word()};
+      }
+    };
+    const total = 100000;
+    const settledAt = new Uint8Array(total);
+    const codes = {};
+    let resolved = 0, rejected = 0, threw = 0, twice = 0, done = 0;
+    const finish = () => {
+      if (++done < total) return;
+      log('flood', total, resolved, rejected, threw, twice);
+      log('codes', JSON.stringify(codes));
+      vell.basicModule.pingPong({text: 'still served'}).then((answer) => log('alive', answer.text));
+    };
+    const settle = (i) => { if (settledAt[i]++) ++twice; };
+    for (let i = 0; i < total; ++i) {
+      let call;
+      try {
+        call = vell.invoke(name(), payload());
+      } catch (e) {
+        ++threw;
+        settle(i);
+        finish();
+        continue;
+      }
+      call.then(() => { settle(i); ++resolved; finish(); },
+                (e) => { settle(i); ++rejected; codes[e.code] = (codes[e.code] || 0) + 1; finish(); });
+    }
+  )JS");
+  // Twice: what the first round leaves behind is reused by the second, what
+  // leaks adds up.
+  std::vector<std::pair<double, double>> resident = {measure()};
+  for (size_t round = 1; round <= 2; ++round) {
+    widget->LoadUrl(flood);
+    ASSERT_TRUE(WaitUntil([&] { return ConsoleLines("alive|still served").size() == round; }, 240000));
+    const auto floods = g_log->Matching("flood|");
+    ASSERT_EQ(floods.size(), round);
+    const auto summary = Fields(floods.back().text);
+    ASSERT_EQ(summary.size(), 6u);  // flood|total|resolved|rejected|threw|twice
+    std::cout << "calls: " << summary[1] << ", resolved " << summary[2] << ", rejected " << summary[3]
+              << ", refused at the call " << summary[4] << "; " << g_log->Matching("codes|").back().text << "\n";
+    EXPECT_EQ(summary[1], "100000");
+    EXPECT_EQ(summary[5], "0") << "settled more than once";
+    // Every rejection carries a code.
+    EXPECT_EQ(g_log->Matching("codes|").back().text.find("\"undefined\""), std::string::npos);
+    widget->LoadUrl("about:blank");
+    ASSERT_TRUE(WaitUntil([&] { return !signals_->IsLoading(); }));
+    resident.push_back(measure());
+  }
+  std::cout << "resident MiB (launcher, render sub-process): at the start " << resident[0].first << ", "
+            << resident[0].second << "; after the first round " << resident[1].first << ", " << resident[1].second
+            << "; after the second " << resident[2].first << ", " << resident[2].second << "\n";
+  // Near the start once the page is gone (a burst's peak is several hundred
+  // MiB), and no growth from one round to the next.
+  constexpr double kNearMiB = 48;
+  constexpr double kGrowthMiB = 16;
+  EXPECT_LT(resident[2].first, resident[0].first + kNearMiB);
+  EXPECT_LT(resident[2].second, resident[0].second + kNearMiB);
+  EXPECT_LT(resident[2].first, resident[1].first + kGrowthMiB);
+  EXPECT_LT(resident[2].second, resident[1].second + kGrowthMiB);
 }
 
 TEST_F(ShownPage, ANotificationSentAfterLoadUrlReachesTheRequestedPage) {
