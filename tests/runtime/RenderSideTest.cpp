@@ -1,6 +1,8 @@
 // The render side with real pages: contexts, native functions, callbacks and
 // process messages. Built twice: render sub-processes, and the single-process switch.
 #include <QCoreApplication>
+#include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "RuntimeEnvironment.h"
@@ -35,6 +37,7 @@ class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
   }
 
   void OnContextCreated(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, CefRefPtr<CefV8Context> context) override {
+    ++liveContexts_;
     const bool current = CefV8Context::GetCurrentContext() && CefV8Context::GetCurrentContext()->IsSame(context);
     context->GetGlobal()->SetValue("__fromContextCreated",
                                    CefV8Value::CreateString(std::string(frame->IsMain() ? "main" : "sub") +
@@ -44,6 +47,7 @@ class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
   }
 
   void OnContextReleased(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefV8Context>) override {
+    --liveContexts_;
     if (kept_ && !kept_->IsValid()) kept_ = nullptr;
     if (auto main = browser->GetMainFrame(); main && main->IsValid()) {
       main->SendProcessMessage(PID_BROWSER, Message("released", {frame->IsMain() ? "main" : "sub"}));
@@ -106,6 +110,10 @@ class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
       retval = CefV8Value::CreateString(std::string(same ? "same:" : "other:") + std::to_string(value->GetIntValue()));
       return true;
     }
+    if (action == "live") {  // contexts created and not yet released
+      retval = CefV8Value::CreateInt(liveContexts_);
+      return true;
+    }
     if (action == "throw") {
       exception = "boom from native";
       return true;
@@ -129,6 +137,7 @@ class TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler {
  private:
   CefRefPtr<CefV8Value> kept_;
   CefRefPtr<CefV8Context> keptContext_;
+  int liveContexts_ = 0;
   int expectedPing_ = 0;
   bool outOfOrder_ = false;
   IMPLEMENT_REFCOUNTING(TestRenderHandler);
@@ -347,6 +356,41 @@ TEST_F(RenderSideTest, LeavingWithCallsInFlight) {
     if (event.data["name"] != "report") continue;
     EXPECT_TRUE(reported.insert(event.data["args"][0].get<std::string>()).second) << "reported twice";
   }
+}
+
+// Render sub-processes of this process (the launcher's own executable).
+size_t RenderSubProcesses() {
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  size_t count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string pid, name, state;
+    pid_t parent = 0;
+    if (!(stat >> pid >> name >> state >> parent) || parent != getpid()) continue;
+    std::error_code ec;
+    if (std::filesystem::read_symlink(entry.path() / "exe", ec).string() == self) ++count;
+  }
+  return count;
+}
+
+TEST_F(RenderSideTest, RenderCrashesInALoopLeaveNoContextsOrSubProcessesBehind) {
+  Create(DataUrl("<iframe srcdoc='<p>sub</p>'></iframe><p>main</p>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Run("console.log('live before:' + testNative('live'))");
+  ASSERT_TRUE(WaitForConsole("live before:2"));
+  const size_t processes = RenderSubProcesses();
+#ifndef VELL_TEST_SINGLE_PROCESS
+  EXPECT_EQ(processes, 1u);
+#endif
+  for (size_t crash = 1; crash <= 6; ++crash) {
+    cefcompat::CrashRendererForTesting(browser);
+    ASSERT_TRUE(recorder.WaitForKind("OnRenderProcessTerminated", crash));
+    browser->Reload();
+    ASSERT_TRUE(WaitForMainLoadEnd(crash + 1));
+  }
+  Run("console.log('live after:' + testNative('live'))");
+  EXPECT_TRUE(WaitForConsole("live after:2"));
+  EXPECT_EQ(RenderSubProcesses(), processes);
 }
 
 #ifndef VELL_TEST_SINGLE_PROCESS
