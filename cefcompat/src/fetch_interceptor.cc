@@ -323,17 +323,39 @@ void StreamServer::AcceptLoop() {
   }
 }
 
+// Requests follow each other on one connection (keep-alive) until the client
+// closes it, stays idle past the socket's time-out, or a response cannot be
+// delimited.
 void StreamServer::Serve(int socket) {
   timeval timeout{30, 0};
   setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
   setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
-  std::string head;
-  char buffer[4096];
-  while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
-    const ssize_t got = recv(socket, buffer, sizeof(buffer), 0);
-    if (got <= 0) break;
-    head.append(buffer, static_cast<size_t>(got));
+  std::string received;
+  for (;;) {
+    const std::string head = ReadHead(socket, received);
+    if (head.empty() || !Answer(socket, head)) return;
   }
+}
+
+// The next request head on `socket`; what was read past it stays in `received`.
+std::string StreamServer::ReadHead(int socket, std::string& received) {
+  constexpr size_t kMaxHead = 65536;
+  char buffer[4096];
+  size_t end = received.find("\r\n\r\n");
+  while (end == std::string::npos && received.size() < kMaxHead) {
+    const ssize_t got = recv(socket, buffer, sizeof(buffer), 0);
+    if (got <= 0) return std::string();
+    received.append(buffer, static_cast<size_t>(got));
+    end = received.find("\r\n\r\n");
+  }
+  if (end == std::string::npos) return std::string();
+  std::string head = received.substr(0, end + 4);
+  received.erase(0, end + 4);
+  return head;
+}
+
+// Writes the response to one request; false when the connection must close.
+bool StreamServer::Answer(int socket, const std::string& head) {
   const std::string token = StreamToken(head);
   std::shared_ptr<Item> item;
   {
@@ -345,9 +367,8 @@ void StreamServer::Serve(int socket) {
     }
   }
   if (!item) {
-    const char* notFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    WriteAll(socket, notFound, strlen(notFound));
-    return;
+    const char* notFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
+    return WriteAll(socket, notFound, strlen(notFound));
   }
   std::lock_guard<std::mutex> itemLock(item->mutex);
   auto* streamHandler = dynamic_cast<CefStreamResourceHandler*>(item->handler.get());
@@ -356,6 +377,8 @@ void StreamServer::Serve(int socket) {
   const bool partial = range.partial;
   const int64 from = range.from;
   const int64 to = range.to;
+  // Without a length the end of the body is the end of the connection.
+  const bool delimited = partial || item->length >= 0;
   std::string response = partial ? "HTTP/1.1 206 Partial Content\r\n"
                                  : "HTTP/1.1 " + std::to_string(item->response->GetStatus()) + " OK\r\n";
   CefResponse::HeaderMap headers;
@@ -369,7 +392,8 @@ void StreamServer::Serve(int socket) {
   } else if (item->length >= 0) {
     response += "Content-Length: " + std::to_string(item->length) + "\r\n";
   }
-  response += "Access-Control-Allow-Origin: *\r\nConnection: close\r\n\r\n";
+  response += std::string("Access-Control-Allow-Origin: *\r\nConnection: ") + (delimited ? "keep-alive" : "close") +
+              "\r\n\r\n";
   bool ok = WriteAll(socket, response.data(), response.size());
   int64 left = partial ? to - from + 1 : item->length;
   if (stream) stream->Seek(partial ? from : 0, SEEK_SET);
@@ -386,6 +410,8 @@ void StreamServer::Serve(int socket) {
     ok = WriteAll(socket, chunk, static_cast<size_t>(got));
     if (left > 0) left -= got;
   }
+  // A body cut short leaves the client waiting for bytes that never come.
+  return ok && delimited && left == 0;
 }
 
 }  // namespace cefcompat

@@ -61,6 +61,8 @@ class StreamServer {
   ~StreamServer();
   void AcceptLoop();
   void Serve(int socket);
+  static std::string ReadHead(int socket, std::string& received);
+  bool Answer(int socket, const std::string& head);
 
   struct Item;
   int listener_ = -1;

@@ -1,4 +1,8 @@
 // The resource manager and its providers on the runtime's IO thread, without Chromium.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <QDir>
@@ -12,6 +16,7 @@
 #include "TestFiles.h"
 #include "include/wrapper/cef_resource_manager.h"
 #include "include/wrapper/cef_stream_resource_handler.h"
+#include "fetch_interceptor.h"
 #include "task_thread.h"
 
 namespace {
@@ -208,6 +213,91 @@ TEST(MimeTypeTest, ByFileName) {
   EXPECT_EQ(CefResourceManager::MimeTypeForUrl("https://a.test/app.js"), "application/javascript");
   EXPECT_EQ(CefResourceManager::MimeTypeForUrl("https://a.test/logo.png"), "image/png");
   EXPECT_EQ(CefResourceManager::MimeTypeForUrl("https://a.test/clip.mp4"), "video/mp4");
+}
+
+}  // namespace
+
+namespace {
+
+// A plain client of the loopback stream server: one connection, requests in turn.
+class LoopbackClient {
+ public:
+  explicit LoopbackClient(const std::string& url) {
+    const size_t colon = url.rfind(':');
+    port_ = std::stoi(url.substr(colon + 1));
+    socket_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port_));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval timeout{10, 0};
+    setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+    connected_ = connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+  }
+  ~LoopbackClient() { close(socket_); }
+  bool Connected() const { return connected_; }
+
+  // Sends a GET for `url` and reads its response, whose body has `bodyBytes` bytes.
+  std::string Get(const std::string& url, size_t bodyBytes, const std::string& extra = std::string()) {
+    const std::string path = url.substr(url.find('/', url.find("//") + 2));
+    const std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extra + "\r\n";
+    if (send(socket_, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) return {};
+    std::string response;
+    char buffer[4096];
+    for (;;) {
+      const size_t end = response.find("\r\n\r\n");
+      if (end != std::string::npos && response.size() >= end + 4 + bodyBytes) return response;
+      const ssize_t got = recv(socket_, buffer, sizeof(buffer), 0);
+      if (got <= 0) return response;
+      response.append(buffer, static_cast<size_t>(got));
+    }
+  }
+  // True when the server closed the connection.
+  bool ClosedByServer() {
+    char byte;
+    return recv(socket_, &byte, 1, 0) == 0;
+  }
+
+ private:
+  int socket_ = -1;
+  int port_ = 0;
+  bool connected_ = false;
+};
+
+std::string PublishText(const std::string& text, int64 length) {
+  CefRefPtr<CefStreamReader> reader =
+      CefStreamReader::CreateForData(const_cast<char*>(text.data()), text.size());
+  CefRefPtr<CefResponse> response = CefResponse::Create();
+  response->SetStatus(200);
+  response->SetMimeType("text/plain");
+  return cefcompat::StreamServer::Instance()->Publish(new CefStreamResourceHandler("text/plain", reader), response,
+                                                      length);
+}
+
+TEST(StreamServerTest, AKeepAliveConnectionServesTheNextRequestsUntilABodyHasNoLength) {
+  const std::string first = "first body", second = "second, ranged", third = "third, no length";
+  const std::string firstUrl = PublishText(first, static_cast<int64>(first.size()));
+  const std::string secondUrl = PublishText(second, static_cast<int64>(second.size()));
+  const std::string thirdUrl = PublishText(third, -1);
+  LoopbackClient client(firstUrl);
+  ASSERT_TRUE(client.Connected());
+
+  const std::string one = client.Get(firstUrl, first.size());
+  EXPECT_EQ(one.rfind("HTTP/1.1 200", 0), 0u) << one;
+  EXPECT_NE(one.find("Connection: keep-alive"), std::string::npos);
+  EXPECT_EQ(one.substr(one.size() - first.size()), first);
+
+  const std::string two = client.Get(secondUrl, 6, "Range: bytes=8-13\r\n");  // the same connection
+  EXPECT_EQ(two.rfind("HTTP/1.1 206", 0), 0u) << two;
+  EXPECT_EQ(two.substr(two.size() - 6), "ranged");
+
+  const std::string again = client.Get(firstUrl, 0);  // each stream answers once
+  EXPECT_EQ(again.rfind("HTTP/1.1 404", 0), 0u) << again;
+
+  const std::string three = client.Get(thirdUrl, third.size());
+  EXPECT_NE(three.find("Connection: close"), std::string::npos);
+  EXPECT_EQ(three.substr(three.size() - third.size()), third);
+  EXPECT_TRUE(client.ClosedByServer());
 }
 
 }  // namespace
