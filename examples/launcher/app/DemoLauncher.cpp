@@ -90,9 +90,16 @@ void DemoLauncher::_ShowMainWindow(const QString& url) {
       VellError::LogErrorChain(VellBrowserWindowStatePlugin::NotifyWindowNormalSizeChanged(page, normal));
     }
   });
-  const std::string address = url.toStdString();
-  VellWidget* page = _AcquirePage(true, [this, address](VellWidget* shown) {
+  _ShowMainPage(url.toStdString(), true);
+  m_pMainWindow->show();
+}
+
+// A home page whose browser closes by itself (Chromium died; the runtime
+// starts a new one) is shown again in a new browser.
+void DemoLauncher::_ShowMainPage(const std::string& address, bool first) {
+  VellWidget* page = _AcquirePage(true, [this, address, first](VellWidget* shown) {
     shown->LoadUrl(address);
+    if (!first) return;
     for (const QString& warning : m_listWarnings) m_pHost->Dialogs().Toast(warning, 8000);
   });
   if (!page) {
@@ -100,9 +107,13 @@ void DemoLauncher::_ShowMainWindow(const QString& url) {
     QMetaObject::invokeMethod(this, [this] { _Quit(1); }, Qt::QueuedConnection);
     return;
   }
+  connect(page->GetVellSignalsWidget(), &VellSignalsWidget::OnBeforeClose, this, [this, address](int) {
+    if (m_bQuitting || !m_pMainWindow) return;
+    qWarning().noquote() << "The home page's browser closed by itself; showing the page again";
+    _ShowMainPage(address, false);
+  });
   page->SetMainWindow(m_pMainWindow);
   m_pMainWindow->ShowPage(page);
-  m_pMainWindow->show();
 }
 
 void DemoLauncher::_StartUnattended() {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QObject>
@@ -51,6 +52,7 @@ class DemoLauncher : public QObject {
   QString _ConfigFolder();
   void _StartHost(const QString& configFolder);
   void _ShowMainWindow(const QString& url);
+  void _ShowMainPage(const std::string& address, bool first);
   void _StartUnattended();
   VellWidget* _AcquirePage(bool isMain, std::function<void(VellWidget*)> ready);
   void _OnPageEvent(VellWidget* page, const QString& json);

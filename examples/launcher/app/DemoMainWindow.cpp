@@ -16,6 +16,7 @@ DemoMainWindow::DemoMainWindow(QWidget* parent) : QWidget(parent, Qt::FramelessW
 }
 
 void DemoMainWindow::ShowPage(VellWidget* page) {
+  if (m_pPage) m_pPage->deleteLater();
   m_pPage = page;
   layout()->addWidget(page);
 }

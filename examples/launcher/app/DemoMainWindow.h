@@ -15,7 +15,8 @@ class DemoMainWindow : public QWidget {
   static constexpr int kHeight = 760;
 
   explicit DemoMainWindow(QWidget* parent = nullptr);
-  // Shows `page` filling the window; the window owns it from now on.
+  // Shows `page` filling the window in place of the page shown before (which
+  // goes); the window owns it from now on.
   void ShowPage(VellWidget* page);
   VellWidget* Page() const;
   void ToggleMaximised();
