@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,20 +125,21 @@ bool RendererHost::Spawn(int fd, std::string& error) {
   std::vector<char*> argv;
   for (auto& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid < 0) {
-    error = std::string("fork failed: ") + strerror(errno);
-    close(fd);
+  // posix_spawn shares the launcher's memory until exec instead of copying
+  // its page tables as fork does: a launcher holding large archives starts
+  // browsers as fast as a small one.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fd, fd);  // the same number: the link end survives exec
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  pid_t pid = -1;
+  const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fd);
+  if (failed != 0) {
+    error = std::string("the render sub-process could not be started: ") + strerror(failed);
     return false;
   }
-  if (pid == 0) {
-    fcntl(fd, F_SETFD, 0);  // the link end survives exec
-    const int devNull = open("/dev/null", O_RDONLY);
-    if (devNull >= 0) dup2(devNull, 0);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  close(fd);
   pid_ = pid;
   return true;
 }
