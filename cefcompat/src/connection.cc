@@ -18,8 +18,13 @@ bool TraceEnabled() {
   return enabled;
 }
 
+// Each line starts with the milliseconds since the first traced message.
 void Trace(const char* direction, const std::string& text) {
-  if (TraceEnabled()) qDebug().noquote() << "[cefcompat]" << direction << QString::fromStdString(text.substr(0, 20000));
+  if (!TraceEnabled()) return;
+  static const auto start = std::chrono::steady_clock::now();
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  qDebug().noquote() << "[cefcompat]" << QString::number(ms, 'f', 1) << direction
+                     << QString::fromStdString(text.substr(0, 20000));
 }
 
 // A member of a message as the protocol defines it, or `fallback` when the
