@@ -1,6 +1,7 @@
 #include "include/wrapper/cef_zip_archive.h"
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <sstream>
 
 #include "log.h"
+#include "winzip_aes.h"
 
 namespace cefcompat {
 CefRefPtr<CefStreamReader> CreateSharedDataReader(std::shared_ptr<const std::vector<unsigned char>> bytes);
@@ -67,8 +69,59 @@ std::string Refusal(const std::string& raw, const std::string& name, const zip_s
   return {};
 }
 
+// `compressed` expanded by `method` into exactly `size` bytes.
+bool Expand(zip_int32_t method, const Bytes& compressed, size_t size, Bytes& data) {
+  if (method == ZIP_CM_STORE) {
+    data = compressed;
+    return data.size() == size;
+  }
+  data.resize(size);
+  z_stream stream{};
+  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;  // raw deflate, as zip stores it
+  stream.next_in = const_cast<unsigned char*>(compressed.data());
+  stream.avail_in = static_cast<uInt>(compressed.size());
+  stream.next_out = data.data();
+  stream.avail_out = static_cast<uInt>(data.size());
+  const int result = inflate(&stream, Z_FINISH);
+  const bool whole = result == Z_STREAM_END && stream.avail_out == 0;
+  inflateEnd(&stream);
+  return whole;
+}
+
+// Entry `index` when it is encrypted with WinZip AES and deflated or stored:
+// decrypted in bulk, its authentication code and any CRC checked. Null when
+// the entry is of another kind.
+std::shared_ptr<Bytes> ReadAesEntry(zip_t* archive, zip_uint64_t index, size_t size, const std::string& password) {
+  zip_stat_t stat;
+  if (password.empty() || zip_stat_index(archive, index, 0, &stat) != 0) return nullptr;
+  const int keyBytes = (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) ? cefcompat::WinZipAesKeyBytes(stat.encryption_method) : 0;
+  const bool expandable = (stat.valid & ZIP_STAT_COMP_METHOD) &&
+                          (stat.comp_method == ZIP_CM_DEFLATE || stat.comp_method == ZIP_CM_STORE);
+  if (keyBytes == 0 || !expandable || !(stat.valid & ZIP_STAT_COMP_SIZE)) return nullptr;
+  auto data = std::make_shared<Bytes>();
+  Bytes stored(static_cast<size_t>(stat.comp_size));
+  zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_ENCRYPTED);
+  const zip_int64_t read = file ? zip_fread(file, stored.data(), stored.size()) : -1;
+  if (file) zip_fclose(file);
+  Bytes compressed;
+  if (read != static_cast<zip_int64_t>(stored.size()) || !cefcompat::DecryptWinZipAes(stored, keyBytes, password, compressed) ||
+      !Expand(stat.comp_method, compressed, size, *data)) {
+    data->clear();
+    return data;
+  }
+  // AE-1 keeps the CRC as well; AE-2 leaves it 0 and relies on the code.
+  const bool crcKept = (stat.valid & ZIP_STAT_CRC) && stat.crc != 0;
+  if (crcKept && crc32_z(crc32_z(0, nullptr, 0), data->data(), data->size()) != stat.crc) data->clear();
+  return data;
+}
+
 // Reads entry `index` of `archive`; empty (and logged) when it cannot be read.
-std::shared_ptr<const Bytes> ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name, size_t size) {
+std::shared_ptr<const Bytes> ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name, size_t size,
+                                       const std::string& password) {
+  if (auto decrypted = ReadAesEntry(archive, index, size, password)) {
+    if (decrypted->size() != size) cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
+    return decrypted;
+  }
   auto data = std::make_shared<Bytes>(size);
   zip_file_t* file = zip_fopen_index(archive, index, 0);
   const zip_int64_t read = file ? zip_fread(file, data->data(), data->size()) : -1;
@@ -103,7 +156,7 @@ class ZipSource {
       return std::make_shared<Bytes>();
     }
     if (!password_.empty()) zip_set_default_password(archive, password_.c_str());
-    auto data = ReadEntry(archive, index, name, size);
+    auto data = ReadEntry(archive, index, name, size, password_);
     zip_discard(archive);
     return data;
   }
@@ -233,7 +286,7 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
     zip_fclose(file);
     std::shared_ptr<const Bytes> data;
     if (size <= kReadAtLoadBytes) {
-      data = ReadEntry(archive, index, raw, size);
+      data = ReadEntry(archive, index, raw, size, secret);
       if (data->size() != size) continue;
     }
     inflated += stat.size;
