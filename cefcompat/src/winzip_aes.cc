@@ -64,29 +64,36 @@ int WinZipAesKeyBytes(int encryptionMethod) {
   }
 }
 
-bool DecryptWinZipAes(const std::vector<unsigned char>& stored, int keyBytes, const std::string& password,
-                      std::vector<unsigned char>& data) {
-  data.clear();
+size_t WinZipAesHeadBytes(int keyBytes) { return static_cast<size_t>(keyBytes) / 2 + kVerifierBytes; }
+
+bool DeriveWinZipAesKeys(const unsigned char* head, int keyBytes, const std::string& password, WinZipAesKeys& keys) {
   const size_t saltBytes = static_cast<size_t>(keyBytes) / 2;
-  if (keyBytes == 0 || stored.size() < saltBytes + kVerifierBytes + kCodeBytes) return false;
-  // The AES key, the authentication key and the password verifier.
-  std::vector<unsigned char> keys(2 * static_cast<size_t>(keyBytes) + kVerifierBytes);
-  if (PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), stored.data(),
-                             static_cast<int>(saltBytes), kKeyIterations, static_cast<int>(keys.size()),
-                             keys.data()) != 1) {
+  keys.keyBytes = keyBytes;
+  keys.material.assign(2 * static_cast<size_t>(keyBytes) + kVerifierBytes, 0);
+  if (keyBytes == 0 || PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), head,
+                                              static_cast<int>(saltBytes), kKeyIterations,
+                                              static_cast<int>(keys.material.size()), keys.material.data()) != 1) {
     return false;
   }
-  if (CRYPTO_memcmp(keys.data() + 2 * keyBytes, stored.data() + saltBytes, kVerifierBytes) != 0) return false;
-  const unsigned char* encrypted = stored.data() + saltBytes + kVerifierBytes;
-  const size_t size = stored.size() - saltBytes - kVerifierBytes - kCodeBytes;
+  return CRYPTO_memcmp(keys.material.data() + 2 * keyBytes, head + saltBytes, kVerifierBytes) == 0;
+}
+
+bool DecryptWinZipAes(const std::vector<unsigned char>& stored, const WinZipAesKeys& keys,
+                      std::vector<unsigned char>& data) {
+  data.clear();
+  const int keyBytes = keys.keyBytes;
+  const size_t headBytes = WinZipAesHeadBytes(keyBytes);
+  if (keyBytes == 0 || stored.size() < headBytes + kCodeBytes) return false;
+  const unsigned char* encrypted = stored.data() + headBytes;
+  const size_t size = stored.size() - headBytes - kCodeBytes;
   unsigned char code[EVP_MAX_MD_SIZE];
   unsigned int codeBytes = 0;
-  if (!HMAC(EVP_sha1(), keys.data() + keyBytes, keyBytes, encrypted, size, code, &codeBytes) ||
+  if (!HMAC(EVP_sha1(), keys.material.data() + keyBytes, keyBytes, encrypted, size, code, &codeBytes) ||
       codeBytes < kCodeBytes || CRYPTO_memcmp(code, encrypted + size, kCodeBytes) != 0) {
     return false;
   }
   data.resize(size);
-  if (ApplyKeyStream(keys.data(), keyBytes, encrypted, size, data.data())) return true;
+  if (ApplyKeyStream(keys.material.data(), keyBytes, encrypted, size, data.data())) return true;
   data.clear();
   return false;
 }

@@ -88,23 +88,42 @@ bool Expand(zip_int32_t method, const Bytes& compressed, size_t size, Bytes& dat
   return whole;
 }
 
-// Entry `index` when it is encrypted with WinZip AES and deflated or stored:
-// decrypted in bulk, its authentication code and any CRC checked. Null when
-// the entry is of another kind.
-std::shared_ptr<Bytes> ReadAesEntry(zip_t* archive, zip_uint64_t index, size_t size, const std::string& password) {
-  zip_stat_t stat;
-  if (password.empty() || zip_stat_index(archive, index, 0, &stat) != 0) return nullptr;
+using Keys = std::shared_ptr<const cefcompat::WinZipAesKeys>;
+
+// The keys of an entry encrypted with WinZip AES and deflated or stored,
+// which this file decrypts itself (libzip reads every other entry): null,
+// with `problem` empty, for another entry; null with `problem` said when the
+// password does not match.
+Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, const std::string& password,
+             std::string& problem) {
   const int keyBytes = (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) ? cefcompat::WinZipAesKeyBytes(stat.encryption_method) : 0;
   const bool expandable = (stat.valid & ZIP_STAT_COMP_METHOD) &&
                           (stat.comp_method == ZIP_CM_DEFLATE || stat.comp_method == ZIP_CM_STORE);
-  if (keyBytes == 0 || !expandable || !(stat.valid & ZIP_STAT_COMP_SIZE)) return nullptr;
+  if (password.empty() || keyBytes == 0 || !expandable) return nullptr;
+  Bytes head(cefcompat::WinZipAesHeadBytes(keyBytes));
+  zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_ENCRYPTED);
+  const zip_int64_t read = file ? zip_fread(file, head.data(), head.size()) : -1;
+  if (file) zip_fclose(file);
+  auto keys = std::make_shared<cefcompat::WinZipAesKeys>();
+  if (read == static_cast<zip_int64_t>(head.size()) && cefcompat::DeriveWinZipAesKeys(head.data(), keyBytes, password, *keys)) {
+    return keys;
+  }
+  problem = "Wrong password provided";
+  return nullptr;
+}
+
+// Entry `index`, encrypted with WinZip AES under `keys`: decrypted in bulk,
+// its authentication code and any CRC checked; empty when it does not hold.
+std::shared_ptr<Bytes> ReadAesEntry(zip_t* archive, zip_uint64_t index, size_t size, const cefcompat::WinZipAesKeys& keys) {
   auto data = std::make_shared<Bytes>();
+  zip_stat_t stat;
+  if (zip_stat_index(archive, index, 0, &stat) != 0) return data;
   Bytes stored(static_cast<size_t>(stat.comp_size));
   zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_ENCRYPTED);
   const zip_int64_t read = file ? zip_fread(file, stored.data(), stored.size()) : -1;
   if (file) zip_fclose(file);
   Bytes compressed;
-  if (read != static_cast<zip_int64_t>(stored.size()) || !cefcompat::DecryptWinZipAes(stored, keyBytes, password, compressed) ||
+  if (read != static_cast<zip_int64_t>(stored.size()) || !cefcompat::DecryptWinZipAes(stored, keys, compressed) ||
       !Expand(stat.comp_method, compressed, size, *data)) {
     data->clear();
     return data;
@@ -115,10 +134,12 @@ std::shared_ptr<Bytes> ReadAesEntry(zip_t* archive, zip_uint64_t index, size_t s
   return data;
 }
 
-// Reads entry `index` of `archive`; empty (and logged) when it cannot be read.
+// Reads entry `index` of `archive` (decrypting it with `keys` when given);
+// empty (and logged) when it cannot be read.
 std::shared_ptr<const Bytes> ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name, size_t size,
-                                       const std::string& password) {
-  if (auto decrypted = ReadAesEntry(archive, index, size, password)) {
+                                       const Keys& keys) {
+  if (keys) {
+    auto decrypted = ReadAesEntry(archive, index, size, *keys);
     if (decrypted->size() != size) cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
     return decrypted;
   }
@@ -144,7 +165,7 @@ class ZipSource {
  public:
   ZipSource(std::unique_ptr<Bytes> bytes, std::string password) : bytes_(std::move(bytes)), password_(std::move(password)) {}
 
-  std::shared_ptr<const Bytes> Inflate(zip_uint64_t index, const std::string& name, size_t size) const {
+  std::shared_ptr<const Bytes> Inflate(zip_uint64_t index, const std::string& name, size_t size, const Keys& keys) const {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes_->data(), bytes_->size(), 0, &error);
@@ -156,7 +177,7 @@ class ZipSource {
       return std::make_shared<Bytes>();
     }
     if (!password_.empty()) zip_set_default_password(archive, password_.c_str());
-    auto data = ReadEntry(archive, index, name, size, password_);
+    auto data = ReadEntry(archive, index, name, size, keys);
     zip_discard(archive);
     return data;
   }
@@ -170,9 +191,14 @@ class ZipSource {
 // served from a large archive waits only for the entries it asks for.
 class ZipFile : public CefZipArchive::File {
  public:
-  ZipFile(std::shared_ptr<const ZipSource> source, zip_uint64_t index, std::string name, size_t size,
+  ZipFile(std::shared_ptr<const ZipSource> source, zip_uint64_t index, std::string name, size_t size, Keys keys,
           std::shared_ptr<const Bytes> data)
-      : source_(std::move(source)), index_(index), name_(std::move(name)), size_(size), data_(std::move(data)) {}
+      : source_(std::move(source)),
+        index_(index),
+        name_(std::move(name)),
+        size_(size),
+        keys_(std::move(keys)),
+        data_(std::move(data)) {}
   const unsigned char* GetData() const override { return Data()->data(); }
   size_t GetDataSize() const override { return Data()->size(); }
   CefRefPtr<CefStreamReader> GetStreamReader() const override;
@@ -180,7 +206,7 @@ class ZipFile : public CefZipArchive::File {
   // The entry's bytes, inflated at the first call. Any thread.
   std::shared_ptr<const Bytes> Data() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!data_) data_ = source_->Inflate(index_, name_, size_);
+    if (!data_) data_ = source_->Inflate(index_, name_, size_, keys_);
     return data_;
   }
 
@@ -189,6 +215,7 @@ class ZipFile : public CefZipArchive::File {
   const zip_uint64_t index_;
   const std::string name_;
   const size_t size_;
+  const Keys keys_;  // for an entry this file decrypts itself
   mutable std::mutex mutex_;
   mutable std::shared_ptr<const Bytes> data_;
   IMPLEMENT_REFCOUNTING(ZipFile);
@@ -273,26 +300,32 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
       cefcompat::Log(LOGSEVERITY_ERROR, "zip entry refused, " + refusal + ": " + raw);
       continue;
     }
-    // Opening checks the password (and the entry's method). Small entries
-    // are read now, so a damaged one or a wrong password is found at once;
-    // larger ones when they are first read.
+    // The password is checked now: against the verifier of an AES entry
+    // (whose keys are kept for reading it), by opening any other. Small
+    // entries are read now, so a damaged one is found at once; larger ones
+    // when they are first read.
     const auto index = static_cast<zip_uint64_t>(i);
     const auto size = static_cast<size_t>(stat.size);
-    zip_file_t* file = zip_fopen_index(archive, index, 0);
-    if (!file) {
-      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry not readable (" + std::string(zip_strerror(archive)) + "): " + raw);
+    std::string problem;
+    Keys keys = AesKeys(archive, index, stat, secret, problem);
+    if (!keys && problem.empty()) {
+      zip_file_t* file = zip_fopen_index(archive, index, 0);
+      if (file) zip_fclose(file);
+      if (!file) problem = zip_strerror(archive);
+    }
+    if (!problem.empty()) {
+      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry not readable (" + problem + "): " + raw);
       continue;
     }
-    zip_fclose(file);
     std::shared_ptr<const Bytes> data;
     if (size <= kReadAtLoadBytes) {
-      data = ReadEntry(archive, index, raw, size, secret);
+      data = ReadEntry(archive, index, raw, size, keys);
       if (data->size() != size) continue;
     }
     inflated += stat.size;
     std::lock_guard<std::mutex> lock(mutex_);
     if (!overwriteExisting && files_.count(name)) continue;
-    files_[name] = new ZipFile(shared, index, raw, size, std::move(data));
+    files_[name] = new ZipFile(shared, index, raw, size, std::move(keys), std::move(data));
     ++added;
   }
   zip_discard(archive);
