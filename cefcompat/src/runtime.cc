@@ -314,11 +314,13 @@ void Runtime::OnConnectionClosed(const Connection* connection, const std::string
     for (auto& entry : browsers_) open.push_back(entry.second);
   }
   for (auto& browser : open) browser->OnTargetGone("Chromium is gone");
-  if (!stopping_) ScheduleRestart();
+  if (stopping_) return;
+  // A Chromium that ran steadily before it died starts a new series of attempts.
+  if (std::chrono::steady_clock::now() - launchedAt_ > std::chrono::milliseconds(kSteadyRunMs)) restartAttempts_ = 0;
+  ScheduleRestart();
 }
 
 void Runtime::ScheduleRestart() {
-  if (std::chrono::steady_clock::now() - launchedAt_ > std::chrono::milliseconds(kSteadyRunMs)) restartAttempts_ = 0;
   if (restartAttempts_ == kMaxRestartAttempts) {
     Log(LOGSEVERITY_ERROR, "Chromium did not stay up after " + std::to_string(kMaxRestartAttempts) +
                                " restarts; giving up: no browser can be created any more");
