@@ -95,11 +95,16 @@ using Keys = std::shared_ptr<const cefcompat::WinZipAesKeys>;
 // with `problem` empty, for another entry; null with `problem` said when the
 // password does not match.
 Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, const std::string& password,
-             std::string& problem) {
+             size_t archiveBytes, std::string& problem) {
   const int keyBytes = (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) ? cefcompat::WinZipAesKeyBytes(stat.encryption_method) : 0;
   const bool expandable = (stat.valid & ZIP_STAT_COMP_METHOD) &&
                           (stat.comp_method == ZIP_CM_DEFLATE || stat.comp_method == ZIP_CM_STORE);
   if (password.empty() || keyBytes == 0 || !expandable) return nullptr;
+  // Read whole into memory later: no more than the archive holds.
+  if (stat.comp_size > archiveBytes) {
+    problem = "its stored size is larger than the archive";
+    return nullptr;
+  }
   Bytes head(cefcompat::WinZipAesHeadBytes(keyBytes));
   zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_ENCRYPTED);
   const zip_int64_t read = file ? zip_fread(file, head.data(), head.size()) : -1;
@@ -282,7 +287,8 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
   const std::string secret = password.ToString();
   if (!secret.empty()) zip_set_default_password(archive, secret.c_str());
   // `shared` keeps the bytes that `archive` reads until it is discarded below.
-  const zip_uint64_t budget = ArchiveBudget(bytes->size());
+  const size_t archiveBytes = bytes->size();
+  const zip_uint64_t budget = ArchiveBudget(archiveBytes);
   auto shared = std::make_shared<const ZipSource>(std::move(bytes), secret);
   size_t added = 0;
   zip_uint64_t inflated = 0;
@@ -307,7 +313,7 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
     const auto index = static_cast<zip_uint64_t>(i);
     const auto size = static_cast<size_t>(stat.size);
     std::string problem;
-    Keys keys = AesKeys(archive, index, stat, secret, problem);
+    Keys keys = AesKeys(archive, index, stat, secret, archiveBytes, problem);
     if (!keys && problem.empty()) {
       zip_file_t* file = zip_fopen_index(archive, index, 0);
       if (file) zip_fclose(file);
