@@ -417,9 +417,9 @@ TEST_F(RenderSideTest, ClosedBrowsersAreFreedWithTheirLinks) {
   std::vector<CefRefPtr<CefBrowser>> open;
   {
     std::lock_guard<std::mutex> lock(client->browsersMutex);
-    open.swap(client->browsers);
-    client->browser = nullptr;
+    open = client->browsers;
   }
+  client->ForgetBrowsers();
   for (auto& each : open) each->GetHost()->CloseBrowser(true);
   ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Count("OnBeforeClose") == kBrowsers; }));
   open.clear();

@@ -109,6 +109,12 @@ void RecordingClient::OnAfterCreated(CefRefPtr<CefBrowser> created) {
                             {"popup", created->IsPopup()}});
 }
 
+void RecordingClient::ForgetBrowsers() {
+  std::lock_guard<std::mutex> lock(browsersMutex);
+  browsers.clear();
+  browser = nullptr;
+}
+
 bool RecordingClient::DoClose(CefRefPtr<CefBrowser> closing) {
   Record("DoClose", {{"id", closing->GetIdentifier()}});
   return false;

@@ -57,6 +57,9 @@ class RecordingClient : public CefClient,
   CefRefPtr<CefBrowser> browser;  // set by OnAfterCreated (the first browser)
   std::vector<CefRefPtr<CefBrowser>> browsers;  // every browser this client was told of (TID_UI)
   std::mutex browsersMutex;
+  // Drops this client's references to its browsers: a browser holds its
+  // client, so a test ends with this once its browsers have closed.
+  void ForgetBrowsers();
 
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
   CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }

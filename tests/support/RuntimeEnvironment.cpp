@@ -32,10 +32,7 @@ void BrowserTest::TearDown() {
     return true;
   }));
   recorder.WaitFor([&]() { return recorder.Count("OnBeforeClose") >= open.size(); });
-  // A browser holds its client: the client lets its browsers go, or neither would be freed.
-  std::lock_guard<std::mutex> lock(client->browsersMutex);
-  client->browsers.clear();
-  client->browser = nullptr;
+  client->ForgetBrowsers();
 }
 
 CefRefPtr<CefBrowser> BrowserTest::Create(const std::string& url) {
