@@ -42,9 +42,11 @@ constexpr int kStepTimeoutMs = 60000;
 constexpr long kBaselineCycles = 100;
 constexpr double kGoalRssRatio = 1.10;
 
+constexpr long kDefaultCalls = 1000000;
+
 struct Options {
   long cycles = 1000;
-  long calls = 1000000;
+  long calls = kDefaultCalls;
   long inFlight = 100;
   bool singleProcess = false;
 };
@@ -250,6 +252,10 @@ int Report(const Options& options, const CycleFigures& cycles, const CallFigures
               options.calls, calls.received, calls.answered, calls.wrong, calls.failed, callsOk ? "ok" : "MISSED");
   std::printf("  calls' time            %.0f s (%.0f calls/s, %ld in flight at most)\n", calls.seconds,
               calls.seconds > 0 ? calls.received / calls.seconds : 0, options.inFlight);
+  if (calls.received > 0 && options.calls != kDefaultCalls) {
+    std::printf("  %ld calls projected at  %.0f s at this rate\n", kDefaultCalls,
+                calls.seconds * kDefaultCalls / calls.received);
+  }
   PrintMemory("at the end");
   return rssOk && callsOk ? 0 : 1;
 }
