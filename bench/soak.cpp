@@ -4,8 +4,9 @@
 // (window.vell.basicModule.pingPong, 1,000,000 by default, a bounded number
 // in flight). Prints the launcher's RSS after the first 100 cycles and at the
 // end, the calls made and answered, and the time taken; exits non-zero when a
-// figure misses its goal. Run through scripts/soak.sh (a sanitizer build, so
-// that leaks and memory errors fail the run at exit).
+// figure misses its goal. Run from the build directory (the SDK is installed
+// there), through scripts/soak.sh (a sanitizer build, so that leaks and
+// memory errors fail the run at exit).
 //
 // Options (or the environment variables in brackets):
 //   --cycles N     [VELL_SOAK_CYCLES]     pool cycles (default 1000)

@@ -16,4 +16,6 @@ cmake --build "$BUILD_DIR" --parallel --target vell_soak
 # A smaller one still catches uses soon after a free.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16}"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
-exec "$BUILD_DIR/bench/vell_soak" "$@"
+# From the build directory, where the page-side SDK is installed.
+cd "$BUILD_DIR"
+exec ./bench/vell_soak "$@"
