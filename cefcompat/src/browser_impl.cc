@@ -147,6 +147,7 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
                     self->ApplyScreencast();
                     self->Send("Page.getFrameTree", Json::object(),
                                [self, url, notifyClient, withRenderer](const Connection::Reply& tree) {
+                                 if (self->closed_) return;
                                  const Json frame = tree.ok ? tree.result["frameTree"]["frame"] : Json::object();
                                  const std::string mainId = frame.value("id", self->targetId_);
                                  {

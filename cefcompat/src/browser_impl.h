@@ -14,6 +14,7 @@
 #include "include/cef_browser.h"
 #include "include/cef_client.h"
 #include "include/cef_drag_data.h"
+#include "live_count.h"
 
 namespace cefcompat {
 
@@ -184,6 +185,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   CefRefPtr<FrameImpl> mainFrame_;
 
   QPointer<SurfaceWindow> surface_;  // Qt thread
+  LiveCount<BrowserImpl> live_;
   IMPLEMENT_REFCOUNTING(BrowserImpl);
 };
 

@@ -203,7 +203,8 @@ void Connection::OnClosed(const std::string& reason) {
     }
     executor_([callback = std::move(entry.second.callback), reply] { callback(reply); });
   }
-  if (onClosed_) executor_([this, reason] { onClosed_(reason); });
+  // Handed over with its one call: what the handler holds goes once it has run.
+  if (onClosed_) executor_([onClosed = std::move(onClosed_), reason] { onClosed(reason); });
 }
 
 void Connection::Route(const Json& message) {

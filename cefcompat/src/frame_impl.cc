@@ -40,26 +40,32 @@ CefString FrameImpl::GetURL() {
   return url_;
 }
 
-CefRefPtr<CefFrame> FrameImpl::GetParent() {
-  if (isMain_ || parentProtocolId_.empty()) return nullptr;
-  return browser_->GetFrame(FrameIdentifierFor(parentProtocolId_));
+CefRefPtr<BrowserImpl> FrameImpl::Browser() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return browser_;
 }
 
-CefRefPtr<CefBrowser> FrameImpl::GetBrowser() { return browser_.get(); }
+CefRefPtr<CefFrame> FrameImpl::GetParent() {
+  if (isMain_ || parentProtocolId_.empty()) return nullptr;
+  CefRefPtr<BrowserImpl> browser = Browser();
+  return browser ? browser->GetFrame(FrameIdentifierFor(parentProtocolId_)) : nullptr;
+}
+
+CefRefPtr<CefBrowser> FrameImpl::GetBrowser() { return Browser().get(); }
 
 CefRefPtr<CefV8Context> FrameImpl::GetV8Context() { return nullptr; }
 
 void FrameImpl::LoadURL(const CefString& url) {
-  if (valid_) browser_->LoadInFrame(protocolId_, url.ToString());
+  if (CefRefPtr<BrowserImpl> browser = Browser()) browser->LoadInFrame(protocolId_, url.ToString());
 }
 
 void FrameImpl::ExecuteJavaScript(const CefString& code, const CefString& script_url, int /*start_line*/) {
-  if (valid_) browser_->ExecuteInFrame(protocolId_, code.ToString(), script_url.ToString());
+  if (CefRefPtr<BrowserImpl> browser = Browser()) browser->ExecuteInFrame(protocolId_, code.ToString(), script_url.ToString());
 }
 
 void FrameImpl::SendProcessMessage(CefProcessId target_process, CefRefPtr<CefProcessMessage> message) {
-  if (!valid_ || target_process != PID_RENDERER || !message) return;
-  browser_->SendToRenderer(protocolId_, message);
+  if (target_process != PID_RENDERER || !message) return;
+  if (CefRefPtr<BrowserImpl> browser = Browser()) browser->SendToRenderer(protocolId_, message);
 }
 
 void FrameImpl::SetUrl(const std::string& url, const std::string& name) {
@@ -68,6 +74,13 @@ void FrameImpl::SetUrl(const std::string& url, const std::string& name) {
   name_ = name;
 }
 
-void FrameImpl::Invalidate() { valid_ = false; }
+void FrameImpl::Invalidate() {
+  CefRefPtr<BrowserImpl> browser;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    valid_ = false;
+    browser.swap(browser_);
+  }
+}
 
 }  // namespace cefcompat

@@ -13,6 +13,9 @@ class BrowserImpl;
 
 
 // A frame as the browser process sees it. Written on TID_UI; read anywhere.
+// It holds its browser only while valid: the browser holds its frames, and a
+// frame invalidated (detached, or its browser closed) lets the browser go, as
+// CEF's detached frames do (GetBrowser() is then null).
 class FrameImpl : public CefFrame {
  public:
   FrameImpl(CefRefPtr<BrowserImpl> browser, std::string protocolId, std::string parentProtocolId, bool isMain);
@@ -34,7 +37,10 @@ class FrameImpl : public CefFrame {
   void Invalidate();
 
  private:
-  CefRefPtr<BrowserImpl> browser_;
+  // Null once invalidated.
+  CefRefPtr<BrowserImpl> Browser();
+
+  CefRefPtr<BrowserImpl> browser_;  // under mutex_
   const std::string protocolId_;
   const std::string parentProtocolId_;
   const bool isMain_;

@@ -14,7 +14,9 @@
 
 #include "include/cef_browser.h"
 #include "link.h"
+#include "live_count.h"
 #include "log.h"
+#include "testing_hooks.h"
 #include "transport.h"
 
 namespace cefcompat {
@@ -128,10 +130,13 @@ std::vector<Extension> RegisteredExtensions() {
 
 class RenderBrowser;
 
+// A frame of the render side. It holds its browser only while valid: the
+// browser holds its frames, and invalidating a frame (detached, or the link
+// closed) lets the browser go; GetBrowser() is then null.
 class RenderFrame : public CefFrame {
  public:
-  RenderFrame(RenderBrowser* browser, std::string protocolId, bool isMain)
-      : browser_(browser), protocolId_(std::move(protocolId)), isMain_(isMain) {}
+  RenderFrame(CefRefPtr<RenderBrowser> browser, std::string protocolId, bool isMain)
+      : browser_(std::move(browser)), protocolId_(std::move(protocolId)), isMain_(isMain) {}
   bool IsValid() override { return valid_; }
   bool IsMain() override { return isMain_; }
   int64 GetIdentifier() override { return FrameIdentifierFor(protocolId_); }
@@ -151,12 +156,23 @@ class RenderFrame : public CefFrame {
     std::lock_guard<std::mutex> lock(mutex_);
     url_ = url;
   }
-  void Invalidate() { valid_ = false; }
+  void Invalidate() {
+    CefRefPtr<RenderBrowser> browser;
+    std::lock_guard<std::mutex> lock(mutex_);
+    valid_ = false;
+    browser.swap(browser_);
+  }
   const std::string& ProtocolId() const { return protocolId_; }
   std::string sessionId;  // the session its documents live in
 
  private:
-  RenderBrowser* browser_;  // the browser outlives its frames' use on TID_RENDERER
+  // Null once invalidated.
+  CefRefPtr<RenderBrowser> Browser() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return browser_;
+  }
+
+  CefRefPtr<RenderBrowser> browser_;  // under mutex_
   const std::string protocolId_;
   const bool isMain_;
   std::atomic<bool> valid_{true};
@@ -683,6 +699,9 @@ class RenderBrowser : public CefBrowser {
     for (auto& key : keys) Release(key);
     for (auto& entry : frames_) entry.second->Invalidate();
     frames_.clear();
+    // The connection's session handlers hold this browser.
+    for (const auto& session : sessions_) connection_->RemoveSession(session);
+    sessions_.clear();
     onClosed_(linkId_);
   }
 
@@ -710,22 +729,29 @@ class RenderBrowser : public CefBrowser {
     bool resumeWanted = false;
   };
   std::map<std::string, PauseEvaluations> pauseEvaluations_;
+  LiveCount<RenderBrowser> live_;
   IMPLEMENT_REFCOUNTING(RenderBrowser);
 };
 
-CefRefPtr<CefBrowser> RenderFrame::GetBrowser() { return browser_; }
-CefRefPtr<CefV8Context> RenderFrame::GetV8Context() { return valid_ ? browser_->ContextOf(this) : nullptr; }
+int LiveRenderBrowsersForTesting() { return LiveCount<RenderBrowser>::Get(); }
+
+CefRefPtr<CefBrowser> RenderFrame::GetBrowser() { return Browser().get(); }
+CefRefPtr<CefV8Context> RenderFrame::GetV8Context() {
+  CefRefPtr<RenderBrowser> browser = Browser();
+  return browser ? browser->ContextOf(this) : nullptr;
+}
 void RenderFrame::LoadURL(const CefString& url) {
-  if (valid_) browser_->LoadInFrame(this, url.ToString());
+  if (CefRefPtr<RenderBrowser> browser = Browser()) browser->LoadInFrame(this, url.ToString());
 }
 void RenderFrame::ExecuteJavaScript(const CefString& code, const CefString& script_url, int) {
-  if (!valid_) return;
+  CefRefPtr<RenderBrowser> browser = Browser();
+  if (!browser) return;
   const std::string source = code.ToString();
-  browser_->ExecuteInFrame(this, script_url.empty() ? source : source + "\n//# sourceURL=" + script_url.ToString());
+  browser->ExecuteInFrame(this, script_url.empty() ? source : source + "\n//# sourceURL=" + script_url.ToString());
 }
 void RenderFrame::SendProcessMessage(CefProcessId target_process, CefRefPtr<CefProcessMessage> message) {
-  if (!valid_ || target_process != PID_BROWSER || !message) return;
-  browser_->SendToBrowser(this, message);
+  if (target_process != PID_BROWSER || !message) return;
+  if (CefRefPtr<RenderBrowser> browser = Browser()) browser->SendToBrowser(this, message);
 }
 
 CefRefPtr<CefBrowser> V8ContextImpl::GetBrowser() { return browser_.get(); }

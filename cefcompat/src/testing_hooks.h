@@ -13,5 +13,11 @@ void CrashRendererForTesting(CefRefPtr<CefBrowser> browser);
 pid_t ChromiumPidForTesting();
 // The render sub-process of `browser`; -1 when it has none (single-process).
 pid_t RenderSubProcessPidForTesting(CefRefPtr<CefBrowser> browser);
+// Live objects in this process: browsers of the browser side, browsers of
+// the render side served here (single-process switch), and message channels
+// (Chromium's pipe and each render side's link, at either end served here).
+int LiveBrowsersForTesting();
+int LiveRenderBrowsersForTesting();
+int LiveTransportsForTesting();
 
 }  // namespace cefcompat

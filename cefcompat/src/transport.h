@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "live_count.h"
+
 namespace cefcompat {
 
 // A message channel to Chromium. Messages are whole JSON texts.
@@ -53,6 +55,7 @@ class PipeTransport : public Transport {
   MessageHandler onMessage_;
   CloseHandler onClose_;
   std::thread reader_;
+  LiveCount<PipeTransport> live_;
 };
 
 }  // namespace cefcompat

@@ -6,6 +6,7 @@
 #include "include/cef_command_line.h"
 #include "simple_app.h"
 #include "simple_handler.h"
+#include "VellLeakSanitizerDefaults.h"
 
 int main(int argc, char* argv[]) {
   CefMainArgs main_args(argc, argv);

@@ -9,6 +9,7 @@
 #include "app/DemoLauncher.h"
 #include "app/DemoOptions.h"
 #include "app/DemoRuntime.h"
+#include "utils/VellLeakSanitizerDefaults.h"
 
 namespace {
 

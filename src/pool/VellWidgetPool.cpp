@@ -125,20 +125,23 @@ VellWidget* VellWidgetPool::Acquire() {
 
 VellWidget* VellWidgetPool::MoveToInUse(VellWidget* widget) {
   std::lock_guard<std::mutex> lock(m_inUseMutex);
-  // A widget announces its destruction before its guards are cleared.
-  QObject::connect(widget, &QObject::destroyed, m_pEventLoopManager, [this, widget] {
-    std::lock_guard<std::mutex> guard(m_inUseMutex);
-    m_vecInUse.erase(std::remove_if(m_vecInUse.begin(), m_vecInUse.end(), [widget](const QPointer<VellWidget>& entry) {
-                       return entry.isNull() || entry.data() == widget;
-                     }),
-                     m_vecInUse.end());
-  });
+  _DropDestroyedInUse();
   m_vecInUse.emplace_back(widget);
   return widget;
 }
 
+// A widget announces its destruction (QObject::destroyed) when it is no
+// VellWidget any more but before its guards clear, so the list is not pruned
+// from that signal: destroyed widgets leave it here, and readers skip them.
+void VellWidgetPool::_DropDestroyedInUse() {
+  m_vecInUse.erase(std::remove_if(m_vecInUse.begin(), m_vecInUse.end(),
+                                  [](const QPointer<VellWidget>& entry) { return entry.isNull(); }),
+                   m_vecInUse.end());
+}
+
 std::vector<QPointer<VellWidget>> VellWidgetPool::GetVecInUse() {
   std::lock_guard<std::mutex> lock(m_inUseMutex);
+  _DropDestroyedInUse();
   return m_vecInUse;
 }
 

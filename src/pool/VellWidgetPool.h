@@ -82,6 +82,8 @@ class VellWidgetPool : public VellAutoSingleton<VellWidgetPool> {
   void _CreateInstance();
   void _AddArchiveProviders(VellIndependentBrowser* browser);
   void _OnIdleBrowserClosed(VellIndependentBrowser* browser);
+  // Under m_inUseMutex.
+  void _DropDestroyedInUse();
   // Counts `browser`'s close down on `deleter`, now when it is already closed.
   static void _CountDownOnClose(VellIndependentBrowser* browser, VellWidgetDeleter* deleter);
   static void _FreeOnceClosed(VellIndependentBrowser* browser);

@@ -88,6 +88,8 @@ TEST_F(RuntimeFaultTest, ChromiumKilledClosesEveryBrowserAndIsStartedAgain) {
   EXPECT_GT(second, 0);
   EXPECT_NE(second, first);
   CefShutdown();  // while the recorders live
+  client->ForgetBrowsers();
+  next->ForgetBrowsers();
 }
 
 TEST_F(RuntimeFaultTest, BrowsersBeingCreatedWhenChromiumDiesAreStillAnsweredOnce) {
@@ -107,6 +109,7 @@ TEST_F(RuntimeFaultTest, BrowsersBeingCreatedWhenChromiumDiesAreStillAnsweredOnc
   for (const auto& event : recorder.Of("OnAfterCreated")) ids.insert(event.data["id"].get<int>());
   EXPECT_EQ(ids.size(), kBrowsers);
   CefShutdown();
+  client->ForgetBrowsers();
 }
 
 TEST_F(RuntimeFaultTest, ChromiumThatWillNotStartAgainIsGivenUpAfterBoundedAttempts) {
@@ -123,6 +126,7 @@ TEST_F(RuntimeFaultTest, ChromiumThatWillNotStartAgainIsGivenUpAfterBoundedAttem
   EXPECT_EQ(capture.Matching("[cefcompat] Chromium did not start again: Chromium did not answer").size(), 5u);
   EXPECT_EQ(capture.Matching("Chromium did not stay up after 5 restarts; giving up").size(), 1u);
   EXPECT_FALSE(CreateBrowser(client, "data:text/html,refused"));
+  client->ForgetBrowsers();
 }
 
 TEST_F(RuntimeFaultTest, ShutdownReapsChromiumAndRemovesTheTemporaryProfile) {
@@ -145,6 +149,7 @@ TEST_F(RuntimeFaultTest, ShutdownReapsChromiumAndRemovesTheTemporaryProfile) {
   EXPECT_NE(kill(pid, 0), 0);  // reaped: no zombie left behind
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(profile).parent_path()));
   EXPECT_FALSE(CreateBrowser(client, "about:blank"));
+  client->ForgetBrowsers();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "LogCapture.h"
 #include "RuntimeEnvironment.h"
 #include "TestHttpServer.h"
+#include "WaitUntil.h"
 #include "core/VellApp.h"
 #include "core/VellFeatureSettings.h"
 #include "v8_api/VellJsCallbackPayloadManager.h"
@@ -195,15 +196,16 @@ TEST_F(VellAppTest, NotificationsReachThePagesHandlers) {
 }
 
 TEST_F(VellAppTest, BadPayloadsAreAnsweredAndTheRenderSideKeepsWorking) {
+  const std::string hugeBytes = std::to_string(4 * 1024 * 1024 / kHeavyLoadDivisor);
   Create(Page(
-      "const huge = 'x'.repeat(4 * 1024 * 1024);"
+      "const huge = 'x'.repeat(" + hugeBytes + ");"
       "vell.basicModule.pingPong({text: huge}).then(v => log('huge', v.text.length));"
       "vell.basicModule.pingPong({text: 'a\\uD800b'}).catch(e => log('lone surrogate', e.code));"
       "vell.basicModule.pingPong(5).catch(e => log('not an object', e.code));"
       "vell.basicModule.pingPong({text: 'ok'}).then(() => { throw new Error('a throwing callback'); })"
       "  .catch(e => log('rejected', e.message));"
       "vell.basicModule.pingPong({text: 'still'}).then(v => log('after', v.text));"));
-  EXPECT_TRUE(WaitForConsole("huge|4194304"));
+  EXPECT_TRUE(WaitForConsole("huge|" + hugeBytes));
   // JSON text with an unpaired surrogate escape cannot be parsed natively.
   EXPECT_TRUE(WaitForConsole("lone surrogate|#ParseValue2JsonError"));
   EXPECT_TRUE(WaitForConsole("not an object|#ParseValue2JsonError"));

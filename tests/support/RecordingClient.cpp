@@ -1,5 +1,7 @@
 #include "RecordingClient.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -12,7 +14,15 @@ void EventRecorder::Record(const std::string& kind, nlohmann::json data) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_events.push_back({kind, std::move(data)});
   }
-  emit Changed();
+  // One wake-up for a burst of events: each wait looks at all of them anyway.
+  if (m_wakePending.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_wakePending = false;
+        emit Changed();
+      },
+      Qt::QueuedConnection);
 }
 
 std::vector<EventRecorder::Event> EventRecorder::Events() const {
@@ -21,11 +31,18 @@ std::vector<EventRecorder::Event> EventRecorder::Events() const {
 }
 
 std::vector<EventRecorder::Event> EventRecorder::Of(const std::string& kind) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::vector<Event> found;
-  for (const auto& event : Events()) {
+  for (const auto& event : m_events) {
     if (event.kind == kind) found.push_back(event);
   }
   return found;
+}
+
+size_t EventRecorder::Count(const std::string& kind) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return static_cast<size_t>(
+      std::count_if(m_events.begin(), m_events.end(), [&](const Event& event) { return event.kind == kind; }));
 }
 
 std::vector<std::string> EventRecorder::Kinds() const {
@@ -90,6 +107,12 @@ void RecordingClient::OnAfterCreated(CefRefPtr<CefBrowser> created) {
   Record("OnAfterCreated", {{"id", created->GetIdentifier()},
                             {"handle", created->GetHost()->GetWindowHandle()},
                             {"popup", created->IsPopup()}});
+}
+
+void RecordingClient::ForgetBrowsers() {
+  std::lock_guard<std::mutex> lock(browsersMutex);
+  browsers.clear();
+  browser = nullptr;
 }
 
 bool RecordingClient::DoClose(CefRefPtr<CefBrowser> closing) {

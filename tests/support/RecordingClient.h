@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -25,7 +26,7 @@ class EventRecorder : public QObject {
   std::vector<Event> Events() const;
   std::vector<Event> Of(const std::string& kind) const;
   std::vector<std::string> Kinds() const;
-  size_t Count(const std::string& kind) const { return Of(kind).size(); }
+  size_t Count(const std::string& kind) const;
   // Waits (running the Qt event loop) until `done` holds; false on time-out.
   bool WaitFor(const std::function<bool()>& done, int timeoutMs = 15000);
   bool WaitForKind(const std::string& kind, size_t count = 1, int timeoutMs = 15000);
@@ -36,6 +37,7 @@ class EventRecorder : public QObject {
  private:
   mutable std::mutex m_mutex;
   std::vector<Event> m_events;
+  std::atomic<bool> m_wakePending{false};  // a Changed() is queued to the recorder's thread
 };
 
 // A client that records every callback of every handler.
@@ -55,6 +57,9 @@ class RecordingClient : public CefClient,
   CefRefPtr<CefBrowser> browser;  // set by OnAfterCreated (the first browser)
   std::vector<CefRefPtr<CefBrowser>> browsers;  // every browser this client was told of (TID_UI)
   std::mutex browsersMutex;
+  // Drops this client's references to its browsers: a browser holds its
+  // client, so a test ends with this once its browsers have closed.
+  void ForgetBrowsers();
 
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
   CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }

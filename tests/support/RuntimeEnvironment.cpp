@@ -32,6 +32,7 @@ void BrowserTest::TearDown() {
     return true;
   }));
   recorder.WaitFor([&]() { return recorder.Count("OnBeforeClose") >= open.size(); });
+  client->ForgetBrowsers();
 }
 
 CefRefPtr<CefBrowser> BrowserTest::Create(const std::string& url) {

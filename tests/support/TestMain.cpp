@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "TestApp.h"
+#include "utils/VellLeakSanitizerDefaults.h"
 
 namespace {
 TestAppFactory& Factory() {
@@ -41,12 +42,4 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   g_defaultHandler = qInstallMessageHandler(&FailOnThreadAffinityWarning);
   return RUN_ALL_TESTS();
-}
-
-// Qt's offscreen platform plugin keeps its screens until process exit; those
-// allocations are not ours.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libqoffscreen.so\n"
-         "leak:QPlatformScreen::QPlatformScreen\n"
-         "leak:QWindowSystemInterface::handleScreenAdded\n";
 }

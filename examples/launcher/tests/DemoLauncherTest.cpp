@@ -57,6 +57,8 @@ LauncherRun Launch(const QStringList& arguments, bool onX = false) {
       return run;
     }
     environment.insert("DISPLAY", display->Name());
+    // The launcher paints by raster: no GL driver loaded, none of its allocations kept until exit.
+    environment.insert("QT_XCB_GL_INTEGRATION", "none");
   }
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);

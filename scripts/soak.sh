@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The soak run (bench/soak.cpp) in the sanitizer build (build-sanitize/, or
+# $VELL_BUILD_DIR, shared with ./scripts/test-sanitized.sh): 1,000 pooled
+# browsers and 1,000,000 SDK calls by default; arguments go to the program
+# (--cycles N, --calls N, --in-flight N, --single-process). Exits non-zero when
+# a figure misses its goal or the sanitizers report anything, leaks included.
+# Not part of CI.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+BUILD_DIR="${VELL_BUILD_DIR:-build-sanitize}"
+cmake -S . -B "$BUILD_DIR" -G Ninja -DVELL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+cmake --build "$BUILD_DIR" --parallel --target vell_soak
+# ASan keeps freed memory aside (256 MB by default) to catch late uses; that
+# reserve would fill during the run and read as growth of the launcher's RSS.
+# A smaller one still catches uses soon after a free.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16}"
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+# From the build directory, where the page-side SDK is installed.
+cd "$BUILD_DIR"
+exec ./bench/vell_soak "$@"
