@@ -11,6 +11,9 @@ target_compile_options(vell_compile_options INTERFACE
 if(VELL_SANITIZE)
   target_compile_options(vell_compile_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+    # Optimised a little, as sanitizers are usually run: a Debug build's
+    # calls are several times slower under them, too slow for the soak run.
+    -O1
     # GCC 12 reports false maybe-uninitialized warnings in library headers under ASan.
     -Wno-maybe-uninitialized)
   target_link_options(vell_compile_options INTERFACE -fsanitize=address,undefined)
