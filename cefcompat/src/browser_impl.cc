@@ -483,8 +483,9 @@ void BrowserImpl::OnFrameNavigated(const Json& frameInfo) {
   const bool isMain = mainFrame_ && id == mainFrame_->ProtocolId();
   CefRefPtr<FrameImpl> frame = isMain ? mainFrame_ : EnsureFrame(id, frameInfo.value("parentId", std::string()));
   const bool isErrorPage = frameInfo.contains("unreachableUrl");
-  frame->SetUrl(isErrorPage ? frameInfo["unreachableUrl"].get<std::string>() : frameInfo.value("url", std::string()),
-                frameInfo.value("name", std::string()));
+  // The protocol gives a document's fragment apart from its URL; a frame's URL has it.
+  const std::string url = frameInfo.value("url", std::string()) + frameInfo.value("urlFragment", std::string());
+  frame->SetUrl(isErrorPage ? frameInfo["unreachableUrl"].get<std::string>() : url, frameInfo.value("name", std::string()));
   errorPage_[id] = isErrorPage;
   if (isErrorPage || !client_) return;
   if (isMain) {
@@ -500,8 +501,11 @@ void BrowserImpl::OnFrameStoppedLoading(const std::string& frameId) {
   if (frame && pending != errorPage_.end()) {
     const bool isErrorPage = pending->second;
     errorPage_.erase(pending);
+    // Each document's status is reported once: a later document without a
+    // response of its own (about:blank) has none.
     const auto status = documentStatus_.find(frameId);
     const int httpStatus = status == documentStatus_.end() ? 0 : status->second;
+    if (status != documentStatus_.end()) documentStatus_.erase(status);
     if (!isErrorPage && client_) {
       if (auto load = client_->GetLoadHandler()) load->OnLoadEnd(this, frame.get(), httpStatus);
     }

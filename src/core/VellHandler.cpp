@@ -272,8 +272,10 @@ void VellHandler::OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> f
   CEF_REQUIRE_UI_THREAD();
   if (!_IsMainFrameEvent(browser, frame)) return;
   const std::string url = frame->GetURL().ToString();
+  // No response at all (status 0) is a success for local files and for the
+  // empty document a browser starts on (a pooled browser's page meanwhile).
   const bool success = httpStatusCode == 200 || httpStatusCode == -3 ||
-                       (httpStatusCode == 0 && VellVarHelper::IsFileProtocol(url));
+                       (httpStatusCode == 0 && (VellVarHelper::IsFileProtocol(url) || VellVarHelper::IsBlankPage(url)));
   const QString strUrl = QString::fromStdString(url);
   _Notify([strUrl, httpStatusCode, success](VellSignalsWidget* widget) {
     if (success) {

@@ -50,6 +50,13 @@ bool VellVarHelper::IsActionNameValid(const std::string& name) {
 
 bool VellVarHelper::IsFileProtocol(const std::string& url) { return url.rfind("file://", 0) == 0; }
 
+bool VellVarHelper::IsBlankPage(const std::string& url) {
+  constexpr char kBlank[] = "about:blank";
+  if (url.rfind(kBlank, 0) != 0) return false;
+  const size_t length = sizeof(kBlank) - 1;
+  return url.size() == length || url[length] == '#' || url[length] == '?';
+}
+
 bool VellVarHelper::StartsWith(const std::string& s, const std::string& prefix) {
   return s.rfind(prefix, 0) == 0;
 }

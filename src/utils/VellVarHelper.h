@@ -26,6 +26,9 @@ class VellVarHelper {
 
   static bool IsActionNameValid(const std::string& name);
   static bool IsFileProtocol(const std::string& url);
+  // The empty document every browser starts on ("about:blank", with or
+  // without a query or fragment).
+  static bool IsBlankPage(const std::string& url);
   static bool StartsWith(const std::string& s, const std::string& prefix);
   static bool IsStringContains(const std::string& s, const std::string& part);
   static bool IsStringAllUpperCase(std::string s);

@@ -219,6 +219,12 @@ TEST(BrowserHostTest, LoadSignalsComeInOrderWithTheTrackersLines) {
   ASSERT_TRUE(host.WaitForEvent("complete " + fileUrl));
   EXPECT_TRUE(host.events.contains("success 200 " + fileUrl));
   EXPECT_EQ(host.widget->GetUrl(), fileUrl);
+
+  // The empty document has no response (status 0) and is no failure.
+  host.events.clear();
+  host.handler->LoadUrl("about:blank#again");
+  ASSERT_TRUE(host.WaitForEvent("complete about:blank#again"));
+  EXPECT_TRUE(host.events.contains("success 0 about:blank#again")) << host.events.join(", ").toStdString();
 }
 
 TEST(BrowserHostTest, RenderCrashesReachTheLimitAndASuccessfulLoadResetsTheCount) {

@@ -41,6 +41,10 @@ TEST(VellVarHelperTest, StringTests) {
   EXPECT_FALSE(VellVarHelper::IsActionNameValid("jssdk:"));
   EXPECT_TRUE(VellVarHelper::IsFileProtocol("file:///tmp/a.html"));
   EXPECT_FALSE(VellVarHelper::IsFileProtocol("https://file://"));
+  EXPECT_TRUE(VellVarHelper::IsBlankPage("about:blank"));
+  EXPECT_TRUE(VellVarHelper::IsBlankPage("about:blank#popup"));
+  EXPECT_FALSE(VellVarHelper::IsBlankPage("about:blankness"));
+  EXPECT_FALSE(VellVarHelper::IsBlankPage("https://about:blank"));
   EXPECT_TRUE(VellVarHelper::StartsWith("abc", ""));
   EXPECT_FALSE(VellVarHelper::StartsWith("ab", "abc"));
   EXPECT_TRUE(VellVarHelper::IsStringContains("Größe: 12", "ße"));

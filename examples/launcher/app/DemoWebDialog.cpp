@@ -1,7 +1,9 @@
 #include "app/DemoWebDialog.h"
 
+#include <QDebug>
 #include <QVBoxLayout>
 
+#include "core/VellSignalsWidget.h"
 #include "core/VellWidget.h"
 
 namespace {
@@ -17,6 +19,12 @@ DemoWebDialog::DemoWebDialog(QString strName, VellWidget* page, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(page);
+  // A browser that closes by itself (Chromium died) would leave the dialog
+  // empty: it goes with its browser. A dialog closed first is gone by then.
+  connect(page->GetVellSignalsWidget(), &VellSignalsWidget::OnBeforeClose, this, [this](int) {
+    qWarning().noquote() << "The web dialog" << m_strName << "lost its browser; closing it";
+    close();
+  });
 }
 
 void DemoWebDialog::Fit(const QSize& size) {

@@ -9,10 +9,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QDeadlineTimer>
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -146,6 +151,68 @@ TEST(DemoLauncherTest, UsageMistakesAreSaid) {
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_TRUE(run.output.contains("Unknown option 'no-such-option'")) << run.output.toStdString();
   EXPECT_TRUE(run.output.contains("--self-test"));
+}
+
+// The live Chromium a process started (its child whose command name begins
+// "chrom"), or 0.
+pid_t ChromiumOf(qint64 parent) {
+  for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+    bool number = false;
+    const pid_t pid = entry.toInt(&number);
+    if (!number) continue;
+    std::ifstream stat("/proc/" + entry.toStdString() + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // pid (comm) state ppid ...; comm may hold spaces and parentheses.
+    const size_t open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    const std::string comm = line.substr(open + 1, close - open - 1);
+    char state = 0;
+    long ppid = 0;
+    if (std::sscanf(line.c_str() + close + 1, " %c %ld", &state, &ppid) != 2) continue;
+    if (ppid == parent && state != 'Z' && comm.rfind("chrom", 0) == 0) return pid;
+  }
+  return 0;
+}
+
+// Reads the launcher's output until `text` has appeared `times` times.
+bool WaitForOutput(QProcess& process, QString& output, const QString& text, int times = 1) {
+  QDeadlineTimer deadline(kRunTimeoutMs);
+  while (output.count(text) < times) {
+    if (deadline.hasExpired() || process.state() != QProcess::Running) return false;
+    if (process.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) output += QString::fromUtf8(process.readAll());
+  }
+  return true;
+}
+
+// Chromium killed under a running launcher: the runtime starts a new one and
+// the launcher shows its home page again, in a browser of the new Chromium.
+TEST(DemoLauncherTest, AKilledChromiumIsStartedAgainAndTheHomePageShownAgain) {
+  QTemporaryDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.setProcessEnvironment(environment);
+  process.start(VELL_DEMO_LAUNCHER, {"--config", dir.filePath("config")});
+  ASSERT_TRUE(process.waitForStarted(kRunTimeoutMs));
+  QString output;
+  const QString homeShown = "OnLoadSuccess:strUrl = https://launcher.test/index.html";
+  ASSERT_TRUE(WaitForOutput(process, output, homeShown)) << output.toStdString();
+  const pid_t chromium = ChromiumOf(process.processId());
+  ASSERT_GT(chromium, 0) << output.toStdString();
+
+  ASSERT_EQ(kill(chromium, SIGKILL), 0);
+  EXPECT_TRUE(WaitForOutput(process, output, "The home page's browser closed by itself; showing the page again"))
+      << output.toStdString();
+  EXPECT_TRUE(WaitForOutput(process, output, homeShown, 2)) << output.toStdString();
+  const pid_t restarted = ChromiumOf(process.processId());
+  EXPECT_GT(restarted, 0);
+  EXPECT_NE(restarted, chromium);
+
+  process.terminate();
+  if (!process.waitForFinished(kRunTimeoutMs)) process.kill();
+  process.waitForFinished();
 }
 
 TEST_F(BadInputTest, AMissingPagesArchive) {
