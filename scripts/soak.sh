@@ -13,8 +13,9 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DVELL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$BUILD_DIR" --parallel --target vell_soak
 # ASan keeps freed memory aside (256 MB by default) to catch late uses; that
 # reserve would fill during the run and read as growth of the launcher's RSS.
-# A smaller one still catches uses soon after a free.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16}"
+# A smaller one still catches uses soon after a free. Its allocator also keeps
+# freed pages unless told to hand them back, as the C library's does.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16:allocator_release_to_os_interval_ms=1000}"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 # From the build directory, where the page-side SDK is installed.
 cd "$BUILD_DIR"
