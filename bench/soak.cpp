@@ -16,7 +16,8 @@
 #include <unistd.h>
 
 #ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime (GCC installs no header that declares it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <cstdio>
