@@ -15,11 +15,6 @@
 //   --single-process [VELL_SOAK_SINGLE_PROCESS] the render side in the launcher
 #include <unistd.h>
 
-#ifdef __SANITIZE_ADDRESS__
-// From the sanitizer runtime (GCC installs no header that declares it).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,19 +93,9 @@ long ChromiumPssKb() {
   return total;
 }
 
-// The launcher's heap in use as AddressSanitizer counts it (without its
-// quarantine and bookkeeping, which RSS includes), or -1 in other builds.
-double HeapInUseMb() {
-#ifdef __SANITIZE_ADDRESS__
-  return __sanitizer_get_current_allocated_bytes() / (1024.0 * 1024.0);
-#else
-  return -1;
-#endif
-}
-
 void PrintMemory(const char* when) {
-  std::printf("  %-28s launcher RSS %7.1f MB (heap in use %.1f MB), Chromium PSS %7.1f MB, live browsers %d\n", when,
-              SelfRssKb() / 1024.0, HeapInUseMb(), ChromiumPssKb() / 1024.0, cefcompat::LiveBrowsersForTesting());
+  std::printf("  %-28s launcher RSS %7.1f MB, Chromium PSS %7.1f MB, live browsers %d\n", when, SelfRssKb() / 1024.0,
+              ChromiumPssKb() / 1024.0, cefcompat::LiveBrowsersForTesting());
   std::fflush(stdout);
 }
 
@@ -165,8 +150,7 @@ CycleFigures RunCycles(long cycles, Waker& waker) {
       PrintMemory(("after " + std::to_string(cycle) + " cycles").c_str());
     }
     if (cycle % 100 == 0) {
-      std::printf("  %ld cycles, %.0f s, launcher RSS %.1f MB (heap in use %.1f MB)\n", cycle, timer.elapsed() / 1000.0,
-                  SelfRssKb() / 1024.0, HeapInUseMb());
+      std::printf("  %ld cycles, %.0f s, launcher RSS %.1f MB\n", cycle, timer.elapsed() / 1000.0, SelfRssKb() / 1024.0);
       std::fflush(stdout);
     }
   }
@@ -231,10 +215,9 @@ CallFigures RunCalls(const Options& options, Waker& waker) {
                        emit waker.Wake();
                      } else if (++figures.received % step == 0) {
                        const double seconds = timer.elapsed() / 1000.0;
-                       std::printf("  %ld calls, %.0f s (the whole run projected at %.0f s), launcher RSS %.1f MB "
-                                   "(heap in use %.1f MB)\n",
+                       std::printf("  %ld calls, %.0f s (the whole run projected at %.0f s), launcher RSS %.1f MB\n",
                                    figures.received, seconds, seconds * options.calls / figures.received,
-                                   SelfRssKb() / 1024.0, HeapInUseMb());
+                                   SelfRssKb() / 1024.0);
                        std::fflush(stdout);
                      }
                      callback({request.text});
