@@ -56,7 +56,7 @@ std::shared_ptr<VellError> VellV8ApiPluginAbstract::S_RunJavascript(VellHandler*
   // The task holds the handler, and with it the wrapper, until it has run.
   signalsWidget->WaitOnLoadComplete([keep = CefRefPtr<VellHandler>(handler), script] {
     VellBrowserWrapper* browser = keep->GetBrowser();
-    if (browser->GetMainFrameUrl() == "about:blank") {
+    if (VellVarHelper::IsBlankPage(browser->GetMainFrameUrl())) {
       VellError::LogErrorChain(std::make_shared<VellError>(
           fmt::format("run javascript should not under url = about:blank, strJsScript = {}", script), __FILE__,
           __LINE__, "VellV8ApiPluginAbstract::S_RunJavascript"));
