@@ -14,7 +14,7 @@
 // inflating it (and, with a password, the AES key derivation per entry and
 // the decryption, which libzip did a block per call until the runtime took
 // it over).
-// Run: build/bench/vell_resource_bench
+// Run: build/bench/vell_resource_bench [VELL_BENCH_ONLY=directory]
 #include <zip.h>
 
 #include <QApplication>
@@ -199,9 +199,15 @@ int main(int argc, char** argv) {
        [&](CefRefPtr<CefResourceManager> m) { m->AddArchiveProvider("https://launcher.test/ui/", lockedPath, kPassword, 0, ""); },
        true},
   };
+  // VELL_BENCH_ONLY=<name>: only file:// and that source (for profiling one path).
+  const QString only = qEnvironmentVariable("VELL_BENCH_ONLY");
   std::vector<double> medians;
   for (const auto& source : sources) {
     std::vector<double> times;
+    if (!only.isEmpty() && &source != &sources[0] && only != source.name) {
+      medians.push_back(0);
+      continue;
+    }
     CefRefPtr<CefResourceManager> opened(new CefResourceManager());
     if (source.opened) source.setUp(opened);
     for (int run = 0; run < 10; ++run) {

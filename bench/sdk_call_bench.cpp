@@ -78,10 +78,11 @@ int main(int argc, char** argv) {
   bootstrap.Initialize(vellApp, argc, argv);
   Waker waker;
   const CallFigures echo = BareEcho(waker);
+  const CallFigures debuggerEcho = BareEcho(waker, true);
   const CallFigures sdk = MeasureSdk(waker);
   {
     BenchReport report(single ? "sdk_call_single_process" : "sdk_call");
-    ReportCalls(report, std::string("SDK call, pingPong") + (single ? " (single-process)" : " (render sub-process)"), echo,
+    ReportCalls(report, std::string("SDK call, pingPong") + (single ? " (single-process)" : " (render sub-process)"), echo, debuggerEcho,
                 sdk, 1.5, 3000, 0.25);
   }
   VellBrowserLifeSpanMonitor::Instance()->Wait(kTimeoutMs);

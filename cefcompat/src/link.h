@@ -24,6 +24,11 @@ std::string LinkString(const Json& link, const char* key);
 // the same in every process of the runtime.
 int64 FrameIdentifierFor(const std::string& protocolFrameId);
 
+// The source URL of the script the render side runs at each document's start.
+// Of the scripts a page parses, the render side follows only this one: the
+// relay does not pass the others down (every evaluation is one of them).
+constexpr char kSetupScriptUrl[] = "cefcompat://extensions";
+
 // The switch that hands a render sub-process its end of the link.
 constexpr char kLinkFdSwitch[] = "cefcompat-link-fd";
 

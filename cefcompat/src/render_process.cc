@@ -24,7 +24,6 @@ namespace cefcompat {
 namespace {
 
 constexpr char kBinding[] = "__cefcompatNative";
-constexpr char kScriptUrl[] = "cefcompat://extensions";
 constexpr int kEvalTimeoutMs = 10000;
 // The most times a new document pauses at its start waiting to be set up (see ScriptSource).
 constexpr int kStartPauses = 8;
@@ -423,7 +422,7 @@ class RenderBrowser : public CefBrowser {
     // pause early: the document then pauses again. The bound lets a document go
     // on where `debugger;` does not pause (one made while another is paused).
     return source + "for (let pause = 0; pause < " + std::to_string(kStartPauses) +
-           " && !__cefcompat.state.started; ++pause) debugger;\n//# sourceURL=" + kScriptUrl;
+           " && !__cefcompat.state.started; ++pause) debugger;\n//# sourceURL=" + kSetupScriptUrl;
   }
 
   // Everything the render side needs on one session, then (for a frame that
@@ -450,7 +449,7 @@ class RenderBrowser : public CefBrowser {
 
   void OnEvent(const std::string& sessionId, const std::string& method, const Json& params) {
     if (method == "Debugger.scriptParsed") {
-      if (params.value("url", std::string()) == kScriptUrl) {
+      if (params.value("url", std::string()) == kSetupScriptUrl) {
         states_[{sessionId, params.value("executionContextId", 0)}].scriptId = params.value("scriptId", std::string());
       }
       return;

@@ -5,6 +5,13 @@
 
 namespace cefcompat {
 
+namespace {
+bool IsSetupScript(const Json& event) {
+  const auto params = event.find("params");
+  return params != event.end() && params->is_object() && LinkString(*params, "url") == kSetupScriptUrl;
+}
+}  // namespace
+
 void SessionRelay::Attach(PipeTransport* link) {
   std::lock_guard<std::mutex> lock(mutex_);
   link_ = link;
@@ -26,6 +33,7 @@ void SessionRelay::Watch(const std::string& sessionId) {
 
 void SessionRelay::OnEvent(const std::string& text, const Json& event) {
   const std::string method = event.value("method", std::string());
+  if (method == "Debugger.scriptParsed" && !IsSetupScript(event)) return;
   const bool attached = method == "Target.attachedToTarget";
   if (!attached && method != "Target.detachedFromTarget") {
     SendDown(text);
