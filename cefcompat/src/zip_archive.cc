@@ -240,8 +240,20 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// The bytes left in `stream`, read at once into a buffer of their size when
+// the stream can tell it: growing a buffer by doubling touches about twice an
+// archive's size in fresh memory and copies it over again.
 std::unique_ptr<Bytes> ReadAll(CefRefPtr<CefStreamReader> stream) {
   auto bytes = std::make_unique<Bytes>();
+  const int64 start = stream->Tell();
+  if (start >= 0 && stream->Seek(0, SEEK_END) == 0) {
+    const int64 end = stream->Tell();
+    if (stream->Seek(start, SEEK_SET) == 0 && end > start) {
+      bytes->resize(static_cast<size_t>(end - start));
+      bytes->resize(stream->Read(bytes->data(), 1, bytes->size()));
+    }
+  }
+  // What the size did not cover: a stream that cannot tell it, or one that grew.
   unsigned char chunk[64 * 1024];
   for (size_t got; (got = stream->Read(chunk, 1, sizeof(chunk))) > 0;) bytes->insert(bytes->end(), chunk, chunk + got);
   return bytes;

@@ -56,6 +56,46 @@ TEST(ZipArchiveTest, LoadsFilesUnderNormalisedNames) {
   EXPECT_FALSE(archive->HasFile("missing.txt"));
 }
 
+// A reader handed over by the application that can neither seek nor tell.
+class ForwardOnlyReader : public CefStreamReader {
+ public:
+  explicit ForwardOnlyReader(CefRefPtr<CefStreamReader> inner) : inner_(inner) {}
+  size_t Read(void* ptr, size_t size, size_t n) override { return inner_->Read(ptr, size, n); }
+  int Seek(int64, int) override { return -1; }
+  int64 Tell() override { return -1; }
+  int Eof() override { return inner_->Eof(); }
+  bool MayBlock() override { return false; }
+
+ private:
+  CefRefPtr<CefStreamReader> inner_;
+  IMPLEMENT_REFCOUNTING(ForwardOnlyReader);
+};
+
+TEST(ZipArchiveTest, LoadsFromWhereTheStreamStandsWhetherOrNotItCanSeek) {
+  QTemporaryDir dir;
+  const std::string big(300 * 1024, 'b');
+  QFile file(QString::fromStdString(MakeZip(dir, {{"a.txt", "first"}, {"big.bin", big}})));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray zip = file.readAll();
+  QByteArray prefixed = "not part of the archive" + zip;
+
+  CefRefPtr<CefZipArchive> forwardOnly(new CefZipArchive());
+  QByteArray copy = zip;
+  EXPECT_EQ(forwardOnly->Load(new ForwardOnlyReader(CefStreamReader::CreateForData(copy.data(), static_cast<size_t>(copy.size()))),
+                              "", false),
+            2u);
+  ASSERT_TRUE(forwardOnly->GetFile("big.bin"));
+  EXPECT_EQ(ReadAll(forwardOnly->GetFile("big.bin")->GetStreamReader()), big);
+
+  CefRefPtr<CefStreamReader> partlyRead = CefStreamReader::CreateForData(prefixed.data(), static_cast<size_t>(prefixed.size()));
+  char skipped[23];
+  ASSERT_EQ(partlyRead->Read(skipped, 1, sizeof(skipped)), sizeof(skipped));
+  CefRefPtr<CefZipArchive> fromTheMiddle(new CefZipArchive());
+  EXPECT_EQ(fromTheMiddle->Load(partlyRead, "", false), 2u);
+  ASSERT_TRUE(fromTheMiddle->GetFile("a.txt"));
+  EXPECT_EQ(ReadAll(fromTheMiddle->GetFile("a.txt")->GetStreamReader()), "first");
+}
+
 TEST(ZipArchiveTest, OverwriteDecidesWhichCopyWins) {
   QTemporaryDir dir;
   CefRefPtr<CefZipArchive> archive(new CefZipArchive());
