@@ -38,7 +38,12 @@ bool PipeTransport::Send(const std::string& message) {
     const ssize_t written = write(writeFd_, data, left);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
-      Log(LOGSEVERITY_WARNING, "pipe write failed: " + std::string(strerror(errno)));
+      // EPIPE: the other end has gone (a render side whose browser just
+      // closed, or Chromium, whose end is reported on its own); the reader
+      // sees the close. Anything else is a fault of the pipe itself.
+      const bool peerGone = written < 0 && errno == EPIPE;
+      Log(peerGone ? LOGSEVERITY_INFO : LOGSEVERITY_WARNING,
+          std::string("pipe write failed: ") + strerror(errno) + (peerGone ? "; the message is dropped" : ""));
       return false;
     }
     data += written;
