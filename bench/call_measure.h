@@ -55,7 +55,7 @@ inline std::string DataUrl(const std::string& script) {
 // the session enables the page's debugger first, as the runtime must (for the
 // pause at each document's start and for native calls that wait): Chromium
 // then reports every evaluation as a parsed script, which costs an
-// evaluation about a quarter of a millisecond here.
+// evaluation 0.1 to 0.2 ms here.
 inline CallFigures BareEcho(Waker& waker, bool pageDebugger = false) {
   auto& connection = cefcompat::Runtime::Get()->GetConnection();
   auto created = connection.Call("Target.createTarget", {{"url", "about:blank"}}, "", 10000);
