@@ -100,7 +100,7 @@ inline void ReportCalls(BenchReport& report, const std::string& what, const Call
   std::snprintf(goal, sizeof(goal), ">= %.0f/s and >= %.2fx", rateGoal, rateShareGoal);
   report.Row(what + ", calls/s with 100 in flight", std::to_string(static_cast<int>(calls.perSecond)),
              "echo " + std::to_string(static_cast<int>(echo.perSecond)), rateRatio, goal);
-  report.Row(what + ", median", Ms(calls.median), "echo, debugger on " + Ms(debuggerEcho.median),
+  report.Row(what + ", median, against the echo with the debugger on", Ms(calls.median), "echo, debugger on " + Ms(debuggerEcho.median),
              debuggerEcho.median > 0 ? calls.median / debuggerEcho.median : 0, "(reference)");
   report.Figure("median_ms", calls.median);
   report.Figure("echo_debugger_median_ms", debuggerEcho.median);
