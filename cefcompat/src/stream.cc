@@ -11,19 +11,15 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-using BytesLoader = std::function<std::shared_ptr<const Bytes>()>;
 
 // A reader over bytes held in memory (shared, so copies of a file's reader
-// cost nothing), or over bytes of a known size that `load` gives at the first
-// read (a zip entry inflated when it is first read).
+// cost nothing).
 class DataReader : public CefStreamReader {
  public:
   explicit DataReader(std::shared_ptr<const Bytes> data) : data_(std::move(data)), size_(data_->size()) {}
-  DataReader(size_t size, BytesLoader load) : load_(std::move(load)), size_(size) {}
   size_t Read(void* ptr, size_t size, size_t n) override {
     if (size == 0) return 0;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!data_) data_ = load_();
     const size_t available = data_->size() > position_ ? data_->size() - position_ : 0;
     const size_t items = std::min(n, available / size);
     if (items == 0) return 0;
@@ -47,11 +43,10 @@ class DataReader : public CefStreamReader {
     std::lock_guard<std::mutex> lock(mutex_);
     return position_ >= size_ ? 1 : 0;
   }
-  bool MayBlock() override { return static_cast<bool>(load_); }
+  bool MayBlock() override { return false; }
 
  private:
-  std::shared_ptr<const Bytes> data_;
-  const BytesLoader load_;
+  const std::shared_ptr<const Bytes> data_;
   const size_t size_;
   std::mutex mutex_;
   size_t position_ = 0;
@@ -107,9 +102,5 @@ namespace cefcompat {
 // Shares `bytes` without copying them (zip files hand out many readers).
 CefRefPtr<CefStreamReader> CreateSharedDataReader(std::shared_ptr<const Bytes> bytes) {
   return new DataReader(std::move(bytes));
-}
-
-CefRefPtr<CefStreamReader> CreateLazyDataReader(size_t size, BytesLoader load) {
-  return new DataReader(size, std::move(load));
 }
 }  // namespace cefcompat

@@ -2,7 +2,8 @@
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
+#include <openssl/core_names.h>
+#include <openssl/params.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -15,42 +16,13 @@ namespace {
 
 constexpr int kKeyIterations = 1000;
 constexpr size_t kVerifierBytes = 2;
-constexpr size_t kCodeBytes = 10;
 constexpr size_t kBlockBytes = 16;
 constexpr size_t kBlocksPerRound = 4096;  // 64 KB of key stream at a time
-
-using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
 
 const EVP_CIPHER* BlockCipher(int keyBytes) {
   if (keyBytes == 16) return EVP_aes_128_ecb();
   if (keyBytes == 24) return EVP_aes_192_ecb();
   return EVP_aes_256_ecb();
-}
-
-// The format's counter mode: the key stream is AES of a 16-byte
-// little-endian counter that starts at 1, XORed into the data.
-bool ApplyKeyStream(const unsigned char* key, int keyBytes, const unsigned char* in, size_t size, unsigned char* out) {
-  CipherContext context(EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free);
-  if (!context || EVP_EncryptInit_ex(context.get(), BlockCipher(keyBytes), nullptr, key, nullptr) != 1) return false;
-  EVP_CIPHER_CTX_set_padding(context.get(), 0);
-  std::vector<unsigned char> counters(kBlocksPerRound * kBlockBytes, 0);
-  std::vector<unsigned char> stream(counters.size());
-  unsigned long long counter = 0;
-  for (size_t at = 0; at < size; at += counters.size()) {
-    const size_t blocks = std::min(kBlocksPerRound, (size - at + kBlockBytes - 1) / kBlockBytes);
-    for (size_t block = 0; block < blocks; ++block) {
-      unsigned long long value = ++counter;
-      for (size_t i = 0; i < sizeof(value); ++i, value >>= 8) counters[block * kBlockBytes + i] = value & 0xff;
-    }
-    int produced = 0;
-    if (EVP_EncryptUpdate(context.get(), stream.data(), &produced, counters.data(),
-                          static_cast<int>(blocks * kBlockBytes)) != 1) {
-      return false;
-    }
-    const size_t count = std::min(size - at, blocks * kBlockBytes);
-    for (size_t i = 0; i < count; ++i) out[at + i] = in[at + i] ^ stream[i];
-  }
-  return true;
 }
 
 }  // namespace
@@ -78,24 +50,66 @@ bool DeriveWinZipAesKeys(const unsigned char* head, int keyBytes, const std::str
   return CRYPTO_memcmp(keys.material.data() + 2 * keyBytes, head + saltBytes, kVerifierBytes) == 0;
 }
 
-bool DecryptWinZipAes(const std::vector<unsigned char>& stored, const WinZipAesKeys& keys,
-                      std::vector<unsigned char>& data) {
-  data.clear();
-  const int keyBytes = keys.keyBytes;
-  const size_t headBytes = WinZipAesHeadBytes(keyBytes);
-  if (keyBytes == 0 || stored.size() < headBytes + kCodeBytes) return false;
-  const unsigned char* encrypted = stored.data() + headBytes;
-  const size_t size = stored.size() - headBytes - kCodeBytes;
-  unsigned char code[EVP_MAX_MD_SIZE];
-  unsigned int codeBytes = 0;
-  if (!HMAC(EVP_sha1(), keys.material.data() + keyBytes, keyBytes, encrypted, size, code, &codeBytes) ||
-      codeBytes < kCodeBytes || CRYPTO_memcmp(code, encrypted + size, kCodeBytes) != 0) {
-    return false;
+WinZipAesCipher::WinZipAesCipher(const WinZipAesKeys& keys) : context_(EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free) {
+  if (!context_ || keys.keyBytes == 0 ||
+      EVP_EncryptInit_ex(context_.get(), BlockCipher(keys.keyBytes), nullptr, keys.material.data(), nullptr) != 1) {
+    context_.reset();
+    return;
   }
-  data.resize(size);
-  if (ApplyKeyStream(keys.material.data(), keyBytes, encrypted, size, data.data())) return true;
-  data.clear();
-  return false;
+  EVP_CIPHER_CTX_set_padding(context_.get(), 0);
+}
+
+// The next 64 KB of key stream: AES of a 16-byte little-endian counter that
+// starts at 1.
+bool WinZipAesCipher::Refill() {
+  std::vector<unsigned char> counters(kBlocksPerRound * kBlockBytes, 0);
+  for (size_t block = 0; block < kBlocksPerRound; ++block) {
+    unsigned long long value = ++counter_;
+    for (size_t i = 0; i < sizeof(value); ++i, value >>= 8) counters[block * kBlockBytes + i] = value & 0xff;
+  }
+  stream_.resize(counters.size());
+  used_ = 0;
+  int produced = 0;
+  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters.data(), static_cast<int>(counters.size())) == 1 &&
+         produced == static_cast<int>(counters.size());
+}
+
+bool WinZipAesCipher::Apply(const unsigned char* in, size_t size, unsigned char* out) {
+  if (!context_) return false;
+  while (size > 0) {
+    if (used_ == stream_.size() && !Refill()) return false;
+    const size_t count = std::min(size, stream_.size() - used_);
+    for (size_t i = 0; i < count; ++i) out[i] = in[i] ^ stream_[used_ + i];
+    used_ += count;
+    in += count;
+    out += count;
+    size -= count;
+  }
+  return true;
+}
+
+WinZipAesCode::WinZipAesCode(const WinZipAesKeys& keys) : context_(nullptr, &EVP_MAC_CTX_free) {
+  EVP_MAC* mac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+  if (!mac) return;
+  context_.reset(EVP_MAC_CTX_new(mac));
+  EVP_MAC_free(mac);
+  char digest[] = "SHA1";
+  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_construct_end()};
+  if (context_ && (keys.keyBytes == 0 ||
+                   EVP_MAC_init(context_.get(), keys.material.data() + keys.keyBytes, static_cast<size_t>(keys.keyBytes), params) != 1)) {
+    context_.reset();
+  }
+}
+
+bool WinZipAesCode::Update(const unsigned char* data, size_t size) {
+  return context_ && EVP_MAC_update(context_.get(), data, size) == 1;
+}
+
+bool WinZipAesCode::Matches(const unsigned char* code) {
+  unsigned char full[EVP_MAX_MD_SIZE];
+  size_t bytes = 0;
+  return context_ && EVP_MAC_final(context_.get(), full, &bytes, sizeof(full)) == 1 && bytes >= kWinZipAesCodeBytes &&
+         CRYPTO_memcmp(full, code, kWinZipAesCodeBytes) == 0;
 }
 
 }  // namespace cefcompat

@@ -1,10 +1,13 @@
 #pragma once
-// WinZip's AES encryption of zip entries (AE-1 and AE-2), decrypted in bulk.
-// libzip decrypts one 16-byte block per call through OpenSSL's unaccelerated
-// block function, which makes password-protected pages several times slower
-// than plain ones; this reads the same format at the speed of the hardware's
-// AES instructions.
+// WinZip's AES encryption of zip entries (AE-1 and AE-2), decrypted many
+// blocks at a time. libzip decrypts one 16-byte block per call through
+// OpenSSL's unaccelerated block function, which makes password-protected pages
+// several times slower than plain ones; this reads the same format at the
+// speed of the hardware's AES instructions.
 
+#include <openssl/evp.h>
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,11 +30,36 @@ struct WinZipAesKeys {
 // WinZipAesHeadBytes bytes); false when the password does not match.
 bool DeriveWinZipAesKeys(const unsigned char* head, int keyBytes, const std::string& password, WinZipAesKeys& keys);
 
-// `stored` is the entry's data as the archive holds it: salt, password
-// verifier, encrypted data, authentication code. On success `data` holds the
-// decrypted (still compressed) data. False when the data was altered or is
-// too short; `data` is then empty.
-bool DecryptWinZipAes(const std::vector<unsigned char>& stored, const WinZipAesKeys& keys,
-                      std::vector<unsigned char>& data);
+// The bytes an entry's stored data ends with: its authentication code.
+constexpr size_t kWinZipAesCodeBytes = 10;
+
+// The format's counter mode over an entry's encrypted data (what follows the
+// head), applied piece by piece: pieces of any size decrypt as the whole would.
+class WinZipAesCipher {
+ public:
+  explicit WinZipAesCipher(const WinZipAesKeys& keys);
+  // Decrypts the next `size` bytes; false when OpenSSL fails.
+  bool Apply(const unsigned char* in, size_t size, unsigned char* out);
+
+ private:
+  bool Refill();
+
+  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context_;
+  unsigned long long counter_ = 0;
+  std::vector<unsigned char> stream_;  // key stream not yet used, from `used_` on
+  size_t used_ = 0;
+};
+
+// The authentication code of an entry's encrypted data, fed piece by piece.
+class WinZipAesCode {
+ public:
+  explicit WinZipAesCode(const WinZipAesKeys& keys);
+  bool Update(const unsigned char* data, size_t size);
+  // Whether `code` (kWinZipAesCodeBytes, the stored data's end) is the code of all that was fed.
+  bool Matches(const unsigned char* code);
+
+ private:
+  std::unique_ptr<EVP_MAC_CTX, decltype(&EVP_MAC_CTX_free)> context_;
+};
 
 }  // namespace cefcompat

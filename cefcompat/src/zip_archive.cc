@@ -13,16 +13,18 @@
 
 #include "log.h"
 #include "winzip_aes.h"
+#include "zip_entry_reader.h"
+#include "zip_source.h"
 
 namespace cefcompat {
 CefRefPtr<CefStreamReader> CreateSharedDataReader(std::shared_ptr<const std::vector<unsigned char>> bytes);
-// Bytes of a known size, given by `load` at the first read.
-CefRefPtr<CefStreamReader> CreateLazyDataReader(size_t size,
-                                                std::function<std::shared_ptr<const std::vector<unsigned char>>()> load);
 }
 
 namespace {
 
+using cefcompat::ZipEntry;
+using cefcompat::ZipEntryReader;
+using cefcompat::ZipSource;
 using Bytes = std::vector<unsigned char>;
 
 // Entries up to this size are inflated as the archive loads.
@@ -69,25 +71,6 @@ std::string Refusal(const std::string& raw, const std::string& name, const zip_s
   return {};
 }
 
-// `compressed` expanded by `method` into exactly `size` bytes.
-bool Expand(zip_int32_t method, const Bytes& compressed, size_t size, Bytes& data) {
-  if (method == ZIP_CM_STORE) {
-    data = compressed;
-    return data.size() == size;
-  }
-  data.resize(size);
-  z_stream stream{};
-  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;  // raw deflate, as zip stores it
-  stream.next_in = const_cast<unsigned char*>(compressed.data());
-  stream.avail_in = static_cast<uInt>(compressed.size());
-  stream.next_out = data.data();
-  stream.avail_out = static_cast<uInt>(data.size());
-  const int result = inflate(&stream, Z_FINISH);
-  const bool whole = result == Z_STREAM_END && stream.avail_out == 0;
-  inflateEnd(&stream);
-  return whole;
-}
-
 using Keys = std::shared_ptr<const cefcompat::WinZipAesKeys>;
 
 // The keys of an entry encrypted with WinZip AES and deflated or stored,
@@ -100,7 +83,6 @@ Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, const s
   const bool expandable = (stat.valid & ZIP_STAT_COMP_METHOD) &&
                           (stat.comp_method == ZIP_CM_DEFLATE || stat.comp_method == ZIP_CM_STORE);
   if (password.empty() || keyBytes == 0 || !expandable) return nullptr;
-  // Read whole into memory later: no more than the archive holds.
   if (stat.comp_size > archiveBytes) {
     problem = "its stored size is larger than the archive";
     return nullptr;
@@ -117,146 +99,77 @@ Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, const s
   return nullptr;
 }
 
-// Entry `index`, encrypted with WinZip AES under `keys`: decrypted in bulk,
-// its authentication code and any CRC checked; empty when it does not hold.
-std::shared_ptr<Bytes> ReadAesEntry(zip_t* archive, zip_uint64_t index, size_t size, const cefcompat::WinZipAesKeys& keys) {
-  auto data = std::make_shared<Bytes>();
+// Describes entry `index` of `source` in `entry`, with the lock held. False
+// for what is not a file (a directory, or an entry libzip cannot describe).
+// `refusal` says why a file may not be loaded when `inflated` bytes of the
+// archive were and `budget` may be; `problem` why it cannot be read. The
+// password is checked here: against the verifier of an AES entry (whose keys
+// are kept for reading it), by opening any other.
+bool Examine(const ZipSource& source, zip_uint64_t index, const std::string& password, zip_uint64_t inflated,
+             zip_uint64_t budget, ZipEntry& entry, std::string& refusal, std::string& problem) {
+  zip_t* archive = source.Archive();
   zip_stat_t stat;
-  if (zip_stat_index(archive, index, 0, &stat) != 0) return data;
-  Bytes stored(static_cast<size_t>(stat.comp_size));
-  zip_file_t* file = zip_fopen_index(archive, index, ZIP_FL_ENCRYPTED);
-  const zip_int64_t read = file ? zip_fread(file, stored.data(), stored.size()) : -1;
-  if (file) zip_fclose(file);
-  Bytes compressed;
-  if (read != static_cast<zip_int64_t>(stored.size()) || !cefcompat::DecryptWinZipAes(stored, keys, compressed) ||
-      !Expand(stat.comp_method, compressed, size, *data)) {
-    data->clear();
-    return data;
-  }
-  // AE-1 keeps the CRC as well; AE-2 leaves it 0 and relies on the code.
-  const bool crcKept = (stat.valid & ZIP_STAT_CRC) && stat.crc != 0;
-  if (crcKept && crc32_z(crc32_z(0, nullptr, 0), data->data(), data->size()) != stat.crc) data->clear();
-  return data;
-}
-
-// Reads entry `index` of `archive` (decrypting it with `keys` when given);
-// empty (and logged) when it cannot be read.
-std::shared_ptr<const Bytes> ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name, size_t size,
-                                       const Keys& keys) {
-  if (keys) {
-    auto decrypted = ReadAesEntry(archive, index, size, *keys);
-    if (decrypted->size() != size) cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
-    return decrypted;
-  }
-  auto data = std::make_shared<Bytes>(size);
+  if (zip_stat_index(archive, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME)) return false;
+  entry.name = stat.name;
+  if (!entry.name.empty() && (entry.name.back() == '/' || entry.name.back() == '\\')) return false;
+  refusal = Refusal(entry.name, CefZipArchive::NormalizeName(entry.name), stat, inflated, budget - inflated);
+  if (!refusal.empty()) return true;
+  entry.index = index;
+  entry.size = static_cast<size_t>(stat.size);
+  entry.storedSize = stat.comp_size;
+  entry.crc = (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0;
+  entry.method = (stat.valid & ZIP_STAT_COMP_METHOD) ? stat.comp_method : ZIP_CM_DEFAULT;
+  entry.keys = AesKeys(archive, index, stat, password, source.Size(), problem);
+  if (!problem.empty()) return true;
+  const bool plain = !(stat.valid & ZIP_STAT_ENCRYPTION_METHOD) || stat.encryption_method == ZIP_EM_NONE;
+  entry.expandedHere = (entry.method == ZIP_CM_DEFLATE || entry.method == ZIP_CM_STORE) && (plain || entry.keys);
+  if (entry.keys) return true;
   zip_file_t* file = zip_fopen_index(archive, index, 0);
-  const zip_int64_t read = file ? zip_fread(file, data->data(), data->size()) : -1;
-  // Reading on to the end has libzip check the CRC: a wrong traditional
-  // password passes its one-byte check once in 256 and reads garbage, and an
-  // entry may hold more than its header declares.
-  unsigned char beyond = 0;
-  const zip_int64_t more = read < 0 ? 0 : zip_fread(file, &beyond, 1);
-  const bool crcOk = file && zip_fclose(file) == 0;
-  if (read < 0 || static_cast<size_t>(read) != size || more != 0 || !crcOk) {
-    cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
-    data->clear();
-  }
-  return data;
+  if (file) zip_fclose(file);
+  if (!file) problem = zip_strerror(archive);
+  return true;
 }
 
-// A loaded archive's bytes and password, shared by its entries. Each
-// inflation reads through a view of its own, so entries inflate in parallel.
-class ZipSource {
- public:
-  ZipSource(std::unique_ptr<Bytes> bytes, std::string password) : bytes_(std::move(bytes)), password_(std::move(password)) {}
-
-  std::shared_ptr<const Bytes> Inflate(zip_uint64_t index, const std::string& name, size_t size, const Keys& keys) const {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes_->data(), bytes_->size(), 0, &error);
-    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    zip_error_fini(&error);
-    if (!archive) {
-      if (source) zip_source_free(source);
-      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry damaged or wrong password: " + name);
-      return std::make_shared<Bytes>();
-    }
-    if (!password_.empty()) zip_set_default_password(archive, password_.c_str());
-    auto data = ReadEntry(archive, index, name, size, keys);
-    zip_discard(archive);
-    return data;
-  }
-
- private:
-  const std::unique_ptr<Bytes> bytes_;
-  const std::string password_;
-};
-
-// An entry, inflated when it is first read and kept from then on: a page
-// served from a large archive waits only for the entries it asks for.
+// An entry of an archive. Its stream readers read it from the archive each
+// time; its bytes as a whole are read at the first call that needs them (or
+// as the archive loads, for a small entry) and kept from then on.
 class ZipFile : public CefZipArchive::File {
  public:
-  ZipFile(std::shared_ptr<const ZipSource> source, zip_uint64_t index, std::string name, size_t size, Keys keys,
-          std::shared_ptr<const Bytes> data)
-      : source_(std::move(source)),
-        index_(index),
-        name_(std::move(name)),
-        size_(size),
-        keys_(std::move(keys)),
-        data_(std::move(data)) {}
+  ZipFile(std::shared_ptr<const ZipSource> source, std::shared_ptr<const ZipEntry> entry, std::shared_ptr<const Bytes> data)
+      : source_(std::move(source)), entry_(std::move(entry)), data_(std::move(data)) {}
   const unsigned char* GetData() const override { return Data()->data(); }
   size_t GetDataSize() const override { return Data()->size(); }
-  CefRefPtr<CefStreamReader> GetStreamReader() const override;
+  CefRefPtr<CefStreamReader> GetStreamReader() const override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (data_) return cefcompat::CreateSharedDataReader(data_);
+    return new ZipEntryReader(source_, entry_);
+  }
 
-  // The entry's bytes, inflated at the first call. Any thread.
+  // The entry's bytes, read at the first call; empty when it is damaged. Any thread.
   std::shared_ptr<const Bytes> Data() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!data_) data_ = source_->Inflate(index_, name_, size_, keys_);
+    if (!data_) data_ = ReadWhole(source_, entry_);
     return data_;
+  }
+
+  static std::shared_ptr<const Bytes> ReadWhole(std::shared_ptr<const ZipSource> source, std::shared_ptr<const ZipEntry> entry) {
+    auto data = std::make_shared<Bytes>(entry->size);
+    CefRefPtr<ZipEntryReader> reader(new ZipEntryReader(std::move(source), entry));
+    if (reader->Read(data->data(), 1, data->size()) != data->size()) data->clear();
+    return data;
   }
 
  private:
   const std::shared_ptr<const ZipSource> source_;
-  const zip_uint64_t index_;
-  const std::string name_;
-  const size_t size_;
-  const Keys keys_;  // for an entry this file decrypts itself
+  const std::shared_ptr<const ZipEntry> entry_;
   mutable std::mutex mutex_;
   mutable std::shared_ptr<const Bytes> data_;
   IMPLEMENT_REFCOUNTING(ZipFile);
 };
 
-CefRefPtr<CefStreamReader> ZipFile::GetStreamReader() const {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (data_) return cefcompat::CreateSharedDataReader(data_);
-  }
-  CefRefPtr<const ZipFile> self(this);
-  return cefcompat::CreateLazyDataReader(size_, [self] { return self->Data(); });
-}
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
-}
-
-// The bytes left in `stream`, read at once into a buffer of their size when
-// the stream can tell it: growing a buffer by doubling touches about twice an
-// archive's size in fresh memory and copies it over again.
-std::unique_ptr<Bytes> ReadAll(CefRefPtr<CefStreamReader> stream) {
-  auto bytes = std::make_unique<Bytes>();
-  const int64 start = stream->Tell();
-  if (start >= 0 && stream->Seek(0, SEEK_END) == 0) {
-    const int64 end = stream->Tell();
-    if (stream->Seek(start, SEEK_SET) == 0 && end > start) {
-      bytes->resize(static_cast<size_t>(end - start));
-      bytes->resize(stream->Read(bytes->data(), 1, bytes->size()));
-    }
-  }
-  // What the size did not cover: a stream that cannot tell it, or one that grew.
-  unsigned char chunk[64 * 1024];
-  for (size_t got; (got = stream->Read(chunk, 1, sizeof(chunk))) > 0;) bytes->insert(bytes->end(), chunk, chunk + got);
-  return bytes;
 }
 
 }  // namespace
@@ -280,73 +193,55 @@ std::string CefZipArchive::NormalizeName(const std::string& name) {
 
 size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& password, bool overwriteExisting) {
   if (!stream) return 0;
-  std::unique_ptr<Bytes> bytes = ReadAll(stream);
-  if (bytes->empty()) {
-    cefcompat::Log(LOGSEVERITY_ERROR, "zip archive not readable: the file is empty");
-    return 0;
-  }
-  zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* source = zip_source_buffer_create(bytes->data(), bytes->size(), 0, &error);
-  zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
-  if (!archive) {
-    cefcompat::Log(LOGSEVERITY_ERROR, std::string("zip archive not readable: ") + zip_error_strerror(&error));
-    if (source) zip_source_free(source);
-    zip_error_fini(&error);
-    return 0;
-  }
-  zip_error_fini(&error);
   const std::string secret = password.ToString();
-  if (!secret.empty()) zip_set_default_password(archive, secret.c_str());
-  // `shared` keeps the bytes that `archive` reads until it is discarded below.
-  const size_t archiveBytes = bytes->size();
-  const zip_uint64_t budget = ArchiveBudget(archiveBytes);
-  auto shared = std::make_shared<const ZipSource>(std::move(bytes), secret);
+  std::string error;
+  const std::shared_ptr<const ZipSource> source = ZipSource::Open(stream, secret, error);
+  if (!source) {
+    cefcompat::Log(LOGSEVERITY_ERROR, "zip archive not readable: " + error);
+    return 0;
+  }
+  const zip_uint64_t budget = ArchiveBudget(source->Size());
   size_t added = 0;
   zip_uint64_t inflated = 0;
   std::set<std::string> seen;
-  const zip_int64_t count = zip_get_num_entries(archive, 0);
+  zip_int64_t count = 0;
+  {
+    auto lock = source->Lock();
+    count = zip_get_num_entries(source->Archive(), 0);
+  }
   for (zip_int64_t i = 0; i < count; ++i) {
-    zip_stat_t stat;
-    if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME)) continue;
-    const std::string raw = stat.name;
-    if (!raw.empty() && (raw.back() == '/' || raw.back() == '\\')) continue;  // a directory
-    const std::string name = NormalizeName(raw);
-    std::string refusal = Refusal(raw, name, stat, inflated, budget - inflated);
-    if (refusal.empty() && !seen.insert(name).second) refusal = "an earlier entry of the archive has its name";
-    if (!refusal.empty()) {
-      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry refused, " + refusal + ": " + raw);
-      continue;
-    }
-    // The password is checked now: against the verifier of an AES entry
-    // (whose keys are kept for reading it), by opening any other. Small
-    // entries are read now, so a damaged one is found at once; larger ones
-    // when they are first read.
-    const auto index = static_cast<zip_uint64_t>(i);
-    const auto size = static_cast<size_t>(stat.size);
+    auto entry = std::make_shared<ZipEntry>();
+    std::string refusal;
     std::string problem;
-    Keys keys = AesKeys(archive, index, stat, secret, archiveBytes, problem);
-    if (!keys && problem.empty()) {
-      zip_file_t* file = zip_fopen_index(archive, index, 0);
-      if (file) zip_fclose(file);
-      if (!file) problem = zip_strerror(archive);
+    {
+      auto lock = source->Lock();
+      if (!Examine(*source, static_cast<zip_uint64_t>(i), secret, inflated, budget, *entry, refusal, problem)) continue;
+    }
+    if (refusal.empty() && !seen.insert(CefZipArchive::NormalizeName(entry->name)).second) {
+      refusal = "an earlier entry of the archive has its name";
+    }
+    if (!refusal.empty()) {
+      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry refused, " + refusal + ": " + entry->name);
+      continue;
     }
     if (!problem.empty()) {
-      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry not readable (" + problem + "): " + raw);
+      cefcompat::Log(LOGSEVERITY_ERROR, "zip entry not readable (" + problem + "): " + entry->name);
       continue;
     }
+    // Small entries are read now, so a damaged one is found at once; larger
+    // ones each time they are read.
     std::shared_ptr<const Bytes> data;
-    if (size <= kReadAtLoadBytes) {
-      data = ReadEntry(archive, index, raw, size, keys);
-      if (data->size() != size) continue;
+    if (entry->size <= kReadAtLoadBytes) {
+      data = ZipFile::ReadWhole(source, entry);
+      if (data->size() != entry->size) continue;
     }
-    inflated += stat.size;
+    inflated += entry->size;
+    const std::string name = CefZipArchive::NormalizeName(entry->name);
     std::lock_guard<std::mutex> lock(mutex_);
     if (!overwriteExisting && files_.count(name)) continue;
-    files_[name] = new ZipFile(shared, index, raw, size, std::move(keys), std::move(data));
+    files_[name] = new ZipFile(source, std::move(entry), std::move(data));
     ++added;
   }
-  zip_discard(archive);
   return added;
 }
 
