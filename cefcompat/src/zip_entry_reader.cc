@@ -83,7 +83,6 @@ int ZipEntryReader::Eof() {
 // Opens the entry at its start. An AES entry's code is checked first, over
 // all its stored bytes, so that nothing unauthenticated is ever given.
 bool ZipEntryReader::Start() {
-  position_ = 0;
   crc_ = crc32_z(0, nullptr, 0);
   inputEnded_ = streamEnded_ = false;
   inflater_ = z_stream{};
@@ -110,6 +109,7 @@ void ZipEntryReader::Stop() {
   if (file_) CloseFile(*source_, file_);
   file_ = nullptr;
   cipher_.reset();
+  position_ = 0;
 }
 
 bool ZipEntryReader::Authentic() {

@@ -128,6 +128,33 @@ TEST_F(ResourceTest, LargeFilesAreStreamedAndRangesAnswered) {
   EXPECT_TRUE(WaitForConsole("range:206:bcdef:bytes 27-31/20971520"));
 }
 
+// An archive altered after it was written: an entry served inline (small) and
+// one streamed from the loopback server (large) both fail to load; neither is
+// given to the page as a whole body.
+TEST_F(ResourceTest, DamagedArchiveEntriesFailTheirRequests) {
+  for (const auto& [name, size] : {std::pair<std::string, int>{"inline", 100 * 1024}, {"streamed", 1024 * 1024}}) {
+    std::string content(static_cast<size_t>(size), '\0');
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>('a' + ((i * 2654435761u) >> 13) % 7);
+    const QString path = dir.filePath(QString::fromStdString(name + ".zip"));
+    WriteZip(path, {{name + ".bin", content}});
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x10);
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+    manager->AddArchiveProvider("https://launcher.test/" + name + "/", path.toStdString(), "", 0, name);
+  }
+  manager->AddContentProvider("https://launcher.test/page.html", "<p>page</p>", "text/html", 0, "");
+  Create("https://launcher.test/page.html");
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Run("for (const name of ['inline', 'streamed']) fetch(name + '/' + name + '.bin').then(r => r.arrayBuffer())"
+      ".then(b => console.log(name + ':whole:' + b.byteLength), () => console.log(name + ':failed'));");
+  EXPECT_TRUE(WaitForConsole("inline:failed", 30000));
+  EXPECT_TRUE(WaitForConsole("streamed:failed", 30000));
+}
+
 TEST_F(ResourceTest, ExternalProtocolsAskTheHandlerAndAreNotOpenedByDefault) {
   manager->AddContentProvider("https://launcher.test/p.html", "<a id=a href='x-vell-test://open/game'>go</a>", "text/html", 0, "");
   Create("https://launcher.test/p.html");

@@ -5,7 +5,7 @@
 
 #include "include/cef_stream.h"
 
-// The files of zip archives, loaded into memory. Names are normalised: no
+// The files of zip archives. Names are normalised: no
 // leading "./" or "/", "\" read as "/", compared without case; an entry whose
 // path would leave the archive's root is refused. Thread-safe.
 class CefZipArchive : public virtual CefBaseRefCounted {
@@ -22,9 +22,12 @@ class CefZipArchive : public virtual CefBaseRefCounted {
 
   // Reads the zip in `stream` (traditional or AES password); returns how many
   // files were added. A damaged archive adds none; a file that cannot be
-  // opened (wrong password) is skipped. Both are logged. Files over 64 KB are
-  // inflated when first read rather than here (and kept from then on): one
-  // found damaged then reads as empty, and is logged. Refused, too: absolute
+  // opened (wrong password) is skipped. Both are logged. Files up to 64 KB are
+  // read here and kept. Larger ones stay in the archive: when the stream can
+  // seek, it is kept and each stream reader reads its file from it, piece by
+  // piece (a stream that cannot seek is copied into memory first); GetData
+  // reads the whole file once and keeps it. One found damaged then stops
+  // short of its end (GetData: empty), and that is logged. Refused, too: absolute
   // paths, paths leaving the root, a second entry of a name, methods libzip
   // cannot read, and what would inflate beyond fixed limits (an entry above
   // 256 MiB; an entry, or all entries together, above 8 MiB inflating over
