@@ -62,16 +62,16 @@ WinZipAesCipher::WinZipAesCipher(const WinZipAesKeys& keys) : context_(EVP_CIPHE
 // The next 64 KB of key stream: AES of a 16-byte little-endian counter that
 // starts at 1.
 bool WinZipAesCipher::Refill() {
-  std::vector<unsigned char> counters(kBlocksPerRound * kBlockBytes, 0);
+  counters_.resize(kBlocksPerRound * kBlockBytes);  // the high 8 bytes of each stay 0
   for (size_t block = 0; block < kBlocksPerRound; ++block) {
     unsigned long long value = ++counter_;
-    for (size_t i = 0; i < sizeof(value); ++i, value >>= 8) counters[block * kBlockBytes + i] = value & 0xff;
+    for (size_t i = 0; i < sizeof(value); ++i, value >>= 8) counters_[block * kBlockBytes + i] = value & 0xff;
   }
-  stream_.resize(counters.size());
+  stream_.resize(counters_.size());
   used_ = 0;
   int produced = 0;
-  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters.data(), static_cast<int>(counters.size())) == 1 &&
-         produced == static_cast<int>(counters.size());
+  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters_.data(), static_cast<int>(counters_.size())) == 1 &&
+         produced == static_cast<int>(counters_.size());
 }
 
 bool WinZipAesCipher::Apply(const unsigned char* in, size_t size, unsigned char* out) {

@@ -46,6 +46,7 @@ class WinZipAesCipher {
 
   std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context_;
   unsigned long long counter_ = 0;
+  std::vector<unsigned char> counters_;
   std::vector<unsigned char> stream_;  // key stream not yet used, from `used_` on
   size_t used_ = 0;
 };
