@@ -1,5 +1,5 @@
-// The zip reader on damaged and hostile archives: any bytes load without
-// fault, within the inflation limits, under names inside the root only.
+// The zip reader on damaged and hostile archives: any bytes load and read
+// without fault, within the inflation limits, under names inside the root only.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -38,7 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char chunk[4096];
     size_t read = 0;
     for (size_t got; (got = reader->Read(chunk, 1, sizeof(chunk))) > 0;) read += got;
-    Require(read == file->GetDataSize());
+    // A file found damaged has no bytes as a whole; its stream may give some
+    // before the damage shows, but then stops.
+    Require(file->GetDataSize() == 0 || read == file->GetDataSize());
     Require(archive->GetFile(path) == file);
   }
   Require(inflated <= kMaxInflatedBytes);
