@@ -137,13 +137,7 @@ TEST_F(ResourceTest, DamagedArchiveEntriesFailTheirRequests) {
     for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>('a' + ((i * 2654435761u) >> 13) % 7);
     const QString path = dir.filePath(QString::fromStdString(name + ".zip"));
     WriteZip(path, {{name + ".bin", content}});
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    QByteArray bytes = file.readAll();
-    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x10);
-    file.seek(0);
-    file.write(bytes);
-    file.close();
+    AlterMiddleByte(path);
     manager->AddArchiveProvider("https://launcher.test/" + name + "/", path.toStdString(), "", 0, name);
   }
   manager->AddContentProvider("https://launcher.test/page.html", "<p>page</p>", "text/html", 0, "");

@@ -14,6 +14,16 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
+void AlterMiddleByte(const QString& path) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  QByteArray bytes = file.readAll();
+  ASSERT_FALSE(bytes.isEmpty());
+  bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x10);
+  file.seek(0);
+  file.write(bytes);
+}
+
 std::string WriteZip(const QString& path, const std::vector<std::pair<std::string, std::string>>& entries,
                      const std::string& password) {
   int error = 0;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
+#include "TestFiles.h"
 #include "include/wrapper/cef_zip_archive.h"
 
 namespace {
@@ -177,13 +178,7 @@ TEST(ZipArchiveTest, AesEntriesOfEveryKeyLengthAndAlteredData) {
       EXPECT_EQ(ReadAll(archive->GetFile("small.txt")->GetStreamReader()), small);
 
       // One bit of the large entry's data flipped (it fills most of the file).
-      QFile file(QString::fromStdString(path));
-      ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-      QByteArray bytes = file.readAll();
-      bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 1);
-      file.seek(0);
-      file.write(bytes);
-      file.close();
+      AlterMiddleByte(QString::fromStdString(path));
       LogCapture capture;
       CefRefPtr<CefZipArchive> altered(new CefZipArchive());
       ASSERT_EQ(altered->Load(CefStreamReader::CreateForFile(path), "k3y", false), 2u);
@@ -236,12 +231,7 @@ TEST(ZipArchiveTest, LargeEntriesStreamSeekAndNeverGiveDamagedBytesWhole) {
     EXPECT_TRUE(ReadAll(reader) == big.substr(15)) << what;
     EXPECT_NE(reader->Eof(), 0);
 
-    QByteArray bytes = ReadBytes(path);
-    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x10);
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    AlterMiddleByte(QString::fromStdString(path));
     LogCapture capture;
     CefRefPtr<CefZipArchive> altered(new CefZipArchive());
     ASSERT_EQ(altered->Load(CefStreamReader::CreateForFile(path), password, false), 1u) << what;
