@@ -265,18 +265,34 @@ void StreamServer::Shutdown() {
   g_server = nullptr;
 }
 
-StreamServer::StreamServer() {
-  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+namespace {
+// A listening socket on 127.0.0.1 (loopback only) and its port; -1 when it could not be made.
+int Listen(int& port) {
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);  // loopback only
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t size = sizeof(address);
-  if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(listener_, 64) != 0 ||
-      getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+  if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(listener, 64) != 0 ||
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
     Log(LOGSEVERITY_ERROR, std::string("stream server not started: ") + strerror(errno));
-    return;
+    if (listener >= 0) close(listener);
+    return -1;
   }
-  port_ = ntohs(address.sin_port);
+  port = ntohs(address.sin_port);
+  return listener;
+}
+}  // namespace
+
+StreamServer::StreamServer() {
+  for (size_t i = 0; i < kPorts; ++i) {
+    int port = 0;
+    const int listener = Listen(port);
+    if (listener < 0) break;
+    listeners_.push_back(listener);
+    ports_.push_back(port);
+  }
+  if (listeners_.empty()) return;
   if (pipe2(wake_, O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
   acceptor_ = std::thread([this] { AcceptLoop(); });
 }
@@ -288,7 +304,8 @@ StreamServer::~StreamServer() {
   for (int connection : connections_) shutdown(connection, SHUT_RDWR);
   idle_.wait_for(lock, std::chrono::seconds(10), [this] { return connections_.empty(); });
   lock.unlock();
-  for (int fd : {listener_, wake_[0], wake_[1]}) {
+  for (int fd : listeners_) close(fd);
+  for (int fd : wake_) {
     if (fd >= 0) close(fd);
   }
 }
@@ -303,31 +320,42 @@ std::string StreamServer::Publish(CefRefPtr<CefResourceHandler> handler, CefRefP
   item->length = length;
   std::lock_guard<std::mutex> lock(mutex_);
   items_[token] = item;
-  return "http://127.0.0.1:" + std::to_string(port_) + "/" + token;
+  // Chromium opens at most six connections to one host and port: streams
+  // spread over the ports are sent side by side.
+  const int port = ports_.empty() ? 0 : ports_[next_++ % ports_.size()];
+  return "http://127.0.0.1:" + std::to_string(port) + "/" + token;
 }
 
 void StreamServer::AcceptLoop() {
+  std::vector<pollfd> fds = {{wake_[0], POLLIN, 0}};
+  for (int listener : listeners_) fds.push_back({listener, POLLIN, 0});
   for (;;) {
-    pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) {
+    if (poll(fds.data(), fds.size(), -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
-    if (fds[1].revents) return;
-    const int socket = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (socket < 0) continue;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      connections_.insert(socket);
+    if (fds[0].revents) return;
+    for (size_t i = 1; i < fds.size(); ++i) {
+      if (fds[i].revents) Accept(fds[i].fd);
     }
-    std::thread([this, socket] {
-      Serve(socket);
-      std::lock_guard<std::mutex> lock(mutex_);
-      connections_.erase(socket);
-      close(socket);
-      idle_.notify_all();
-    }).detach();
   }
+}
+
+// Serves a new connection on `listener` on a thread of its own.
+void StreamServer::Accept(int listener) {
+  const int socket = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+  if (socket < 0) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    connections_.insert(socket);
+  }
+  std::thread([this, socket] {
+    Serve(socket);
+    std::lock_guard<std::mutex> lock(mutex_);
+    connections_.erase(socket);
+    close(socket);
+    idle_.notify_all();
+  }).detach();
 }
 
 // Requests follow each other on one connection (keep-alive) until the client

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <map>
 #include <set>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "connection.h"
 #include "include/cef_client.h"
@@ -48,7 +50,8 @@ class FetchInterceptor {
   std::map<std::string, Tracked> tracked_;  // by network request id, until its response
 };
 
-// Serves streams on 127.0.0.1 under unguessable one-off paths, with Range.
+// Serves streams on 127.0.0.1, on several ports, under unguessable one-off
+// paths, with Range.
 class StreamServer {
  public:
   static StreamServer* Instance();
@@ -60,13 +63,16 @@ class StreamServer {
   StreamServer();
   ~StreamServer();
   void AcceptLoop();
+  void Accept(int listener);
   void Serve(int socket);
   static std::string ReadHead(int socket, std::string& received);
   bool Answer(int socket, const std::string& head);
 
   struct Item;
-  int listener_ = -1;
-  int port_ = 0;
+  static constexpr size_t kPorts = 4;
+  std::vector<int> listeners_;
+  std::vector<int> ports_;
+  std::atomic<size_t> next_{0};  // the port of the next stream
   int wake_[2] = {-1, -1};
   std::mutex mutex_;
   std::map<std::string, std::shared_ptr<Item>> items_;

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <condition_variable>
 #include <future>
+#include <set>
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
@@ -272,6 +273,22 @@ std::string PublishText(const std::string& text, int64 length) {
   response->SetMimeType("text/plain");
   return cefcompat::StreamServer::Instance()->Publish(new CefStreamResourceHandler("text/plain", reader), response,
                                                       length);
+}
+
+// Streams are spread over several ports (Chromium opens at most six
+// connections to one): every port's listener answers.
+TEST(StreamServerTest, StreamsSpreadOverSeveralPortsAreEachServed) {
+  std::set<std::string> ports;
+  for (int i = 0; i < 12; ++i) {
+    const std::string body = "body " + std::to_string(i);
+    const std::string url = PublishText(body, static_cast<int64>(body.size()));
+    ports.insert(url.substr(0, url.find('/', strlen("http://"))));
+    LoopbackClient client(url);
+    ASSERT_TRUE(client.Connected()) << url;
+    const std::string response = client.Get(url, body.size());
+    EXPECT_EQ(response.substr(response.size() - body.size()), body) << url;
+  }
+  EXPECT_GT(ports.size(), 1u);
 }
 
 TEST(StreamServerTest, AKeepAliveConnectionServesTheNextRequestsUntilABodyHasNoLength) {
