@@ -2,7 +2,6 @@
 #include <cerrno>
 #include <mutex>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <vector>
 

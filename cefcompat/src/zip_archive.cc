@@ -1,10 +1,8 @@
 #include "include/wrapper/cef_zip_archive.h"
 
 #include <zip.h>
-#include <zlib.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <cctype>

@@ -147,7 +147,7 @@ size_t ZipEntryReader::Produce(unsigned char* out, size_t want) {
     got = read < 0 ? 0 : static_cast<size_t>(read);
   } else {
     got = inflating_ ? Inflate(out, want) : Copy(out, want);
-    crc_ = crc32_z(crc_, out, got);
+    if (CrcKept()) crc_ = crc32_z(crc_, out, got);
   }
   if (got < want) {
     Fail();
@@ -211,9 +211,7 @@ bool ZipEntryReader::Finish() {
   } else if (inflater_.avail_in > 0 || (!inputEnded_ && (!Fill() || inflater_.avail_in > 0))) {
     return false;
   }
-  // AE-2 leaves the CRC 0 and relies on the authentication code.
-  const bool crcKept = !entry_->keys || entry_->crc != 0;
-  return !crcKept || crc_ == entry_->crc;
+  return !CrcKept() || crc_ == entry_->crc;
 }
 
 // The next piece of stored bytes, decrypted, for Copy and Inflate.
@@ -235,6 +233,9 @@ bool ZipEntryReader::Fill() {
   inflater_.avail_in = static_cast<uInt>(count);
   return true;
 }
+
+// AE-2 leaves the CRC 0 and relies on the authentication code.
+bool ZipEntryReader::CrcKept() const { return !entry_->keys || entry_->crc != 0; }
 
 zip_int64_t ZipEntryReader::ReadStored(unsigned char* data, size_t size) { return ReadFile(*source_, file_, data, size); }
 

@@ -53,6 +53,7 @@ class ZipEntryReader : public CefStreamReader {
   size_t Copy(unsigned char* out, size_t want);
   size_t Inflate(unsigned char* out, size_t want);
   bool Finish();
+  bool CrcKept() const;
   bool Fill();
   zip_int64_t ReadStored(unsigned char* data, size_t size);
   void Fail();
