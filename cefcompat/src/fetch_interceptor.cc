@@ -120,7 +120,7 @@ void Serve(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefRequest> request,
   char chunk[64 * 1024];
   for (int got = 0; handler->Read(chunk, sizeof(chunk), got, nullptr) && got > 0;) body.append(chunk, static_cast<size_t>(got));
   // A body cut short (a damaged archive entry) is a failed load, not a page.
-  if (body.size() != static_cast<size_t>(length)) {
+  if (body.size() < static_cast<size_t>(length)) {
     Log(LOGSEVERITY_ERROR, "resource " + request->GetURL().ToString() + ": the body ended after " + std::to_string(body.size()) +
                                " of " + std::to_string(length) + " bytes");
     pending->Fail("Failed");
