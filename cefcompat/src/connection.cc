@@ -59,19 +59,6 @@ void Connection::Send(const std::string& method, Json params, const std::string&
   SendCommand(method, std::move(params), sessionId, {std::move(callback), false});
 }
 
-void Connection::SendWithoutReply(const std::string& method, Json params, const std::string& sessionId) {
-  Json message = {{"method", method}, {"params", params.is_null() ? Json::object() : std::move(params)}, {"noReply", true}};
-  if (!sessionId.empty()) message["sessionId"] = sessionId;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_) return;
-    message["id"] = nextId_++;
-  }
-  const std::string text = message.dump(-1, ' ', false, Json::error_handler_t::replace);
-  Trace("->", text);
-  transport_->Send(text);
-}
-
 void Connection::SendReplyOnReader(const std::string& method, Json params, const std::string& sessionId,
                                    ReplyCallback callback) {
   SendCommand(method, std::move(params), sessionId, {std::move(callback), true});

@@ -44,9 +44,6 @@ class Connection {
   void SetFastPath(FastPath fastPath);
   void Send(const std::string& method, Json params, const std::string& sessionId = std::string(),
             ReplyCallback callback = nullptr);
-  // Sends a command whose reply nobody reads, marked so for a peer that then
-  // sends none back (the render link's relay; Chromium itself refuses the mark).
-  void SendWithoutReply(const std::string& method, Json params, const std::string& sessionId);
   // Like Send, with the reply handed over on the reader thread.
   void SendReplyOnReader(const std::string& method, Json params, const std::string& sessionId, ReplyCallback callback);
   // Sends and waits up to `timeoutMs` for the reply, which is taken on the

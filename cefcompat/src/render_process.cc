@@ -365,8 +365,8 @@ class RenderBrowser : public CefBrowser {
                         sessionId, [self, sessionId](const Connection::Reply&) { self->OnPauseEvaluated(sessionId); });
       return;
     }
-    connection_->SendWithoutReply("Runtime.evaluate", {{"expression", expression}, {"contextId", context->ContextId()}},
-                                  context->SessionId());
+    connection_->Send("Runtime.evaluate", {{"expression", expression}, {"contextId", context->ContextId()}},
+                      context->SessionId());
   }
 
   struct Pause {

@@ -54,23 +54,16 @@ void SessionRelay::OnEvent(const std::string& text, const Json& event) {
 void SessionRelay::RelayCommand(const Json& command) {
   const Json id = command.value("id", Json());
   const std::string sessionId = LinkString(command, "sessionId");
-  const auto noReply = command.find("noReply");
-  const bool replyWanted = noReply == command.end() || *noReply != true;
   Runtime* runtime = Runtime::Get();
   if (!runtime || !Watches(sessionId)) {
-    if (replyWanted) ReplyDown(id, sessionId, {false, {}, "not a session of this render side"});
-    return;
-  }
-  const auto params = command.find("params");
-  const std::string method = LinkString(command, "method");
-  Json arguments = params != command.end() && params->is_object() ? *params : Json::object();
-  if (!replyWanted) {
-    runtime->GetConnection().SendReplyOnReader(method, std::move(arguments), sessionId, nullptr);
+    ReplyDown(id, sessionId, {false, {}, "not a session of this render side"});
     return;
   }
   std::weak_ptr<SessionRelay> weak = weak_from_this();
-  runtime->GetConnection().SendReplyOnReader(method, std::move(arguments), sessionId,
-                                             [weak, id, sessionId](const Connection::Reply& reply) {
+  const auto params = command.find("params");
+  runtime->GetConnection().SendReplyOnReader(LinkString(command, "method"),
+                                             params != command.end() && params->is_object() ? *params : Json::object(),
+                                             sessionId, [weak, id, sessionId](const Connection::Reply& reply) {
                                                if (auto self = weak.lock()) self->ReplyDown(id, sessionId, reply);
                                              });
 }

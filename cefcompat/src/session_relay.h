@@ -22,8 +22,7 @@ class SessionRelay : public std::enable_shared_from_this<SessionRelay> {
 
   // Any thread.
   void Watch(const std::string& sessionId);
-  // A protocol command written by the render side; its reply goes back down
-  // unless the command is marked "noReply". The link's reader thread.
+  // A protocol command written by the render side. The link's reader thread.
   void RelayCommand(const Json& command);
   // Writes a message down the link; false before Attach() or after Stop(). Any thread.
   bool SendDown(const std::string& text);

@@ -72,25 +72,6 @@ TEST_F(ConnectionTest, RepliesOutOfOrderReachTheirOwnCallbacks) {
   EXPECT_EQ(results, (std::vector<std::string>{"second:nope", "first:{\"v\":true}"}));
 }
 
-// A command whose reply nobody reads is marked for the peer and leaves
-// nothing waiting: closing fails only the calls that asked for a reply.
-TEST_F(ConnectionTest, CommandsWithoutReplyAreMarkedAndLeaveNothingWaiting) {
-  std::vector<std::string> failed;
-  connection->Send("A.asks", Json::object(), "S1", [&](const Connection::Reply& r) { failed.push_back("asks:" + r.error); });
-  connection->SendWithoutReply("B.tells", {{"n", 2}}, "S1");
-  ASSERT_EQ(fake->sent.size(), 2u);
-  EXPECT_FALSE(fake->sent[0].contains("noReply"));
-  EXPECT_EQ(fake->sent[1]["noReply"], true);
-  EXPECT_EQ(fake->sent[1]["sessionId"], "S1");
-  EXPECT_EQ(fake->sent[1]["params"]["n"], 2);
-  EXPECT_NE(fake->sent[0]["id"], fake->sent[1]["id"]);
-  fake->Feed({{"id", fake->sent[1]["id"]}, {"result", {}}});  // a peer that answers anyway: ignored
-  fake->PeerClose("gone");
-  EXPECT_EQ(failed, (std::vector<std::string>{"asks:connection closed: gone"}));
-  connection->SendWithoutReply("C.late", Json::object(), "S1");
-  EXPECT_EQ(fake->sent.size(), 2u);
-}
-
 TEST_F(ConnectionTest, EventsAreRoutedBySessionAndUnknownSessionsDropped) {
   std::vector<std::string> root, page;
   connection->SetSessionHandler("", [&](const std::string& m, const Json&) { root.push_back(m); });
