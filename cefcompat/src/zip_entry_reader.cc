@@ -48,14 +48,15 @@ size_t ZipEntryReader::Read(void* ptr, size_t size, size_t n) {
   std::lock_guard<std::mutex> lock(mutex_);
   const size_t want = std::min(n, (entry_->size - std::min(target_, entry_->size)) / size) * size;
   if (want == 0 || failed_) return 0;
-  if (target_ < position_) Stop();  // a seek back: from the start again
+  if (target_ < position_) {  // a seek back: from the start again
+    Stop();
+    position_ = 0;
+  }
   unsigned char skipped[kPieceBytes];
   while (position_ < target_) {
     if (Produce(skipped, std::min(sizeof(skipped), target_ - position_)) == 0) return 0;
   }
-  auto* out = static_cast<unsigned char*>(ptr);
-  size_t done = 0;
-  for (size_t got = 1; done < want && got > 0; done += got) got = Produce(out + done, want - done);
+  const size_t done = Produce(static_cast<unsigned char*>(ptr), want);
   target_ = position_;
   return done / size;
 }
@@ -77,12 +78,13 @@ int64 ZipEntryReader::Tell() {
 
 int ZipEntryReader::Eof() {
   std::lock_guard<std::mutex> lock(mutex_);
-  return target_ >= entry_->size ? 1 : 0;
+  return failed_ || target_ >= entry_->size ? 1 : 0;  // a damaged entry gives nothing more
 }
 
 // Opens the entry at its start. An AES entry's code is checked first, over
 // all its stored bytes, so that nothing unauthenticated is ever given.
 bool ZipEntryReader::Start() {
+  position_ = 0;
   crc_ = crc32_z(0, nullptr, 0);
   inputEnded_ = streamEnded_ = false;
   inflater_ = z_stream{};
@@ -109,7 +111,6 @@ void ZipEntryReader::Stop() {
   if (file_) CloseFile(*source_, file_);
   file_ = nullptr;
   cipher_.reset();
-  position_ = 0;
 }
 
 bool ZipEntryReader::Authentic() {
