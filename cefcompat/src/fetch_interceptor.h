@@ -69,7 +69,7 @@ class StreamServer {
   bool Answer(int socket, const std::string& head);
 
   struct Item;
-  static constexpr size_t kPorts = 4;
+  static constexpr size_t kPorts = 8;
   std::vector<int> listeners_;
   std::vector<int> ports_;
   std::atomic<size_t> next_{0};  // the port of the next stream
