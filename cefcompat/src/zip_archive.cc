@@ -71,15 +71,13 @@ std::string Refusal(const std::string& raw, const std::string& name, const zip_s
 
 using Keys = std::shared_ptr<const cefcompat::WinZipAesKeys>;
 
-// The keys of an entry encrypted with WinZip AES and deflated or stored,
-// which this file decrypts itself (libzip reads every other entry): null,
-// with `problem` empty, for another entry; null with `problem` said when the
-// password does not match.
-Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, const std::string& password,
+// The keys of an entry encrypted with WinZip AES and `expandable` (deflated
+// or stored), which this file decrypts itself (libzip reads every other
+// entry): null, with `problem` empty, for another entry; null with `problem`
+// said when the password does not match.
+Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, bool expandable, const std::string& password,
              size_t archiveBytes, std::string& problem) {
   const int keyBytes = (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) ? cefcompat::WinZipAesKeyBytes(stat.encryption_method) : 0;
-  const bool expandable = (stat.valid & ZIP_STAT_COMP_METHOD) &&
-                          (stat.comp_method == ZIP_CM_DEFLATE || stat.comp_method == ZIP_CM_STORE);
   if (password.empty() || keyBytes == 0 || !expandable) return nullptr;
   if (stat.comp_size > archiveBytes) {
     problem = "its stored size is larger than the archive";
@@ -117,10 +115,11 @@ bool Examine(const ZipSource& source, zip_uint64_t index, const std::string& pas
   entry.storedSize = stat.comp_size;
   entry.crc = (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0;
   entry.method = (stat.valid & ZIP_STAT_COMP_METHOD) ? stat.comp_method : ZIP_CM_DEFAULT;
-  entry.keys = AesKeys(archive, index, stat, password, source.Size(), problem);
+  const bool expandable = entry.method == ZIP_CM_DEFLATE || entry.method == ZIP_CM_STORE;
+  entry.keys = AesKeys(archive, index, stat, expandable, password, source.Size(), problem);
   if (!problem.empty()) return true;
   const bool plain = !(stat.valid & ZIP_STAT_ENCRYPTION_METHOD) || stat.encryption_method == ZIP_EM_NONE;
-  entry.expandedHere = (entry.method == ZIP_CM_DEFLATE || entry.method == ZIP_CM_STORE) && (plain || entry.keys);
+  entry.expandedHere = expandable && (plain || entry.keys);
   if (entry.keys) return true;
   zip_file_t* file = zip_fopen_index(archive, index, 0);
   if (file) zip_fclose(file);

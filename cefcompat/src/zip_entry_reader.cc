@@ -198,17 +198,10 @@ bool ZipEntryReader::Finish() {
     return ReadStored(&beyond, 1) == 0;
   }
   if (inflating_) {
+    // The deflated data's end may come after its last byte was given; no
+    // byte may come before it.
     unsigned char beyond = 0;
-    // The deflated data's end may come after its last byte was given.
-    while (!streamEnded_) {
-      if (inflater_.avail_in == 0 && !inputEnded_ && !Fill()) return false;
-      inflater_.next_out = &beyond;
-      inflater_.avail_out = 1;
-      const int result = inflate(&inflater_, Z_NO_FLUSH);
-      if (inflater_.avail_out == 0) return false;
-      if (result == Z_STREAM_END) streamEnded_ = true;
-      else if (result == Z_BUF_ERROR ? (inputEnded_ || inflater_.avail_in > 0) : result != Z_OK) return false;
-    }
+    if (!streamEnded_ && (Inflate(&beyond, 1) > 0 || !streamEnded_)) return false;
   } else if (inflater_.avail_in > 0 || (!inputEnded_ && (!Fill() || inflater_.avail_in > 0))) {
     return false;
   }

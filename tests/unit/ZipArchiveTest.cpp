@@ -17,9 +17,10 @@ struct Entry {
   std::string content;
 };
 
-// Writes a zip of `entries`, encrypted with `password` (AES-256 or traditional) when given.
+// Writes a zip of `entries`, encrypted with `password` (AES-256 or traditional) when given,
+// compressed as libzip chooses or with `compression`.
 std::string MakeZip(const QTemporaryDir& dir, const std::vector<Entry>& entries, const std::string& password = "",
-                    zip_uint16_t method = ZIP_EM_AES_256) {
+                    zip_uint16_t method = ZIP_EM_AES_256, zip_int32_t compression = ZIP_CM_DEFAULT) {
   static int counter = 0;
   const std::string path = dir.filePath(QString("archive%1.zip").arg(++counter)).toStdString();
   int error = 0;
@@ -29,6 +30,7 @@ std::string MakeZip(const QTemporaryDir& dir, const std::vector<Entry>& entries,
     zip_source_t* source = zip_source_buffer(archive, entry.content.data(), entry.content.size(), 0);
     const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
     EXPECT_GE(index, 0) << entry.name;
+    if (compression != ZIP_CM_DEFAULT) zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), compression, 0);
     if (!password.empty()) zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), method, password.c_str());
   }
   EXPECT_EQ(zip_close(archive), 0);
@@ -188,21 +190,6 @@ TEST(ZipArchiveTest, AesEntriesOfEveryKeyLengthAndAlteredData) {
   }
 }
 
-// Writes one large entry (stored, deflated, or deflated under a traditional
-// password) and returns the archive's path.
-std::string MakeLargeEntryZip(const QTemporaryDir& dir, const std::string& content, zip_int32_t compression,
-                              const std::string& password) {
-  static int counter = 0;
-  const std::string path = dir.filePath(QString("large%1.zip").arg(++counter)).toStdString();
-  int error = 0;
-  zip_t* writer = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-  const zip_int64_t index = zip_file_add(writer, "big.bin", zip_source_buffer(writer, content.data(), content.size(), 0), 0);
-  zip_set_file_compression(writer, static_cast<zip_uint64_t>(index), compression, 0);
-  if (!password.empty()) zip_file_set_encryption(writer, static_cast<zip_uint64_t>(index), ZIP_EM_TRAD_PKWARE, password.c_str());
-  EXPECT_EQ(zip_close(writer), 0);
-  return path;
-}
-
 // Large entries are read from the archive as they are asked for, stored,
 // deflated or decrypted by libzip: seeks forward and back (Range requests)
 // give the right bytes. When the archive's bytes were altered, no reader ever
@@ -215,7 +202,7 @@ TEST(ZipArchiveTest, LargeEntriesStreamSeekAndNeverGiveDamagedBytesWhole) {
   for (const auto& [compression, password] : {std::pair<zip_int32_t, std::string>{ZIP_CM_STORE, ""},
                                               {ZIP_CM_DEFLATE, ""}, {ZIP_CM_DEFLATE, "pw"}}) {
     const std::string what = std::to_string(compression) + "/" + password;
-    const std::string path = MakeLargeEntryZip(dir, big, compression, password);
+    const std::string path = MakeZip(dir, {{"big.bin", big}}, password, ZIP_EM_TRAD_PKWARE, compression);
     CefRefPtr<CefZipArchive> archive(new CefZipArchive());
     ASSERT_EQ(archive->Load(CefStreamReader::CreateForFile(path), password, false), 1u) << what;
     CefRefPtr<CefStreamReader> reader = archive->GetFile("big.bin")->GetStreamReader();
