@@ -264,9 +264,9 @@ namespace cefcompat {
 // cross-site frames), frames and live contexts. TID_RENDERER.
 class RenderBrowser : public CefBrowser {
  public:
-  RenderBrowser(RenderProcess* process, int linkId, int fd, std::function<void(int)> onClosed)
+  RenderBrowser(RenderProcess* process, int linkId, std::unique_ptr<Transport> link, std::function<void(int)> onClosed)
       : process_(process), linkId_(linkId), onClosed_(std::move(onClosed)) {
-    connection_ = std::make_unique<Connection>(std::make_unique<PipeTransport>(fd, dup(fd)), [](std::function<void()> task) {
+    connection_ = std::make_unique<Connection>(std::move(link), [](std::function<void()> task) {
       RenderProcess::PostToRenderer(std::move(task));
     });
     connection_->SetFastPath([this](const Json& message) {
@@ -953,11 +953,13 @@ void RenderProcess::Initialize() {
   if (handler_) handler_->OnWebKitInitialized();
 }
 
-void RenderProcess::AddLink(int fd) {
-  PostToRenderer([this, fd] {
+void RenderProcess::AddLink(std::unique_ptr<Transport> link) {
+  auto held = std::make_shared<std::unique_ptr<Transport>>(std::move(link));
+  PostToRenderer([this, held] {
     Initialize();
     const int linkId = ++nextLink_;
-    CefRefPtr<RenderBrowser> browser(new RenderBrowser(this, linkId, fd, [this](int id) { OnLinkClosed(id); }));
+    CefRefPtr<RenderBrowser> browser(
+        new RenderBrowser(this, linkId, std::move(*held), [this](int id) { OnLinkClosed(id); }));
     browsers_[linkId] = browser;
     browser->Start();
   });
@@ -974,7 +976,7 @@ int RenderProcess::RunSubProcess(CefRefPtr<CefApp> app, int fd) {
   SetApp(app);
   Threads::StartRenderer();
   RenderProcess process;
-  process.AddLink(fd);
+  process.AddLink(std::make_unique<PipeTransport>(fd, dup(fd)));
   {
     // The launcher closing the link (or dying) ends this process.
     std::unique_lock<std::mutex> lock(process.doneMutex_);

@@ -12,6 +12,7 @@
 #include "include/cef_render_process_handler.h"
 #include "include/cef_v8.h"
 #include "task_thread.h"
+#include "transport.h"
 
 namespace cefcompat {
 
@@ -36,7 +37,8 @@ class RenderProcess {
   // Ends the in-process render side (runtime shutdown).
   static void ShutdownInProcess();
 
-  void AddLink(int fd);
+  // Serves a browser over `link`, which this side starts. Any thread.
+  void AddLink(std::unique_ptr<Transport> link);
   CefRefPtr<CefRenderProcessHandler> Handler() const { return handler_; }
 
  private:

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "in_process_link.h"
 #include "include/cef_command_line.h"
 #include "link.h"
 #include "log.h"
@@ -50,19 +51,20 @@ RendererHost::~RendererHost() { Stop(); }
 void RendererHost::Start(ReadyHandler onReady) {
   onReady_ = std::move(onReady);
   Runtime* runtime = Runtime::Get();
-  int fds[2];
-  std::string error;
-  if (!runtime || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
-    Log(LOGSEVERITY_ERROR, "render side: no link: " + std::string(strerror(errno)));
-    return onReady_(false);
-  }
-  if (!Spawn(fds[1], error)) {
-    close(fds[0]);
-    Log(LOGSEVERITY_ERROR, "render side of browser " + std::to_string(browserId_) + " not started: " + error);
-    return onReady_(false);
+  if (!runtime) return onReady_(false);
+  std::unique_ptr<Transport> renderEnd;
+  if (CefCommandLine::GetGlobalCommandLine()->HasSwitch("single-process")) {
+    auto ends = InProcessLink::CreatePair();
+    link_ = std::move(ends.first);
+    renderEnd = std::move(ends.second);
+  } else {
+    std::string error;
+    if (!SpawnWithLink(error)) {
+      Log(LOGSEVERITY_ERROR, "render side of browser " + std::to_string(browserId_) + " not started: " + error);
+      return onReady_(false);
+    }
   }
   std::weak_ptr<bool> alive = alive_;
-  link_ = std::make_unique<PipeTransport>(fds[0], dup(fds[0]));
   relay_->Attach(link_.get());
   link_->Start(
       [this, alive, relay = relay_](std::string text) {
@@ -78,6 +80,7 @@ void RendererHost::Start(ReadyHandler onReady) {
           if (alive.lock() && !stopping_) ReportGone(reason, 0);
         });
       });
+  if (renderEnd) RenderProcess::InProcess()->AddLink(std::move(renderEnd));
   runtime->GetConnection().Send(
       "Target.attachToTarget", {{"targetId", targetId_}, {"flatten", true}}, "",
       [this, alive](const Connection::Reply& reply) {
@@ -98,12 +101,21 @@ void RendererHost::Start(ReadyHandler onReady) {
   }, kReadyTimeoutMs);
 }
 
-bool RendererHost::Spawn(int fd, std::string& error) {
-  CefRefPtr<CefCommandLine> commandLine = CefCommandLine::GetGlobalCommandLine();
-  if (commandLine->HasSwitch("single-process")) {
-    RenderProcess::InProcess()->AddLink(fd);
-    return true;
+bool RendererHost::SpawnWithLink(std::string& error) {
+  int fds[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+    error = "no link: " + std::string(strerror(errno));
+    return false;
   }
+  if (!Spawn(fds[1], error)) {
+    close(fds[0]);
+    return false;
+  }
+  link_ = std::make_unique<PipeTransport>(fds[0], dup(fds[0]));
+  return true;
+}
+
+bool RendererHost::Spawn(int fd, std::string& error) {
   Runtime* runtime = Runtime::Get();
   std::string executable = runtime ? CefString(&runtime->Settings().browser_subprocess_path).ToString() : std::string();
   if (executable.empty()) {

@@ -38,6 +38,8 @@ class RendererHost {
  private:
   void OnLinkMessage(const Json& message);
   void ReportGone(const std::string& reason, int waitedMs);
+  // A render sub-process and the socket pair to it (link_).
+  bool SpawnWithLink(std::string& error);
   bool Spawn(int fd, std::string& error);
 
   const int browserId_;
@@ -45,7 +47,7 @@ class RendererHost {
   MessageHandler onMessage_;
   GoneHandler onGone_;
   ReadyHandler onReady_;
-  std::unique_ptr<PipeTransport> link_;
+  std::unique_ptr<Transport> link_;
   const std::shared_ptr<SessionRelay> relay_;  // what goes down the link
   std::string sessionId_;
   pid_t pid_ = -1;

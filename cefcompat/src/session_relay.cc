@@ -12,7 +12,7 @@ bool IsSetupScript(const Json& event) {
 }
 }  // namespace
 
-void SessionRelay::Attach(PipeTransport* link) {
+void SessionRelay::Attach(Transport* link) {
   std::lock_guard<std::mutex> lock(mutex_);
   link_ = link;
 }

@@ -18,7 +18,7 @@ namespace cefcompat {
 class SessionRelay : public std::enable_shared_from_this<SessionRelay> {
  public:
   // The link to write to; it stays valid until Stop() has returned. TID_UI.
-  void Attach(PipeTransport* link);
+  void Attach(Transport* link);
 
   // Any thread.
   void Watch(const std::string& sessionId);
@@ -34,7 +34,7 @@ class SessionRelay : public std::enable_shared_from_this<SessionRelay> {
   void ReplyDown(const Json& id, const std::string& sessionId, const Connection::Reply& reply);
   bool Watches(const std::string& sessionId);
 
-  PipeTransport* link_ = nullptr;
+  Transport* link_ = nullptr;
   std::mutex mutex_;  // held while writing down the link, so Stop() waits for a write under way
   std::set<std::string> sessions_;
   bool stopped_ = false;

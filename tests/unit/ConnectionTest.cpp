@@ -1,13 +1,16 @@
 // The protocol connection and pipe transport, without Chromium.
 #include <unistd.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
 #include "connection.h"
+#include "in_process_link.h"
 
 namespace cefcompat {
 namespace {
@@ -197,6 +200,80 @@ TEST_F(PipeTransportTest, SendAppendsNulAndEndOfFileCloses) {
   ASSERT_TRUE(WaitFor([&] { return !closeReason.empty(); }));
   EXPECT_EQ(closeReason, "Chromium closed the pipe");
   EXPECT_FALSE(transport->Send("{}"));
+}
+
+// The link to a render side inside the launcher: messages are handed over on
+// the sending thread.
+struct LinkEnd {
+  std::vector<std::string> messages;
+  std::vector<std::string> closes;
+  void Start(InProcessLink& link) {
+    link.Start([this](std::string message) { messages.push_back(std::move(message)); },
+               [this](const std::string& reason) { closes.push_back(reason); });
+  }
+};
+
+TEST(InProcessLinkTest, MessagesSentBeforeTheOtherEndStartsWaitAndEachDirectionKeepsItsOrder) {
+  auto [browser, render] = InProcessLink::CreatePair();
+  LinkEnd browserEnd, renderEnd;
+  browserEnd.Start(*browser);
+  ASSERT_TRUE(browser->Send("hello"));
+  ASSERT_TRUE(browser->Send("second"));
+  EXPECT_TRUE(renderEnd.messages.empty());
+  renderEnd.Start(*render);
+  EXPECT_EQ(renderEnd.messages, (std::vector<std::string>{"hello", "second"}));
+  ASSERT_TRUE(render->Send("answer"));
+  ASSERT_TRUE(browser->Send("third"));
+  EXPECT_EQ(browserEnd.messages, (std::vector<std::string>{"answer"}));
+  EXPECT_EQ(renderEnd.messages.back(), "third");
+}
+
+TEST(InProcessLinkTest, ClosingEitherEndClosesBothOnceEvenAnEndNotYetStarted) {
+  auto [browser, render] = InProcessLink::CreatePair();
+  LinkEnd browserEnd, renderEnd;
+  browserEnd.Start(*browser);
+  ASSERT_TRUE(browser->Send("lost"));
+  render->Close();
+  render->Close();
+  EXPECT_EQ(browserEnd.closes.size(), 1u);
+  EXPECT_FALSE(browser->Send("after"));
+  EXPECT_FALSE(render->Send("after"));
+  renderEnd.Start(*render);
+  EXPECT_TRUE(renderEnd.messages.empty());
+  EXPECT_EQ(renderEnd.closes.size(), 1u);
+  browser.reset();
+  EXPECT_EQ(browserEnd.closes.size(), 1u);
+}
+
+// Senders on several threads reach a handler one at a time; the handler may
+// answer on the same link while it is called.
+TEST(InProcessLinkTest, ConcurrentSendersAreHandedOverOneAtATimeAndMayBeAnsweredAtOnce) {
+  auto [browser, render] = InProcessLink::CreatePair();
+  InProcessLink* back = render.get();
+  std::atomic<bool> inside{false};
+  std::atomic<bool> overlapped{false};
+  int received = 0;  // only touched inside the handler
+  render->Start(
+      [&](std::string message) {
+        if (inside.exchange(true)) overlapped = true;
+        ++received;
+        back->Send("ack " + message);
+        inside = false;
+      },
+      [](const std::string&) {});
+  std::atomic<int> acks{0};
+  browser->Start([&](std::string) { ++acks; }, [](const std::string&) {});
+  constexpr int kPerThread = 2000;
+  std::vector<std::thread> senders;
+  for (int t = 0; t < 3; ++t) {
+    senders.emplace_back([&browser] {
+      for (int i = 0; i < kPerThread; ++i) browser->Send(std::to_string(i));
+    });
+  }
+  for (auto& sender : senders) sender.join();
+  EXPECT_FALSE(overlapped);
+  EXPECT_EQ(received, 3 * kPerThread);
+  EXPECT_EQ(acks, 3 * kPerThread);
 }
 
 }  // namespace
