@@ -218,8 +218,10 @@ TEST_F(ShownPage, MissingFilesFallThroughFromArchiveToDirectoryToTheServerAndFai
 
   widget->LoadUrl(prefix + "index.html");
   ASSERT_TRUE(WaitForConsole("served|from the archive|from the directory|from the server|404:x|304:x|404:x|404:x"));
-  const auto reports = g_log->Matching("OnResourceResponse: Load resource error. ");
-  ASSERT_EQ(reports.size(), 3u);  // missing, and the two refused by the directory that the server lacks
+  // A response's report comes from its own event, which may follow the page's line.
+  const auto reportCount = [] { return g_log->Matching("OnResourceResponse: Load resource error. ").size(); };
+  ASSERT_TRUE(WaitUntil([&] { return reportCount() >= 3; }));
+  ASSERT_EQ(reportCount(), 3u);  // missing, and the two refused by the directory that the server lacks
   const auto missing = g_log->Matching(R"("strRequestUrl":")" + prefix + "missing.txt\"");
   ASSERT_EQ(missing.size(), 1u);
   EXPECT_NE(missing[0].text.find("\"nHttpStatus\":404"), std::string::npos);
