@@ -17,8 +17,9 @@ class Transport {
   using CloseHandler = std::function<void(const std::string& reason)>;
 
   virtual ~Transport() = default;
-  // Handlers are called on the transport's own reader thread; the close
-  // handler exactly once, after the last message.
+  // Handlers are called on the transport's own reader thread (a link within
+  // the process has none: on the sending thread); the close handler exactly
+  // once, after the last message.
   virtual void Start(MessageHandler onMessage, CloseHandler onClose) = 0;
   // Any thread. False when the channel is closed.
   virtual bool Send(const std::string& message) = 0;
