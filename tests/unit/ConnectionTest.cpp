@@ -214,8 +214,8 @@ struct LinkEnd {
 };
 
 TEST(InProcessLinkTest, MessagesSentBeforeTheOtherEndStartsWaitAndEachDirectionKeepsItsOrder) {
+  LinkEnd browserEnd, renderEnd;  // outlive the link, whose close they hear
   auto [browser, render] = InProcessLink::CreatePair();
-  LinkEnd browserEnd, renderEnd;
   browserEnd.Start(*browser);
   ASSERT_TRUE(browser->Send("hello"));
   ASSERT_TRUE(browser->Send("second"));
@@ -229,8 +229,8 @@ TEST(InProcessLinkTest, MessagesSentBeforeTheOtherEndStartsWaitAndEachDirectionK
 }
 
 TEST(InProcessLinkTest, ClosingEitherEndClosesBothOnceEvenAnEndNotYetStarted) {
+  LinkEnd browserEnd, renderEnd;  // outlive the link, whose close they hear
   auto [browser, render] = InProcessLink::CreatePair();
-  LinkEnd browserEnd, renderEnd;
   browserEnd.Start(*browser);
   ASSERT_TRUE(browser->Send("lost"));
   render->Close();
