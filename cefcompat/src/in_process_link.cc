@@ -8,10 +8,9 @@ namespace cefcompat {
 struct InProcessLink::Channel {
   struct End {
     std::mutex handing;  // held while a message is handed to this end
-    MessageHandler onMessage;
+    MessageHandler onMessage;  // set once started
     CloseHandler onClose;
     std::vector<std::string> waiting;  // sent before Start
-    bool started = false;
   };
   End ends[2];
   bool closed = false;  // written with both ends' locks held
@@ -34,7 +33,6 @@ void InProcessLink::Start(MessageHandler onMessage, CloseHandler onClose) {
     if (!channel_->closed) {
       end.onMessage = std::move(onMessage);
       end.onClose = std::move(onClose);
-      end.started = true;
       for (auto& message : end.waiting) end.onMessage(std::move(message));
       end.waiting.clear();
       return;
@@ -48,7 +46,7 @@ bool InProcessLink::Send(const std::string& message) {
   Channel::End& peer = channel_->ends[1 - side_];
   std::lock_guard<std::mutex> lock(peer.handing);
   if (channel_->closed) return false;
-  if (!peer.started) {
+  if (!peer.onMessage) {
     peer.waiting.push_back(message);
     return true;
   }
