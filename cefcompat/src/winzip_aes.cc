@@ -1,12 +1,17 @@
+// SHA1_Init and its kin are deprecated in OpenSSL 3 in favour of EVP, which
+// is too slow for the key rounds (see WinZipAesPassword::Pads).
+#define OPENSSL_SUPPRESS_DEPRECATED
 #include "winzip_aes.h"
 
+#include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/core_names.h>
 #include <openssl/params.h>
+#include <openssl/sha.h>
 #include <zip.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -38,15 +43,74 @@ int WinZipAesKeyBytes(int encryptionMethod) {
 
 size_t WinZipAesHeadBytes(int keyBytes) { return static_cast<size_t>(keyBytes) / 2 + kVerifierBytes; }
 
-bool DeriveWinZipAesKeys(const unsigned char* head, int keyBytes, const std::string& password, WinZipAesKeys& keys) {
+// The SHA-1 state after one block of each pad: OpenSSL's EVP interface costs
+// more per call than hashing a round's 20 bytes, and a round has two such
+// hashes, so the rounds use the low-level SHA-1 functions.
+struct WinZipAesPassword::Pads {
+  SHA_CTX inner;
+  SHA_CTX outer;
+};
+
+WinZipAesPassword::WinZipAesPassword(const std::string& password) : pads_(std::make_unique<Pads>()) {
+  unsigned char key[SHA_CBLOCK] = {};
+  if (password.size() > sizeof(key)) {
+    SHA1(reinterpret_cast<const unsigned char*>(password.data()), password.size(),
+         key);  // HMAC hashes a long key first
+  } else {
+    std::memcpy(key, password.data(), password.size());
+  }
+  unsigned char inner[SHA_CBLOCK];
+  unsigned char outer[SHA_CBLOCK];
+  for (size_t i = 0; i < sizeof(key); ++i) {
+    inner[i] = key[i] ^ 0x36;
+    outer[i] = key[i] ^ 0x5c;
+  }
+  SHA1_Init(&pads_->inner);
+  SHA1_Update(&pads_->inner, inner, sizeof(inner));
+  SHA1_Init(&pads_->outer);
+  SHA1_Update(&pads_->outer, outer, sizeof(outer));
+  OPENSSL_cleanse(key, sizeof(key));
+  OPENSSL_cleanse(inner, sizeof(inner));
+  OPENSSL_cleanse(outer, sizeof(outer));
+}
+
+WinZipAesPassword::~WinZipAesPassword() { OPENSSL_cleanse(pads_.get(), sizeof(Pads)); }
+
+void WinZipAesPassword::Pbkdf2(const unsigned char* salt, size_t saltBytes, unsigned char* out, size_t outBytes) const {
+  const auto hmac = [this](const unsigned char* data, size_t size, unsigned char* code) {
+    unsigned char inner[SHA_DIGEST_LENGTH];
+    SHA_CTX context = pads_->inner;
+    SHA1_Update(&context, data, size);
+    SHA1_Final(inner, &context);
+    context = pads_->outer;
+    SHA1_Update(&context, inner, sizeof(inner));
+    SHA1_Final(code, &context);
+  };
+  std::vector<unsigned char> first(salt, salt + saltBytes);
+  first.resize(saltBytes + 4);
+  for (uint32_t block = 1; outBytes > 0; ++block) {
+    for (int i = 0; i < 4; ++i) first[saltBytes + i] = static_cast<unsigned char>(block >> (24 - 8 * i));
+    unsigned char round[SHA_DIGEST_LENGTH];
+    unsigned char sum[SHA_DIGEST_LENGTH];
+    hmac(first.data(), first.size(), round);
+    std::memcpy(sum, round, sizeof(sum));
+    for (int i = 1; i < kKeyIterations; ++i) {
+      hmac(round, sizeof(round), round);
+      for (size_t k = 0; k < sizeof(sum); ++k) sum[k] ^= round[k];
+    }
+    const size_t taken = std::min(outBytes, sizeof(sum));
+    std::memcpy(out, sum, taken);
+    out += taken;
+    outBytes -= taken;
+  }
+}
+
+bool WinZipAesPassword::DeriveKeys(const unsigned char* head, int keyBytes, WinZipAesKeys& keys) const {
+  if (keyBytes <= 0) return false;
   const size_t saltBytes = static_cast<size_t>(keyBytes) / 2;
   keys.keyBytes = keyBytes;
   keys.material.assign(2 * static_cast<size_t>(keyBytes) + kVerifierBytes, 0);
-  if (keyBytes == 0 || PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), head,
-                                              static_cast<int>(saltBytes), kKeyIterations,
-                                              static_cast<int>(keys.material.size()), keys.material.data()) != 1) {
-    return false;
-  }
+  Pbkdf2(head, saltBytes, keys.material.data(), keys.material.size());
   return CRYPTO_memcmp(keys.material.data() + 2 * keyBytes, head + saltBytes, kVerifierBytes) == 0;
 }
 
@@ -70,7 +134,8 @@ bool WinZipAesCipher::Refill() {
   stream_.resize(counters_.size());
   used_ = 0;
   int produced = 0;
-  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters_.data(), static_cast<int>(counters_.size())) == 1 &&
+  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters_.data(),
+                           static_cast<int>(counters_.size())) == 1 &&
          produced == static_cast<int>(counters_.size());
 }
 
@@ -94,9 +159,10 @@ WinZipAesCode::WinZipAesCode(const WinZipAesKeys& keys) : context_(nullptr, &EVP
   context_.reset(EVP_MAC_CTX_new(mac));
   EVP_MAC_free(mac);
   char digest[] = "SHA1";
-  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_construct_end()};
-  if (context_ && (keys.keyBytes == 0 ||
-                   EVP_MAC_init(context_.get(), keys.material.data() + keys.keyBytes, static_cast<size_t>(keys.keyBytes), params) != 1)) {
+  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
+                               OSSL_PARAM_construct_end()};
+  if (context_ && (keys.keyBytes == 0 || EVP_MAC_init(context_.get(), keys.material.data() + keys.keyBytes,
+                                                      static_cast<size_t>(keys.keyBytes), params) != 1)) {
     context_.reset();
   }
 }

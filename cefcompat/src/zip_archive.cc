@@ -73,12 +73,12 @@ using Keys = std::shared_ptr<const cefcompat::WinZipAesKeys>;
 
 // The keys of an entry encrypted with WinZip AES and `expandable` (deflated
 // or stored), which this file decrypts itself (libzip reads every other
-// entry): null, with `problem` empty, for another entry; null with `problem`
-// said when the password does not match.
-Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, bool expandable, const std::string& password,
-             size_t archiveBytes, std::string& problem) {
+// entry): null, with `problem` empty, for another entry or without a password
+// (null); null with `problem` said when the password does not match.
+Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, bool expandable,
+             const cefcompat::WinZipAesPassword* password, size_t archiveBytes, std::string& problem) {
   const int keyBytes = (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) ? cefcompat::WinZipAesKeyBytes(stat.encryption_method) : 0;
-  if (password.empty() || keyBytes == 0 || !expandable) return nullptr;
+  if (!password || keyBytes == 0 || !expandable) return nullptr;
   if (stat.comp_size > archiveBytes) {
     problem = "its stored size is larger than the archive";
     return nullptr;
@@ -88,7 +88,7 @@ Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, bool ex
   const zip_int64_t read = file ? zip_fread(file, head.data(), head.size()) : -1;
   if (file) zip_fclose(file);
   auto keys = std::make_shared<cefcompat::WinZipAesKeys>();
-  if (read == static_cast<zip_int64_t>(head.size()) && cefcompat::DeriveWinZipAesKeys(head.data(), keyBytes, password, *keys)) {
+  if (read == static_cast<zip_int64_t>(head.size()) && password->DeriveKeys(head.data(), keyBytes, *keys)) {
     return keys;
   }
   problem = "Wrong password provided";
@@ -101,8 +101,8 @@ Keys AesKeys(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, bool ex
 // archive were and `budget` may be; `problem` why it cannot be read. The
 // password is checked here: against the verifier of an AES entry (whose keys
 // are kept for reading it), by opening any other.
-bool Examine(const ZipSource& source, zip_uint64_t index, const std::string& password, zip_uint64_t inflated,
-             zip_uint64_t budget, ZipEntry& entry, std::string& refusal, std::string& problem) {
+bool Examine(const ZipSource& source, zip_uint64_t index, const cefcompat::WinZipAesPassword* password,
+             zip_uint64_t inflated, zip_uint64_t budget, ZipEntry& entry, std::string& refusal, std::string& problem) {
   zip_t* archive = source.Archive();
   zip_stat_t stat;
   if (zip_stat_index(archive, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME)) return false;
@@ -198,6 +198,7 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
     return 0;
   }
   const zip_uint64_t budget = ArchiveBudget(source->Size());
+  const auto aesPassword = secret.empty() ? nullptr : std::make_unique<const cefcompat::WinZipAesPassword>(secret);
   size_t added = 0;
   zip_uint64_t inflated = 0;
   std::set<std::string> seen;
@@ -212,7 +213,7 @@ size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& p
     std::string problem;
     {
       auto lock = source->Lock();
-      if (!Examine(*source, static_cast<zip_uint64_t>(i), secret, inflated, budget, *entry, refusal, problem)) continue;
+      if (!Examine(*source, static_cast<zip_uint64_t>(i), aesPassword.get(), inflated, budget, *entry, refusal, problem)) continue;
     }
     if (refusal.empty() && !seen.insert(CefZipArchive::NormalizeName(entry->name)).second) {
       refusal = "an earlier entry of the archive has its name";

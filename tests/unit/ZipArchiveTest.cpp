@@ -133,6 +133,28 @@ TEST(ZipArchiveTest, PasswordsAesAndTraditional) {
   }
 }
 
+// AES keys come from the password through HMAC, which hashes a password
+// longer than its 64-byte block first: passwords on both sides of that length
+// open what libzip wrote, and one that differs only in its last byte does not.
+TEST(ZipArchiveTest, AesPasswordsShortAndLong) {
+  QTemporaryDir dir;
+  for (size_t length : {1u, 63u, 64u, 65u, 200u}) {
+    std::string password(length, 'p');
+    for (size_t i = 0; i < length; ++i) password[i] = static_cast<char>('!' + (i * 31) % 90);
+    std::string near = password;
+    near.back() = near.back() == 'x' ? 'y' : 'x';
+    for (zip_uint16_t method : {ZIP_EM_AES_128, ZIP_EM_AES_256}) {
+      const auto path = MakeZip(dir, {{"a.txt", "first"}, {"b.txt", "second"}}, password, method);
+      CefRefPtr<CefZipArchive> right(new CefZipArchive());
+      ASSERT_EQ(right->Load(CefStreamReader::CreateForFile(path), password, false), 2u) << length << "/" << method;
+      EXPECT_EQ(ReadAll(right->GetFile("b.txt")->GetStreamReader()), "second");
+      LogCapture capture;
+      CefRefPtr<CefZipArchive> wrong(new CefZipArchive());
+      EXPECT_EQ(wrong->Load(CefStreamReader::CreateForFile(path), near, false), 0u) << length << "/" << method;
+    }
+  }
+}
+
 // Large entries are inflated when first read: the archive and its copies
 // outlive the loader, and threads reading at once get the same bytes.
 TEST(ZipArchiveTest, LargeEntriesReadLaterFromAnyThread) {
