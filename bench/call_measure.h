@@ -1,7 +1,7 @@
 #pragma once
 // Call round trips measured in a page: 2,000 sequential calls (timed in
-// tens), then 100 in flight; and the bare protocol echo they are compared with, measured the
-// same way in the same run.
+// tens), then 100 in flight (seven times); and the bare protocol echo they
+// are compared with, measured the same way in the same run.
 #include <mutex>
 #include <string>
 
@@ -26,11 +26,17 @@ async function measure(call, report) {
     for (let j = 0; j < 10; ++j) times.push(each);
   }
   times.sort((a, b) => a - b);
-  const t = performance.now();
-  let done = 0;
-  await new Promise((resolve) => { for (let i = 0; i < 100; ++i) call(() => { if (++done === 100) resolve(); }); });
-  const burst = performance.now() - t;
-  report(JSON.stringify({median: times[1000], p99: times[1980], perSecond: 100 / (burst / 1000)}));
+  // One burst lasts a few tens of ms, less than the machine's hiccups: the
+  // median of seven.
+  const rates = [];
+  for (let b = 0; b < 7; ++b) {
+    const t = performance.now();
+    let done = 0;
+    await new Promise((resolve) => { for (let i = 0; i < 100; ++i) call(() => { if (++done === 100) resolve(); }); });
+    rates.push(100 / ((performance.now() - t) / 1000));
+  }
+  rates.sort((a, b) => a - b);
+  report(JSON.stringify({median: times[1000], p99: times[1980], perSecond: rates[3]}));
 }
 )JS";
 
