@@ -21,7 +21,10 @@
 // archive opened with its page costs about what one kept open does; what is
 // left of ours is inflating and checking the CRC (zlib), and with a password
 // the authentication code (read over each entry before any byte is sent) and
-// the decryption.
+// the decryption; and, as an archive with a password opens, deriving each
+// entry's keys (a thousand rounds of HMAC-SHA1): 1.4 to 2 ms an entry through
+// OpenSSL's PBKDF2, which held the page back by about 0.5 s, and about 0.5 ms
+// now that the password's HMAC pads are hashed once.
 // Run: build/bench/vell_resource_bench [VELL_BENCH_ONLY=directory]
 #include <zip.h>
 

@@ -3,11 +3,12 @@
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include "winzip_aes.h"
 
-#include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
+#include <openssl/core_names.h>
 #include <openssl/params.h>
 #include <openssl/sha.h>
+#include <endian.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -28,6 +29,22 @@ const EVP_CIPHER* BlockCipher(int keyBytes) {
   if (keyBytes == 16) return EVP_aes_128_ecb();
   if (keyBytes == 24) return EVP_aes_192_ecb();
   return EVP_aes_256_ecb();
+}
+
+// out = in ^ key over `count` bytes, eight at a time: byte by byte, the
+// compiler neither vectorises nor widens the loop (`out` may alias anything),
+// and it took more time than the AES.
+void Xor(const unsigned char* in, const unsigned char* key, size_t count, unsigned char* out) {
+  size_t i = 0;
+  for (; i + sizeof(uint64_t) <= count; i += sizeof(uint64_t)) {
+    uint64_t word;
+    uint64_t mask;
+    std::memcpy(&word, in + i, sizeof(word));
+    std::memcpy(&mask, key + i, sizeof(mask));
+    word ^= mask;
+    std::memcpy(out + i, &word, sizeof(word));
+  }
+  for (; i < count; ++i) out[i] = in[i] ^ key[i];
 }
 
 }  // namespace
@@ -53,9 +70,8 @@ struct WinZipAesPassword::Pads {
 
 WinZipAesPassword::WinZipAesPassword(const std::string& password) : pads_(std::make_unique<Pads>()) {
   unsigned char key[SHA_CBLOCK] = {};
-  if (password.size() > sizeof(key)) {
-    SHA1(reinterpret_cast<const unsigned char*>(password.data()), password.size(),
-         key);  // HMAC hashes a long key first
+  if (password.size() > sizeof(key)) {  // HMAC hashes a long key first
+    SHA1(reinterpret_cast<const unsigned char*>(password.data()), password.size(), key);
   } else {
     std::memcpy(key, password.data(), password.size());
   }
@@ -128,14 +144,13 @@ WinZipAesCipher::WinZipAesCipher(const WinZipAesKeys& keys) : context_(EVP_CIPHE
 bool WinZipAesCipher::Refill() {
   counters_.resize(kBlocksPerRound * kBlockBytes);  // the high 8 bytes of each stay 0
   for (size_t block = 0; block < kBlocksPerRound; ++block) {
-    unsigned long long value = ++counter_;
-    for (size_t i = 0; i < sizeof(value); ++i, value >>= 8) counters_[block * kBlockBytes + i] = value & 0xff;
+    const uint64_t value = htole64(++counter_);
+    std::memcpy(&counters_[block * kBlockBytes], &value, sizeof(value));
   }
   stream_.resize(counters_.size());
   used_ = 0;
   int produced = 0;
-  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters_.data(),
-                           static_cast<int>(counters_.size())) == 1 &&
+  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters_.data(), static_cast<int>(counters_.size())) == 1 &&
          produced == static_cast<int>(counters_.size());
 }
 
@@ -144,7 +159,7 @@ bool WinZipAesCipher::Apply(const unsigned char* in, size_t size, unsigned char*
   while (size > 0) {
     if (used_ == stream_.size() && !Refill()) return false;
     const size_t count = std::min(size, stream_.size() - used_);
-    for (size_t i = 0; i < count; ++i) out[i] = in[i] ^ stream_[used_ + i];
+    Xor(in, stream_.data() + used_, count, out);
     used_ += count;
     in += count;
     out += count;
@@ -159,10 +174,9 @@ WinZipAesCode::WinZipAesCode(const WinZipAesKeys& keys) : context_(nullptr, &EVP
   context_.reset(EVP_MAC_CTX_new(mac));
   EVP_MAC_free(mac);
   char digest[] = "SHA1";
-  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
-                               OSSL_PARAM_construct_end()};
-  if (context_ && (keys.keyBytes == 0 || EVP_MAC_init(context_.get(), keys.material.data() + keys.keyBytes,
-                                                      static_cast<size_t>(keys.keyBytes), params) != 1)) {
+  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_construct_end()};
+  if (context_ && (keys.keyBytes == 0 ||
+                   EVP_MAC_init(context_.get(), keys.material.data() + keys.keyBytes, static_cast<size_t>(keys.keyBytes), params) != 1)) {
     context_.reset();
   }
 }

@@ -9,6 +9,7 @@
 #include "LogCapture.h"
 #include "TestFiles.h"
 #include "include/wrapper/cef_zip_archive.h"
+#include "winzip_aes.h"
 
 namespace {
 
@@ -378,6 +379,29 @@ TEST(ZipArchiveTest, ATruncatedCentralDirectoryLoadsNothing) {
   EXPECT_EQ(LoadBytes(archive, cut), 0u);
   EXPECT_EQ(archive->GetFileCount(), 0u);
   EXPECT_EQ(capture.Matching("zip archive not readable: ").size(), 1u);
+}
+
+// The key stream is made 64 KB at a time and applied eight bytes at a time:
+// pieces of any size, at any offset, decrypt as the whole does.
+TEST(ZipArchiveTest, AesPiecesOfAnySizeDecryptAsTheWhole) {
+  cefcompat::WinZipAesKeys keys;
+  keys.keyBytes = 32;
+  keys.material.assign(2 * 32 + 2, 0x5a);
+  std::vector<unsigned char> data(200 * 1024 + 13);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 131 + 7);
+  std::vector<unsigned char> whole(data.size());
+  ASSERT_TRUE(cefcompat::WinZipAesCipher(keys).Apply(data.data(), data.size(), whole.data()));
+  std::vector<unsigned char> pieces(data.size());
+  cefcompat::WinZipAesCipher cipher(keys);
+  size_t done = 0;
+  for (size_t piece : {1u, 7u, 8u, 9u, 65535u, 3u, 65536u, 70001u}) {
+    piece = std::min(piece, data.size() - done);
+    ASSERT_TRUE(cipher.Apply(data.data() + done, piece, pieces.data() + done));
+    done += piece;
+  }
+  ASSERT_TRUE(cipher.Apply(data.data() + done, data.size() - done, pieces.data() + done));
+  EXPECT_TRUE(pieces == whole);
+  EXPECT_FALSE(whole == data);
 }
 
 TEST(StreamReaderTest, SeekTellAndEof) {
