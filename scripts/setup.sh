@@ -8,7 +8,7 @@ PACKAGES=(
   qtbase5-dev qtbase5-dev-tools
   nlohmann-json3-dev libfmt-dev
   googletest libgtest-dev libgmock-dev
-  libzip-dev libssl-dev zlib1g-dev libxcb1-dev
+  libzip-dev libssl-dev zlib1g-dev libdeflate-dev libxcb1-dev
   chromium
   python3
   xvfb xauth openbox

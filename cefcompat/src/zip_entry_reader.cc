@@ -1,5 +1,7 @@
 #include "zip_entry_reader.h"
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -85,7 +87,7 @@ int ZipEntryReader::Eof() {
 // all its stored bytes, so that nothing unauthenticated is ever given.
 bool ZipEntryReader::Start() {
   position_ = 0;
-  crc_ = crc32_z(0, nullptr, 0);
+  crc_ = 0;
   inputEnded_ = streamEnded_ = false;
   inflater_ = z_stream{};
   if (entry_->keys && !Authentic()) return false;
@@ -148,7 +150,7 @@ size_t ZipEntryReader::Produce(unsigned char* out, size_t want) {
     got = read < 0 ? 0 : static_cast<size_t>(read);
   } else {
     got = inflating_ ? Inflate(out, want) : Copy(out, want);
-    if (CrcKept()) crc_ = crc32_z(crc_, out, got);
+    if (CrcKept()) crc_ = libdeflate_crc32(crc_, out, got);
   }
   if (got < want) {
     Fail();

@@ -3,6 +3,7 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -69,7 +70,7 @@ class ZipEntryReader : public CefStreamReader {
   std::unique_ptr<WinZipAesCipher> cipher_;
   zip_uint64_t encryptedLeft_ = 0;
   std::vector<unsigned char> input_;
-  uLong crc_ = 0;
+  uint32_t crc_ = 0;
   size_t position_ = 0;  // of the next byte produced
   size_t target_ = 0;    // where the caller stands (a seek moves only this)
   bool failed_ = false;
