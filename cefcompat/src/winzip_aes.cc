@@ -8,8 +8,9 @@
 #include <openssl/core_names.h>
 #include <openssl/params.h>
 #include <openssl/sha.h>
-#include <endian.h>
 #include <zip.h>
+
+#include <endian.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -116,6 +117,8 @@ void WinZipAesPassword::Pbkdf2(const unsigned char* salt, size_t saltBytes, unsi
     }
     const size_t taken = std::min(outBytes, sizeof(sum));
     std::memcpy(out, sum, taken);
+    OPENSSL_cleanse(round, sizeof(round));
+    OPENSSL_cleanse(sum, sizeof(sum));
     out += taken;
     outBytes -= taken;
   }
