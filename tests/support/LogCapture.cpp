@@ -1,33 +1,51 @@
 #include "LogCapture.h"
 
+#include <algorithm>
+
 #include <QString>
 
 namespace {
-std::mutex g_activeMutex;
-LogCapture* g_active = nullptr;
+// Captures are made by static initialisers of other files too: the state is
+// made on first use and never destroyed.
+struct Active {
+  std::mutex mutex;
+  std::vector<LogCapture*> captures;        // mutex
+  QtMessageHandler previous = nullptr;      // installed before the first capture; mutex
+};
+
+Active& TheActive() {
+  static Active* const active = new Active();
+  return *active;
+}
 }  // namespace
 
 LogCapture::LogCapture() {
-  std::lock_guard<std::mutex> lock(g_activeMutex);
-  g_active = this;
-  m_previous = qInstallMessageHandler(&LogCapture::Handler);
+  Active& active = TheActive();
+  std::lock_guard<std::mutex> lock(active.mutex);
+  if (active.captures.empty()) active.previous = qInstallMessageHandler(&LogCapture::Handler);
+  active.captures.push_back(this);
 }
 
 LogCapture::~LogCapture() {
-  std::lock_guard<std::mutex> lock(g_activeMutex);
-  qInstallMessageHandler(m_previous);
-  g_active = nullptr;
+  Active& active = TheActive();
+  std::lock_guard<std::mutex> lock(active.mutex);
+  active.captures.erase(std::find(active.captures.begin(), active.captures.end(), this));
+  if (active.captures.empty()) qInstallMessageHandler(active.previous);
 }
 
-// Captured lines still reach the handler below (the suite's own checks).
+// Captured lines still reach the handler that was there before (the suite's
+// own checks).
 void LogCapture::Handler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  Active& active = TheActive();
   QtMessageHandler previous = nullptr;
   {
-    std::lock_guard<std::mutex> activeLock(g_activeMutex);
-    if (!g_active) return;
-    previous = g_active->m_previous;
-    std::lock_guard<std::mutex> lock(g_active->m_mutex);
-    g_active->m_lines.push_back({type, message.toStdString()});
+    std::lock_guard<std::mutex> activeLock(active.mutex);
+    const std::string text = message.toStdString();
+    for (LogCapture* capture : active.captures) {
+      std::lock_guard<std::mutex> lock(capture->m_mutex);
+      capture->m_lines.push_back({type, text});
+    }
+    previous = active.previous;
   }
   if (previous) previous(type, context, message);
 }

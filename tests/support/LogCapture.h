@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 // Captures every line written through Qt's message logger while alive.
+// Captures may nest: each one alive sees every line.
 class LogCapture {
  public:
   struct Line {
@@ -30,5 +31,4 @@ class LogCapture {
 
   mutable std::mutex m_mutex;
   std::vector<Line> m_lines;
-  QtMessageHandler m_previous;
 };

@@ -116,24 +116,24 @@ TEST(VellProcessMessageTest, Predicates) {
   EXPECT_EQ(record.GetHostname(), "launcher.test");
 }
 
-struct Model {
+struct CountModel {
   int n = 0;
 };
-void from_json(const nlohmann::json& json, Model& model) { json.at("n").get_to(model.n); }
+void from_json(const nlohmann::json& json, CountModel& model) { json.at("n").get_to(model.n); }
 
 TEST(VellProcessMessageTest, ParseValueRecordsTheFailureWhenAsked) {
   VellProcessMessage record;
   record.SetValue(R"({"n": 3})");
   std::shared_ptr<VellError> error;
-  EXPECT_EQ(record.ParseValue<Model>(error, true).n, 3);
+  EXPECT_EQ(record.ParseValue<CountModel>(error, true).n, 3);
   EXPECT_EQ(error, nullptr);
 
   record.SetValue(R"({"m": 3})");
-  record.ParseValue<Model>(error, false);
+  record.ParseValue<CountModel>(error, false);
   ASSERT_NE(error, nullptr);
   EXPECT_EQ(record.GetErrorCode(), "");
   error.reset();
-  record.ParseValue<Model>(error, true);
+  record.ParseValue<CountModel>(error, true);
   ASSERT_NE(error, nullptr);
   EXPECT_EQ(record.GetErrorCode(), "#ParseValue2JsonError");
   EXPECT_EQ(record.GetErrorMessage(), error->GetErrorString());
