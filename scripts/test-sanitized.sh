@@ -2,8 +2,8 @@
 # Sets up, builds with AddressSanitizer and UndefinedBehaviorSanitizer (Debug,
 # LeakSanitizer included) into build-sanitize/ (or $VELL_BUILD_DIR), and runs
 # every test there: a leak or memory error fails the test that made it, at its
-# exit. Not part of CI (./scripts/test.sh): on two cores its build takes 15 to
-# 25 minutes, its tests about 7.
+# exit. Not part of CI (./scripts/test.sh): on two cores its build takes about
+# 12 minutes, its tests about 7.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
