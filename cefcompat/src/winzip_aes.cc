@@ -3,9 +3,9 @@
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include "winzip_aes.h"
 
+#include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/core_names.h>
 #include <openssl/params.h>
 #include <openssl/sha.h>
 #include <zip.h>
@@ -153,7 +153,8 @@ bool WinZipAesCipher::Refill() {
   stream_.resize(counters_.size());
   used_ = 0;
   int produced = 0;
-  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters_.data(), static_cast<int>(counters_.size())) == 1 &&
+  return EVP_EncryptUpdate(context_.get(), stream_.data(), &produced, counters_.data(),
+                           static_cast<int>(counters_.size())) == 1 &&
          produced == static_cast<int>(counters_.size());
 }
 
@@ -177,9 +178,10 @@ WinZipAesCode::WinZipAesCode(const WinZipAesKeys& keys) : context_(nullptr, &EVP
   context_.reset(EVP_MAC_CTX_new(mac));
   EVP_MAC_free(mac);
   char digest[] = "SHA1";
-  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_construct_end()};
-  if (context_ && (keys.keyBytes == 0 ||
-                   EVP_MAC_init(context_.get(), keys.material.data() + keys.keyBytes, static_cast<size_t>(keys.keyBytes), params) != 1)) {
+  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
+                               OSSL_PARAM_construct_end()};
+  if (context_ && (keys.keyBytes == 0 || EVP_MAC_init(context_.get(), keys.material.data() + keys.keyBytes,
+                                                      static_cast<size_t>(keys.keyBytes), params) != 1)) {
     context_.reset();
   }
 }
