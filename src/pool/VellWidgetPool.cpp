@@ -92,15 +92,19 @@ void VellWidgetPool::_OnIdleBrowserClosed(VellIndependentBrowser* browser) {
     VellLog(LOGSEVERITY_WARNING, "VellWidgetPool: an idle browser closed; it leaves the reserve");
     m_vecIdle.erase(it);
   }
+  m_mapIdleArchives.erase(browser);
   _Free(browser);
 }
 
-// Added before the browser's first load, so that an initial URL under an
-// archive's prefix is served from it as well.
+// Called when the browser is created, before its first load, so that an
+// initial URL under an archive's prefix is served, and again when it is
+// handed out, for the archives given since.
 void VellWidgetPool::_AddArchiveProviders(VellIndependentBrowser* browser) {
   CefRefPtr<CefResourceManager> manager = browser->GetVellHandler()->GetResourceManager();
-  for (const auto& provider : m_vecArchiveProviders) {
-    manager->AddProvider(new VellSharedProviderDoor(provider), 0, std::string());
+  std::set<std::string>& served = m_mapIdleArchives[browser];
+  for (const auto& archive : m_vecArchiveProviders) {
+    if (!served.insert(archive.strIdentifier).second) continue;
+    manager->AddProvider(new VellSharedProviderDoor(archive.pProvider), 0, archive.strIdentifier);
   }
 }
 
@@ -120,6 +124,8 @@ VellWidget* VellWidgetPool::Acquire() {
   auto* widget = new VellWidget(nullptr);
   widget->ConnectCefBrowser(browser);
   QObject::connect(widget, &QObject::destroyed, signalsWidget, [browser] { _FreeOnceClosed(browser); });
+  _AddArchiveProviders(browser);
+  m_mapIdleArchives.erase(browser);  // a widget's browser keeps what it was given
   return MoveToInUse(widget);
 }
 
@@ -175,6 +181,7 @@ void VellWidgetPool::ReleaseAll(std::function<void(bool)> done, int timeoutMs) {
   }
   std::vector<VellIndependentBrowser*> idle;
   idle.swap(m_vecIdle);
+  m_mapIdleArchives.clear();
   inUse.erase(std::remove_if(inUse.begin(), inUse.end(), [](const QPointer<VellWidget>& w) { return w.isNull(); }),
               inUse.end());
   if (idle.empty() && inUse.empty()) {
@@ -232,6 +239,7 @@ std::shared_ptr<VellError> VellWidgetPool::AwaitReleaseAll() {
 }
 
 void VellWidgetPool::InitArchiveProviders(std::vector<ArchiveProviderParam> params) {
+  std::lock_guard<std::recursive_mutex> lock(m_poolMutex);
   for (auto& param : params) {
     if (param.strArchivePath.empty()) {
       VellLog(LOGSEVERITY_WARNING,
@@ -240,7 +248,7 @@ void VellWidgetPool::InitArchiveProviders(std::vector<ArchiveProviderParam> para
     }
     auto provider = std::make_shared<VellArchiveProvider>(param.strUrl, param.strArchivePath, param.strPassword);
     provider->StartLoad();
-    m_vecArchiveProviders.push_back(std::move(provider));
+    m_vecArchiveProviders.push_back({std::move(provider), fmt::format("VellWidgetPool archive {}", ++m_nArchiveSerial)});
   }
 }
 
@@ -248,7 +256,18 @@ void VellWidgetPool::InitArchiveProviders(const std::function<std::vector<Archiv
   InitArchiveProviders(params());
 }
 
-void VellWidgetPool::ReleaseArchiveProviders() { m_vecArchiveProviders.clear(); }
+// The doors of browsers already handed out stay in their managers but let
+// every request through once the provider is gone; an idle browser's are
+// taken out, so that the browser is handed out without them.
+void VellWidgetPool::ReleaseArchiveProviders() {
+  std::lock_guard<std::recursive_mutex> lock(m_poolMutex);
+  for (auto& [browser, served] : m_mapIdleArchives) {
+    CefRefPtr<CefResourceManager> manager = browser->GetVellHandler()->GetResourceManager();
+    for (const std::string& identifier : served) manager->RemoveProviders(identifier);
+    served.clear();
+  }
+  m_vecArchiveProviders.clear();
+}
 
 // A handed-out browser whose widget is gone.
 void VellWidgetPool::_FreeOnceClosed(VellIndependentBrowser* browser) {

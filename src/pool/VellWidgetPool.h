@@ -1,9 +1,12 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,10 +71,13 @@ class VellWidgetPool : public VellAutoSingleton<VellWidgetPool> {
   std::shared_ptr<VellError> AwaitReleaseAll();
   bool HasInvokeOnReleaseAllDoneTimeout() const { return m_bReleaseAllDoneTimeout; }
 
-  // Call before Init: every browser created afterwards serves these
-  // archives. Each archive is read at once, in the background.
+  // Every widget Acquire hands out afterwards serves these archives, whenever
+  // its browser was created; widgets already handed out keep what they had.
+  // Given before Init, the pooled browsers' initial page is served from them
+  // too. Each archive is read at once, in the background.
   void InitArchiveProviders(std::vector<ArchiveProviderParam> params);
   void InitArchiveProviders(const std::function<std::vector<ArchiveProviderParam>()>& params);
+  // No browser serves the pool's archives any more, in use or idle.
   void ReleaseArchiveProviders();
 
  protected:
@@ -80,6 +86,7 @@ class VellWidgetPool : public VellAutoSingleton<VellWidgetPool> {
  private:
   bool _ShouldCreateInAdvance() const;
   void _CreateInstance();
+  // Adds the archives `browser` does not serve yet. Under m_poolMutex.
   void _AddArchiveProviders(VellIndependentBrowser* browser);
   void _OnIdleBrowserClosed(VellIndependentBrowser* browser);
   // Under m_inUseMutex.
@@ -100,6 +107,13 @@ class VellWidgetPool : public VellAutoSingleton<VellWidgetPool> {
   std::atomic<bool> m_bReleaseAllDoneTimeout{false};
   bool m_bReleased = false;
   std::string m_strInitLoadUrl = "about:blank";
-  std::vector<std::shared_ptr<VellArchiveProvider>> m_vecArchiveProviders;
+  struct PooledArchive {
+    std::shared_ptr<VellArchiveProvider> pProvider;
+    std::string strIdentifier;  // of its door in each browser's resource manager
+  };
+  std::vector<PooledArchive> m_vecArchiveProviders;
+  uint64_t m_nArchiveSerial = 0;
+  // The archives each idle browser serves, by identifier.
+  std::map<VellIndependentBrowser*, std::set<std::string>> m_mapIdleArchives;
   QTimer* m_pReserveTimer = nullptr;
 };

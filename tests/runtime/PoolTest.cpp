@@ -121,6 +121,51 @@ TEST_F(PoolTest, PooledBrowsersServeAPasswordArchiveOnAnHttpsPrefixKeepingTheOri
   EXPECT_EQ(pool->GetVecInUse().size(), 1u);  // a destroyed widget leaves the list
 }
 
+// Archives given after Init reach every widget handed out afterwards,
+// whenever its browser was created; a widget already handed out keeps what it
+// had; released archives leave the idle browsers too.
+TEST_F(PoolTest, ArchivesGivenAfterInitAreServedByEveryWidgetHandedOutAfterwards) {
+  auto* monitor = VellBrowserLifeSpanMonitor::Instance();
+  const auto page = [](const char* text) { return std::string(kLogScript) + "<script>log('" + text + "');</script>"; };
+  // Port 1 refuses at once: what no archive serves fails quickly there.
+  const std::string late = "http://127.0.0.1:1/late/";
+  pool->Init(nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return monitor->GetBrowserCount() == 1; }));
+
+  pool->InitArchiveProviders({{WriteZip(dir.filePath("app.zip"), {{"index.html", page("app served")}}, ""),
+                               "https://big.test/app/", ""}});
+  std::unique_ptr<VellWidget> first(pool->Acquire());
+  first->LoadUrl("https://big.test/app/index.html");
+  ASSERT_TRUE(WaitForConsole("app served"));
+
+  // Given between two Acquires: to an idle browser created before it.
+  ASSERT_TRUE(WaitUntil([&] { return monitor->GetBrowserCount() == 2; }));  // the reserve refilled
+  pool->InitArchiveProviders({{WriteZip(dir.filePath("late.zip"), {{"index.html", page("late served")}}, ""), late, ""}});
+  std::unique_ptr<VellWidget> second(pool->Acquire());
+  second->LoadUrl(late + "index.html");
+  ASSERT_TRUE(WaitForConsole("late served"));
+  second->LoadUrl("https://big.test/app/index.html");
+  ASSERT_TRUE(WaitUntil([] { return ConsoleLines("app served").size() == 2; }));
+  QSignalSpy firstFailed(first->GetVellSignalsWidget(), &VellSignalsWidget::OnLoadError);
+  first->LoadUrl(late + "index.html");
+  ASSERT_TRUE(WaitUntil([&] { return firstFailed.count() == 1; }));
+  EXPECT_EQ(ConsoleLines("late served").size(), 1u);
+
+  // Released, and the app's archive given again with another password.
+  ASSERT_TRUE(WaitUntil([&] { return monitor->GetBrowserCount() == 3; }));
+  pool->ReleaseArchiveProviders();
+  pool->InitArchiveProviders({{WriteZip(dir.filePath("app2.zip"), {{"index.html", page("app again")}}, "two"),
+                               "https://big.test/app/", "two"}});
+  std::unique_ptr<VellWidget> third(pool->Acquire());
+  QSignalSpy thirdFailed(third->GetVellSignalsWidget(), &VellSignalsWidget::OnLoadError);
+  third->LoadUrl(late + "index.html");
+  ASSERT_TRUE(WaitUntil([&] { return thirdFailed.count() == 1; }));
+  third->LoadUrl("https://big.test/app/index.html");
+  ASSERT_TRUE(WaitForConsole("app again"));
+  EXPECT_EQ(ConsoleLines("late served").size(), 1u);
+  EXPECT_EQ(ConsoleLines("app served").size(), 2u);
+}
+
 TEST_F(PoolTest, ArchiveRequestsWaitForTheLoadAndAreAnsweredInArrivalOrder) {
   const std::string path = Zip({{"a.css", "a"}, {"b.js", "b"}}, "pw");
   auto provider = std::make_shared<VellArchiveProvider>("https://launcher.test/ui", path, "pw");
