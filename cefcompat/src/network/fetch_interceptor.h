@@ -1,0 +1,86 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <set>
+#include <thread>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "protocol/connection.h"
+#include "include/cef_client.h"
+#include "include/cef_resource_request_handler.h"
+
+namespace cefcompat {
+
+class BrowserImpl;
+class StreamServer;
+
+// One browser's resource requests: each request Chromium pauses goes to the
+// client's resource request handler on TID_IO and is answered exactly once —
+// fulfilled from a resource handler, continued to the network, or failed —
+// whatever the handler does. Bodies above a threshold, and every request with
+// a Range header, are streamed from a loopback server instead of one message.
+class FetchInterceptor {
+ public:
+  FetchInterceptor(BrowserImpl* browser, CefRefPtr<CefClient> client);
+
+  // TID_UI: events of the browser's page session.
+  void OnRequestPaused(const Json& params);
+  void OnResponse(const std::string& networkId, CefRefPtr<CefResponse> response);
+  // A navigation to a scheme Chromium does not load itself (the page asked
+  // for "mailto:" or a launcher's own scheme): the handler decides whether the
+  // operating system may open it; by default it may not.
+  void OnExternalProtocol(const std::string& url, const std::string& frameId);
+
+ private:
+  struct Tracked {
+    CefRefPtr<CefResourceRequestHandler> handler;
+    CefRefPtr<CefRequest> request;
+    CefRefPtr<CefFrame> frame;
+  };
+  void Handle(const Json& params);  // TID_IO
+
+  BrowserImpl* browser_;  // owns this
+  CefRefPtr<CefClient> client_;
+  std::mutex mutex_;
+  std::map<std::string, Tracked> tracked_;  // by network request id, until its response
+};
+
+// Serves streams on 127.0.0.1, on several ports, under unguessable one-off
+// paths, with Range.
+class StreamServer {
+ public:
+  static StreamServer* Instance();
+  // The URL that serves `stream` (with its status, MIME type and headers) until the server stops.
+  std::string Publish(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefResponse> response, int64 length);
+  static void Shutdown();
+
+ private:
+  StreamServer();
+  ~StreamServer();
+  void AcceptLoop();
+  void Accept(int listener);
+  void Serve(int socket);
+  static std::string ReadHead(int socket, std::string& received);
+  bool Answer(int socket, const std::string& head);
+
+  struct Item;
+  static constexpr size_t kPorts = 8;
+  std::vector<int> listeners_;
+  std::vector<int> ports_;
+  std::atomic<size_t> next_{0};  // the port of the next stream
+  int wake_[2] = {-1, -1};
+  std::mutex mutex_;
+  std::map<std::string, std::shared_ptr<Item>> items_;
+  std::thread acceptor_;
+  // Connections are served on detached threads; shutdown closes their
+  // sockets and waits for them.
+  std::set<int> connections_;
+  std::condition_variable idle_;
+};
+
+}  // namespace cefcompat
