@@ -17,7 +17,7 @@
 #include "TestFiles.h"
 #include "include/wrapper/cef_resource_manager.h"
 #include "include/wrapper/cef_stream_resource_handler.h"
-#include "network/fetch_interceptor.h"
+#include "network/stream_server.h"
 #include "base/task_thread.h"
 
 namespace {

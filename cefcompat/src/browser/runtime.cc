@@ -16,7 +16,7 @@
 #include <QThread>
 
 #include "base/log.h"
-#include "network/fetch_interceptor.h"
+#include "network/stream_server.h"
 #include "render/render_process.h"
 #include "view/surface_window.h"
 #include "base/task_thread.h"

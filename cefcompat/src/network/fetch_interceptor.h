@@ -17,7 +17,6 @@
 namespace cefcompat {
 
 class BrowserImpl;
-class StreamServer;
 
 // One browser's resource requests: each request Chromium pauses goes to the
 // client's resource request handler on TID_IO and is answered exactly once —
@@ -48,39 +47,6 @@ class FetchInterceptor {
   CefRefPtr<CefClient> client_;
   std::mutex mutex_;
   std::map<std::string, Tracked> tracked_;  // by network request id, until its response
-};
-
-// Serves streams on 127.0.0.1, on several ports, under unguessable one-off
-// paths, with Range.
-class StreamServer {
- public:
-  static StreamServer* Instance();
-  // The URL that serves `stream` (with its status, MIME type and headers) until the server stops.
-  std::string Publish(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefResponse> response, int64 length);
-  static void Shutdown();
-
- private:
-  StreamServer();
-  ~StreamServer();
-  void AcceptLoop();
-  void Accept(int listener);
-  void Serve(int socket);
-  static std::string ReadHead(int socket, std::string& received);
-  bool Answer(int socket, const std::string& head);
-
-  struct Item;
-  static constexpr size_t kPorts = 8;
-  std::vector<int> listeners_;
-  std::vector<int> ports_;
-  std::atomic<size_t> next_{0};  // the port of the next stream
-  int wake_[2] = {-1, -1};
-  std::mutex mutex_;
-  std::map<std::string, std::shared_ptr<Item>> items_;
-  std::thread acceptor_;
-  // Connections are served on detached threads; shutdown closes their
-  // sockets and waits for them.
-  std::set<int> connections_;
-  std::condition_variable idle_;
 };
 
 }  // namespace cefcompat
