@@ -1,5 +1,9 @@
 #pragma once
 
+// Zip archives: the central directory read once, entries read, decrypted
+// (WinZip AES) and inflated piece by piece from the archive's file, with
+// their checks, on whichever thread asks for them.
+
 #include <zip.h>
 #include <zlib.h>
 

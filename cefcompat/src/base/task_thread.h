@@ -1,5 +1,9 @@
 #pragma once
 
+// The runtime's base: strings, values, command line, streams, logging, and
+// the named task threads (TID_UI, TID_IO, the file thread) that everything
+// else posts to.
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>

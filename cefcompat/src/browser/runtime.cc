@@ -448,9 +448,9 @@ void Runtime::OnPopupTarget(const Json& targetInfo) {
   if (!opener) return;
   std::string name;
   bool userGesture = false;
-  std::string url = opener->TakePendingPopupUrl(name, userGesture);
+  std::string url = opener->Popups().TakePending(name, userGesture);
   if (url.empty()) url = targetInfo.value("url", std::string());
-  if (!opener->AllowPopup(url, name, userGesture)) {
+  if (!opener->Popups().Allow(url, name, userGesture)) {
     GetConnection().Send("Target.closeTarget", {{"targetId", targetId}});
     return;
   }
@@ -473,7 +473,7 @@ bool Runtime::CreateBrowser(CefRefPtr<CefClient> client, const std::string& url,
   }
   CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, settings, false));
   if (windowInfo.width > 0 && windowInfo.height > 0) {
-    browser->OnSurfaceGeometry(windowInfo.width, windowInfo.height, false);
+    browser->View().OnGeometry(windowInfo.width, windowInfo.height, false);
   }
   CreateSurfaceThen(browser, CefString(&windowInfo.window_name).ToString(), false, [browser, url]() {
     Threads::Post(TID_UI, [browser, url]() { browser->Attach(std::string(), url, true); });
@@ -485,11 +485,11 @@ void Runtime::CreateSurfaceThen(CefRefPtr<BrowserImpl> browser, const std::strin
                                 std::function<void()> then) {
   auto make = [browser, title, show, then]() {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-      auto* surface = new SurfaceWindow(browser);
+      auto* surface = new SurfaceWindow(browser, &browser->View(), &browser->Input());
       surface->setTitle(QString::fromStdString(title));
       surface->resize(800, 600);
-      browser->SetSurface(surface, static_cast<CefWindowHandle>(surface->winId()));
-      browser->OnSurfaceGeometry(surface->width(), surface->height(), false);
+      browser->View().SetSurface(surface, static_cast<CefWindowHandle>(surface->winId()));
+      browser->View().OnGeometry(surface->width(), surface->height(), false);
       if (show) surface->show();
     }
     then();

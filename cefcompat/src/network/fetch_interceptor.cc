@@ -5,13 +5,14 @@
 #include <QDesktopServices>
 #include <QUrl>
 #include <atomic>
+#include <set>
 
-#include "browser/browser_impl.h"
 #include "include/wrapper/cef_stream_resource_handler.h"
 #include "base/log.h"
 #include "browser/runtime.h"
 #include "network/stream_server.h"
 #include "base/task_thread.h"
+#include "network/net_errors.h"
 
 namespace cefcompat {
 
@@ -123,10 +124,36 @@ void Serve(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefRequest> request,
 
 }  // namespace
 
-FetchInterceptor::FetchInterceptor(BrowserImpl* browser, CefRefPtr<CefClient> client) : browser_(browser), client_(std::move(client)) {}
+FetchInterceptor::FetchInterceptor(InterceptedBrowser* browser, CefRefPtr<CefClient> client)
+    : browser_(browser), client_(std::move(client)) {}
+
+void FetchInterceptor::Subscribe(PageSession& session) {
+  session.On("Fetch.requestPaused", [this](const Json& params) { OnRequestPaused(params); });
+  session.On("Network.responseReceived", [this](const Json& params) {
+    const Json response = params.value("response", Json::object());
+    CefRefPtr<CefResponse> reported = CefResponse::Create();
+    reported->SetStatus(response.value("status", 0));
+    reported->SetStatusText(response.value("statusText", std::string()));
+    reported->SetMimeType(response.value("mimeType", std::string()));
+    OnResponse(params.value("requestId", std::string()), reported);
+  });
+  session.On("Network.loadingFailed", [this](const Json& params) {
+    CefRefPtr<CefResponse> reported = CefResponse::Create();
+    reported->SetError(NetErrorFromText(params.value("errorText", std::string())));
+    reported->SetStatusText(params.value("errorText", std::string()));
+    OnResponse(params.value("requestId", std::string()), reported);
+  });
+  session.On("Page.frameRequestedNavigation", [this](const Json& params) {
+    const std::string url = params.value("url", std::string());
+    const std::string scheme = QUrl(QString::fromStdString(url)).scheme().toLower().toStdString();
+    static const std::set<std::string> kLoaded = {"http", "https", "file", "data", "about", "blob", "javascript",
+                                                  "chrome", "devtools", "filesystem", "ws", "wss"};
+    if (!scheme.empty() && !kLoaded.count(scheme)) OnExternalProtocol(url, params.value("frameId", std::string()));
+  });
+}
 
 void FetchInterceptor::OnRequestPaused(const Json& params) {
-  CefRefPtr<BrowserImpl> browser(browser_);
+  CefRefPtr<CefBrowser> browser = browser_->Browser();
   FetchInterceptor* self = this;
   // The interceptor lives as long as its browser; the browser is kept alive by the task.
   Threads::Post(TID_IO, [browser, self, params] { self->Handle(params); });
@@ -135,7 +162,8 @@ void FetchInterceptor::OnRequestPaused(const Json& params) {
 void FetchInterceptor::Handle(const Json& params) {
   CefRefPtr<PendingFetch> pending(new PendingFetch(params.value("requestId", std::string()), browser_->SessionId()));
   auto requestHandler = client_ ? client_->GetRequestHandler() : nullptr;
-  if (!requestHandler || !browser_->IsValid()) return;  // continues when `pending` goes
+  CefRefPtr<CefBrowser> browser = browser_->Browser();
+  if (!requestHandler || !browser->IsValid()) return;  // continues when `pending` goes
   const Json info = params.value("request", Json::object());
   CefRefPtr<CefRequest> request = CefRequest::Create();
   request->SetURL(info.value("url", std::string()));
@@ -146,12 +174,12 @@ void FetchInterceptor::Handle(const Json& params) {
     if (value.is_string()) headers.emplace(name, value.get<std::string>());
   }
   request->SetHeaderMap(headers);
-  CefRefPtr<CefFrame> frame = browser_->GetFrameByProtocolId(params.value("frameId", std::string()));
+  CefRefPtr<CefFrame> frame = browser_->FrameByProtocolId(params.value("frameId", std::string()));
   const bool isNavigation = params.value("resourceType", std::string()) == "Document";
   bool disableDefault = false;
   CefRefPtr<CefResourceRequestHandler> handler;
   try {
-    handler = requestHandler->GetResourceRequestHandler(browser_, frame, request, isNavigation, false, CefString(), disableDefault);
+    handler = requestHandler->GetResourceRequestHandler(browser, frame, request, isNavigation, false, CefString(), disableDefault);
   } catch (...) {
     Log(LOGSEVERITY_ERROR, "GetResourceRequestHandler threw; the request goes to the network");
   }
@@ -161,7 +189,6 @@ void FetchInterceptor::Handle(const Json& params) {
     std::lock_guard<std::mutex> lock(mutex_);
     tracked_[networkId] = {handler, request, frame};
   }
-  CefRefPtr<BrowserImpl> browser(browser_);
   auto proceed = [browser, handler, frame, request, pending](bool allowed) {
     if (!allowed) return pending->Fail("Aborted");
     CefRefPtr<CefResourceHandler> resource;
@@ -174,7 +201,7 @@ void FetchInterceptor::Handle(const Json& params) {
   };
   cef_return_value_t result = RV_CONTINUE;
   try {
-    result = handler->OnBeforeResourceLoad(browser_, frame, request, new FetchCallback(proceed));
+    result = handler->OnBeforeResourceLoad(browser, frame, request, new FetchCallback(proceed));
   } catch (...) {
     Log(LOGSEVERITY_ERROR, "OnBeforeResourceLoad threw; the request goes to the network");
     return;
@@ -193,21 +220,22 @@ void FetchInterceptor::OnResponse(const std::string& networkId, CefRefPtr<CefRes
     tracked = it->second;
     tracked_.erase(it);
   }
-  CefRefPtr<BrowserImpl> browser(browser_);
+  CefRefPtr<CefBrowser> browser = browser_->Browser();
   Threads::Post(TID_IO, [browser, tracked, response] {
     tracked.handler->OnResourceResponse(browser.get(), tracked.frame, tracked.request, response);
   });
 }
 
 void FetchInterceptor::OnExternalProtocol(const std::string& url, const std::string& frameId) {
-  CefRefPtr<BrowserImpl> browser(browser_);
+  CefRefPtr<CefBrowser> browser = browser_->Browser();
+  InterceptedBrowser* intercepted = browser_;
   CefRefPtr<CefClient> client = client_;
-  Threads::Post(TID_IO, [browser, client, url, frameId] {
+  Threads::Post(TID_IO, [browser, intercepted, client, url, frameId] {
     auto requestHandler = client ? client->GetRequestHandler() : nullptr;
     if (!requestHandler) return;
     CefRefPtr<CefRequest> request = CefRequest::Create();
     request->SetURL(url);
-    CefRefPtr<CefFrame> frame = browser->GetFrameByProtocolId(frameId);
+    CefRefPtr<CefFrame> frame = intercepted->FrameByProtocolId(frameId);
     bool disableDefault = false;
     auto handler = requestHandler->GetResourceRequestHandler(browser.get(), frame, request, true, false, CefString(), disableDefault);
     bool allow = false;

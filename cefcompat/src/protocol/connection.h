@@ -1,5 +1,9 @@
 #pragma once
 
+// The protocol layer: Chromium's process, the pipe and socket transports, the
+// DevTools connection with its sessions, and the links to render sides.
+// Replies and events are read on the connection's reader thread.
+
 #include <atomic>
 #include <functional>
 #include <map>

@@ -10,7 +10,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-#include "browser/browser_impl.h"
+#include "view/input_dispatcher.h"
+#include "view/screencast_view.h"
 #include "view/keys.h"
 
 namespace cefcompat {
@@ -43,13 +44,18 @@ QWindow* SurfaceForHandle(unsigned long handle) {
   return it == Registry().end() ? nullptr : it->second;
 }
 
-SurfaceWindow::SurfaceWindow(CefRefPtr<BrowserImpl> browser) : browser_(std::move(browser)) {
+SurfaceWindow::SurfaceWindow(CefRefPtr<CefBrowser> browser, ScreencastView* view, InputDispatcher* input)
+    : browser_(std::move(browser)), view_(view), input_(input) {
   Registry()[static_cast<unsigned long>(winId())] = this;
 }
 
 SurfaceWindow::~SurfaceWindow() { Registry().erase(static_cast<unsigned long>(winId())); }
 
-void SurfaceWindow::Detach() { browser_ = nullptr; }
+void SurfaceWindow::Detach() {
+  browser_ = nullptr;
+  view_ = nullptr;
+  input_ = nullptr;
+}
 
 void SurfaceWindow::ShowFrame(const QImage& frame) {
   frame_ = frame;
@@ -81,7 +87,7 @@ void SurfaceWindow::ReportGeometry() {
   // Qt keeps every window at least 1x1: a 0x0 request arrives as 1x1, and
   // means "show nothing".
   const bool shrunk = width() <= 1 || height() <= 1;
-  browser_->OnSurfaceGeometry(shrunk ? 0 : width(), shrunk ? 0 : height(), isExposed());
+  view_->OnGeometry(shrunk ? 0 : width(), shrunk ? 0 : height(), isExposed());
 }
 
 void SurfaceWindow::SendKey(QKeyEvent* event, bool down) {
@@ -96,10 +102,10 @@ void SurfaceWindow::SendKey(QKeyEvent* event, bool down) {
   key.character = character;
   key.unmodified_character = character;
   key.type = down ? KEYEVENT_RAWKEYDOWN : KEYEVENT_KEYUP;
-  browser_->SendKeyEvent(key);
+  input_->SendKeyEvent(key);
   if (down && character >= 0x20 && character != 0x7F) {
     key.type = KEYEVENT_CHAR;
-    browser_->SendKeyEvent(key);
+    input_->SendKeyEvent(key);
   }
 }
 
@@ -109,7 +115,7 @@ void SurfaceWindow::keyReleaseEvent(QKeyEvent* event) { SendKey(event, false); }
 void SurfaceWindow::SendMouseButton(QMouseEvent* event, bool up) {
   if (!browser_) return;
   const int clicks = event->type() == QEvent::MouseButtonDblClick ? 2 : 1;
-  browser_->SendMouseClickEvent(MouseEventAt(event->localPos(), event->modifiers()), ButtonOf(event->button()), up,
+  input_->SendMouseClickEvent(MouseEventAt(event->localPos(), event->modifiers()), ButtonOf(event->button()), up,
                                 clicks);
 }
 
@@ -117,12 +123,12 @@ void SurfaceWindow::mousePressEvent(QMouseEvent* event) { SendMouseButton(event,
 void SurfaceWindow::mouseReleaseEvent(QMouseEvent* event) { SendMouseButton(event, true); }
 
 void SurfaceWindow::mouseMoveEvent(QMouseEvent* event) {
-  if (browser_) browser_->SendMouseMoveEvent(MouseEventAt(event->localPos(), event->modifiers()), false);
+  if (browser_) input_->SendMouseMoveEvent(MouseEventAt(event->localPos(), event->modifiers()));
 }
 
 void SurfaceWindow::wheelEvent(QWheelEvent* event) {
   if (!browser_) return;
-  browser_->SendMouseWheelEvent(MouseEventAt(event->position(), event->modifiers()), event->angleDelta().x(),
+  input_->SendMouseWheelEvent(MouseEventAt(event->position(), event->modifiers()), event->angleDelta().x(),
                                 event->angleDelta().y());
 }
 
@@ -144,10 +150,10 @@ bool SurfaceWindow::event(QEvent* event) {
       }
       if (mime->hasText()) data->SetFragmentText(mime->text().toStdString());
       const QPoint at = drag->pos();
-      const auto kind = event->type() == QEvent::DragEnter  ? BrowserImpl::DragStage::Enter
-                        : event->type() == QEvent::DragMove ? BrowserImpl::DragStage::Over
-                                                            : BrowserImpl::DragStage::Drop;
-      if (!browser_->Drag(kind, data, at.x(), at.y())) {
+      const auto kind = event->type() == QEvent::DragEnter  ? InputDispatcher::DragStage::Enter
+                        : event->type() == QEvent::DragMove ? InputDispatcher::DragStage::Over
+                                                            : InputDispatcher::DragStage::Drop;
+      if (!input_->Drag(kind, data, at.x(), at.y())) {
         drag->ignore();
         return true;
       }
@@ -155,7 +161,7 @@ bool SurfaceWindow::event(QEvent* event) {
       return true;
     }
     case QEvent::DragLeave:
-      if (browser_) browser_->Drag(BrowserImpl::DragStage::Cancel, CefDragData::Create(), 0, 0);
+      if (browser_) input_->Drag(InputDispatcher::DragStage::Cancel, CefDragData::Create(), 0, 0);
       return true;
     default:
       return QRasterWindow::event(event);

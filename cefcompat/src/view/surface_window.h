@@ -1,15 +1,19 @@
 #pragma once
 
+// How a browser is seen and touched: the surface window on the Qt thread, the
+// page's screencast painted into it, and the input turned into the page's.
+
 #include "include/cefcompat_surface.h"
 
 #include <QImage>
 #include <QRasterWindow>
 
-#include "include/internal/cef_ptr.h"
+#include "include/cef_browser.h"
 
 namespace cefcompat {
 
-class BrowserImpl;
+class InputDispatcher;
+class ScreencastView;
 
 // The window a browser paints into: shows the page's screencast frames,
 // follows its own size, and turns Qt input into browser input.
@@ -18,7 +22,8 @@ class SurfaceWindow : public QRasterWindow {
   Q_OBJECT
 
  public:
-  explicit SurfaceWindow(CefRefPtr<BrowserImpl> browser);
+  // `view` and `input` belong to `browser`, which the surface keeps until Detach.
+  SurfaceWindow(CefRefPtr<CefBrowser> browser, ScreencastView* view, InputDispatcher* input);
   ~SurfaceWindow() override;
 
   // Forgets the browser: later input goes nowhere.
@@ -48,7 +53,9 @@ class SurfaceWindow : public QRasterWindow {
   void SendKey(QKeyEvent* event, bool down);
   void SendMouseButton(QMouseEvent* event, bool up);
 
-  CefRefPtr<BrowserImpl> browser_;
+  CefRefPtr<CefBrowser> browser_;
+  ScreencastView* view_;
+  InputDispatcher* input_;
   QImage frame_;
 };
 
