@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bench_support.h"
-#include "runtime.h"
+#include "browser/runtime.h"
 
 // Page side: `call(resolve)` starts one round trip; `report(text)` hands the
 // figures out as JSON.

@@ -27,7 +27,7 @@
 #include "core/VellTrackMainWindowState.h"
 #include "core/VellWidget.h"
 #include "inter/VellBrowserWrapper.h"
-#include "surface_window.h"
+#include "view/surface_window.h"
 #include "testing_hooks.h"
 #include "v8_api/VellV8Handler.h"
 

@@ -46,7 +46,7 @@
 #include "call_measure.h"
 #include "include/cef_app.h"
 #include "include/cef_task.h"
-#include "runtime.h"
+#include "browser/runtime.h"
 
 namespace {
 

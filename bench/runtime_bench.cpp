@@ -20,7 +20,7 @@
 
 #include "bench_support.h"
 #include "include/cef_app.h"
-#include "surface_window.h"
+#include "view/surface_window.h"
 #include "testing_hooks.h"
 
 namespace {

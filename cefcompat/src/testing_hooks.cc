@@ -1,8 +1,8 @@
 #include "testing_hooks.h"
 
-#include "browser_impl.h"
-#include "in_process_link.h"
-#include "transport.h"
+#include "browser/browser_impl.h"
+#include "protocol/in_process_link.h"
+#include "protocol/transport.h"
 
 namespace cefcompat {
 

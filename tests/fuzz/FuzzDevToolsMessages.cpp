@@ -14,8 +14,8 @@
 
 #include <QtGlobal>
 
-#include "connection.h"
-#include "transport.h"
+#include "protocol/connection.h"
+#include "protocol/transport.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "link.h"
+#include "protocol/link.h"
 
 namespace {
 

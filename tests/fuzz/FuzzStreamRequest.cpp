@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "stream_request.h"
+#include "network/stream_request.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "core/VellTrackMainWindowState.h"
 #include "inter/VellBrowserWrapper.h"
 #include "platform/VellWindowStacking.h"
-#include "surface_window.h"
+#include "view/surface_window.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "TestApp.h"
 #include "TestHttpServer.h"
 #include "include/cef_task.h"
-#include "surface_window.h"
+#include "view/surface_window.h"
 #include "testing_hooks.h"
 
 namespace {

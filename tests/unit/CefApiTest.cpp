@@ -11,7 +11,7 @@
 #include "include/cef_app.h"
 #include "include/wrapper/cef_closure_task.h"
 #include "include/wrapper/cef_helpers.h"
-#include "task_thread.h"
+#include "base/task_thread.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include "include/cef_command_line.h"
 #include "include/cef_process_message.h"
-#include "keys.h"
-#include "net_errors.h"
+#include "view/keys.h"
+#include "network/net_errors.h"
 
 namespace {
 

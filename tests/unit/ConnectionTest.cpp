@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
-#include "connection.h"
-#include "in_process_link.h"
+#include "protocol/connection.h"
+#include "protocol/in_process_link.h"
 
 namespace cefcompat {
 namespace {

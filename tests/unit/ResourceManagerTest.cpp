@@ -17,8 +17,8 @@
 #include "TestFiles.h"
 #include "include/wrapper/cef_resource_manager.h"
 #include "include/wrapper/cef_stream_resource_handler.h"
-#include "fetch_interceptor.h"
-#include "task_thread.h"
+#include "network/stream_server.h"
+#include "base/task_thread.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "LogCapture.h"
 #include "TestFiles.h"
 #include "include/wrapper/cef_zip_archive.h"
-#include "winzip_aes.h"
+#include "archive/winzip_aes.h"
 
 namespace {
 

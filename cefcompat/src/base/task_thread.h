@@ -1,0 +1,68 @@
+#pragma once
+
+// The runtime's base: strings, values, command line, streams, logging, and
+// the named task threads (TID_UI, TID_IO, the file thread) that everything
+// else posts to.
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <queue>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "include/internal/cef_types.h"
+
+namespace cefcompat {
+
+// A named thread running posted tasks in order (delayed ones when due).
+class TaskThread {
+ public:
+  explicit TaskThread(std::string name);
+  ~TaskThread();  // stops and joins; tasks not yet run are dropped
+  TaskThread(const TaskThread&) = delete;
+  TaskThread& operator=(const TaskThread&) = delete;
+
+  // False once Stop() has been called.
+  bool Post(std::function<void()> task, int64_t delayMs = 0);
+  bool IsCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
+  // Runs what is already due, then ends the thread. Safe to call twice; not
+  // from the thread itself.
+  void Stop();
+  const std::string& Name() const { return name_; }
+
+ private:
+  struct Item {
+    std::chrono::steady_clock::time_point due;
+    uint64_t sequence;
+    std::function<void()> task;
+    bool operator>(const Item& other) const {
+      return due != other.due ? due > other.due : sequence > other.sequence;
+    }
+  };
+
+  void Run();
+
+  std::string name_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::priority_queue<Item, std::vector<Item>, std::greater<Item>> queue_;
+  uint64_t sequence_ = 0;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+// The runtime's named threads, created by CefInitialize and ended by CefShutdown.
+class Threads {
+ public:
+  static void Start();
+  // The render side's thread, TID_RENDERER.
+  static void StartRenderer();
+  static void Stop();
+  static bool Post(CefThreadId id, std::function<void()> task, int64_t delayMs = 0);
+  static bool CurrentlyOn(CefThreadId id);
+};
+
+}  // namespace cefcompat

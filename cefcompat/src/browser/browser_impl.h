@@ -1,0 +1,165 @@
+#pragma once
+
+// The browser side of the runtime: Chromium's page targets as CEF browsers.
+// A browser wires the parts that each do one job (frame tree, navigation,
+// console, context menu, popups, developer tools, view and input) to its
+// page's protocol session. Protocol state lives on TID_UI.
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "base/live_count.h"
+#include "browser/console_reporter.h"
+#include "browser/context_menu_runner.h"
+#include "browser/devtools_host.h"
+#include "browser/frame_tree.h"
+#include "browser/navigation_controller.h"
+#include "browser/page_session.h"
+#include "browser/popup_broker.h"
+#include "include/cef_browser.h"
+#include "include/cef_client.h"
+#include "network/intercepted_browser.h"
+#include "view/input_dispatcher.h"
+#include "view/screencast_view.h"
+
+namespace cefcompat {
+
+class FetchInterceptor;
+class RendererHost;
+
+// One browser: a page target of Chromium with its own protocol session.
+// Protocol state is touched on TID_UI only; the CEF getters are thread-safe.
+class BrowserImpl : public CefBrowser, public CefBrowserHost, public InterceptedBrowser {
+ public:
+  BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSettings& settings, bool isPopup);
+  ~BrowserImpl() override;
+
+  // CefBrowser
+  CefRefPtr<CefBrowserHost> GetHost() override { return this; }
+  bool IsValid() override { return valid_; }
+  bool CanGoBack() override { return navigation_.CanGoBack(); }
+  void GoBack() override { NavigateHistory(-1); }
+  bool CanGoForward() override { return navigation_.CanGoForward(); }
+  void GoForward() override { NavigateHistory(1); }
+  bool IsLoading() override { return navigation_.IsLoading(); }
+  void Reload() override { ReloadPage(false); }
+  void ReloadIgnoreCache() override { ReloadPage(true); }
+  void StopLoad() override;
+  int GetIdentifier() override { return id_; }
+  bool IsSame(CefRefPtr<CefBrowser> that) override { return that && that->GetIdentifier() == id_; }
+  bool IsPopup() override { return isPopup_; }
+  bool HasDocument() override { return frames_.HasDocument(); }
+  CefRefPtr<CefFrame> GetMainFrame() override { return frames_.Main().get(); }
+  CefRefPtr<CefFrame> GetFrame(int64 identifier) override { return frames_.ByIdentifier(identifier).get(); }
+  size_t GetFrameCount() override { return frames_.Count(); }
+  void GetFrameIdentifiers(std::vector<int64>& identifiers) override { identifiers = frames_.Identifiers(); }
+
+  // CefBrowserHost
+  CefRefPtr<CefBrowser> GetBrowser() override { return this; }
+  void CloseBrowser(bool force_close) override;
+  CefWindowHandle GetWindowHandle() override { return view_.WindowHandle(); }
+  CefRefPtr<CefClient> GetClient() override { return client_; }
+  CefRefPtr<CefRequestContext> GetRequestContext() override { return CefRequestContext::GetGlobalContext(); }
+  void ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client, const CefBrowserSettings& settings,
+                    const CefPoint& inspect_element_at) override;
+  void CloseDevTools() override { devTools_.Close(); }
+  bool HasDevTools() override { return devTools_.IsOpen(); }
+  void WasResized() override {}
+  void WasHidden(bool hidden) override { view_.SetHidden(hidden); }
+  void SendKeyEvent(const CefKeyEvent& event) override { input_.SendKeyEvent(event); }
+  void SendMouseClickEvent(const CefMouseEvent& event, cef_mouse_button_type_t type, bool mouseUp,
+                           int clickCount) override {
+    input_.SendMouseClickEvent(event, type, mouseUp, clickCount);
+  }
+  void SendMouseMoveEvent(const CefMouseEvent& event, bool /*mouseLeave*/) override { input_.SendMouseMoveEvent(event); }
+  void SendMouseWheelEvent(const CefMouseEvent& event, int deltaX, int deltaY) override {
+    input_.SendMouseWheelEvent(event, deltaX, deltaY);
+  }
+
+  // InterceptedBrowser (any thread)
+  CefRefPtr<CefBrowser> Browser() override { return this; }
+  CefRefPtr<CefFrame> FrameByProtocolId(const std::string& id) override { return frames_.ByProtocolId(id).get(); }
+  const std::string& SessionId() const override { return session_.SessionId(); }
+
+  // Runtime side.
+  // TID_UI: attaches to `targetId` (or creates a target when empty), sets the
+  // session up, starts loading `url` (when not empty) and reports OnAfterCreated.
+  void Attach(const std::string& targetId, const std::string& url, bool notifyClient, bool withRenderer = true);
+  // TID_UI: the target went away (closed, or Chromium died): OnBeforeClose.
+  void OnTargetGone(const std::string& reason);
+  // TID_UI: the page's popups.
+  PopupBroker& Popups() { return popups_; }
+  // TID_UI: the target's title as Chromium reports it (the URL when the page
+  // has none); OnTitleChange when it differs from the last one.
+  void OnTitle(const std::string& title);
+  const std::string& TargetId() const { return session_.TargetId(); }
+  // Any thread: runs a protocol command on this browser's session.
+  void Send(const std::string& method, Json params, Connection::ReplyCallback callback = nullptr) {
+    session_.Send(method, std::move(params), std::move(callback));
+  }
+  ScreencastView& View() { return view_; }
+  InputDispatcher& Input() { return input_; }
+  void ExecuteInFrame(const std::string& protocolFrameId, const std::string& code, const std::string& scriptUrl);
+  void LoadInFrame(const std::string& protocolFrameId, const std::string& url);
+  // Reader thread.
+  void DeliverScreencastFrame(const Json& params) { view_.DeliverFrame(params); }
+  // Reader thread: a paused request of a frame already known goes straight to
+  // the interceptor; false leaves the request to the UI thread's routing.
+  bool DeliverRequestPaused(const Json& params);
+  // TID_UI.
+  pid_t RendererPid() const;
+  // Any thread: a process message for the render side of a frame.
+  void SendToRenderer(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
+
+ private:
+  void Subscribe();
+  void OnAttached(const std::string& sessionId, const std::string& url, bool notifyClient, bool withRenderer);
+  void OnSessionEvent(const std::string& method, const Json& params);
+  void StartRenderer(std::function<void()> then);
+  void FinishCreation(const std::string& url, bool notifyClient);
+  void Announce(bool notifyClient);
+  void OnRendererMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
+  void OnRendererGone(const std::string& reason, bool killed);
+  void RefreshTitle();
+  void NavigateHistory(int offset);
+  void ReloadPage(bool ignoreCache);
+  void FinishClose();
+  void SendCloseTarget();
+  void PostToUi(std::function<void()> task);
+
+  const int id_;
+  const CefRefPtr<CefClient> client_;
+  const CefBrowserSettings settings_;
+  const bool isPopup_;
+  std::atomic<bool> valid_{true};
+
+  // TID_UI only.
+  bool created_ = false;
+  bool closing_ = false;
+  bool closed_ = false;
+  std::string title_;
+  bool holdingEvents_ = false;                            // until OnAfterCreated (see FinishCreation)
+  std::deque<std::pair<std::string, Json>> heldEvents_;  // session events held meanwhile
+
+  PageSession session_;
+  FrameTree frames_;
+  NavigationController navigation_;
+  ConsoleReporter console_;
+  ContextMenuRunner contextMenu_;
+  PopupBroker popups_;
+  DevToolsHost devTools_;
+  ScreencastView view_;
+  InputDispatcher input_;
+  std::unique_ptr<FetchInterceptor> fetch_;
+  std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
+  std::shared_ptr<RendererHost> renderer_;
+
+  LiveCount<BrowserImpl> live_;
+  IMPLEMENT_REFCOUNTING(BrowserImpl);
+};
+
+}  // namespace cefcompat

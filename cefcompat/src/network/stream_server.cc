@@ -1,0 +1,237 @@
+#include "network/stream_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QUuid>
+#include <cstring>
+
+#include "base/log.h"
+#include "network/stream_request.h"
+
+namespace cefcompat {
+
+struct StreamServer::Item {
+  CefRefPtr<CefResourceHandler> handler;
+  CefRefPtr<CefResponse> response;
+  int64 length;
+  std::mutex mutex;  // one reader of the stream at a time
+};
+
+namespace {
+std::mutex g_serverMutex;
+StreamServer* g_server = nullptr;
+
+bool WriteAll(int socket, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t sent = send(socket, data, size, MSG_NOSIGNAL);
+    if (sent <= 0) return false;
+    data += sent;
+    size -= static_cast<size_t>(sent);
+  }
+  return true;
+}
+}  // namespace
+
+StreamServer* StreamServer::Instance() {
+  std::lock_guard<std::mutex> lock(g_serverMutex);
+  if (!g_server) g_server = new StreamServer();
+  return g_server;
+}
+
+void StreamServer::Shutdown() {
+  std::lock_guard<std::mutex> lock(g_serverMutex);
+  delete g_server;
+  g_server = nullptr;
+}
+
+namespace {
+// A listening socket on 127.0.0.1 (loopback only) and its port; -1 when it could not be made.
+int Listen(int& port) {
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof(address);
+  if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(listener, 64) != 0 ||
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    Log(LOGSEVERITY_ERROR, std::string("stream server not started: ") + strerror(errno));
+    if (listener >= 0) close(listener);
+    return -1;
+  }
+  port = ntohs(address.sin_port);
+  return listener;
+}
+}  // namespace
+
+StreamServer::StreamServer() {
+  for (size_t i = 0; i < kPorts; ++i) {
+    int port = 0;
+    const int listener = Listen(port);
+    if (listener < 0) break;
+    listeners_.push_back(listener);
+    ports_.push_back(port);
+  }
+  if (listeners_.empty()) return;
+  if (pipe2(wake_, O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
+  acceptor_ = std::thread([this] { AcceptLoop(); });
+}
+
+StreamServer::~StreamServer() {
+  if (wake_[1] >= 0) (void)!write(wake_[1], "x", 1);
+  if (acceptor_.joinable()) acceptor_.join();
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (int connection : connections_) shutdown(connection, SHUT_RDWR);
+  idle_.wait_for(lock, std::chrono::seconds(10), [this] { return connections_.empty(); });
+  lock.unlock();
+  for (int fd : listeners_) close(fd);
+  for (int fd : wake_) {
+    if (fd >= 0) close(fd);
+  }
+}
+
+std::string StreamServer::Publish(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefResponse> response, int64 length) {
+  // An unguessable path per published stream: other local programs cannot read it.
+  const std::string token = QUuid::createUuid().toString(QUuid::Id128).toStdString() +
+                            QUuid::createUuid().toString(QUuid::Id128).toStdString();
+  auto item = std::make_shared<Item>();
+  item->handler = handler;
+  item->response = response;
+  item->length = length;
+  std::lock_guard<std::mutex> lock(mutex_);
+  items_[token] = item;
+  // Chromium opens at most six connections to one host and port: streams
+  // spread over the ports are sent side by side.
+  const int port = ports_.empty() ? 0 : ports_[next_++ % ports_.size()];
+  return "http://127.0.0.1:" + std::to_string(port) + "/" + token;
+}
+
+void StreamServer::AcceptLoop() {
+  std::vector<pollfd> fds = {{wake_[0], POLLIN, 0}};
+  for (int listener : listeners_) fds.push_back({listener, POLLIN, 0});
+  for (;;) {
+    if (poll(fds.data(), fds.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (fds[0].revents) return;
+    for (size_t i = 1; i < fds.size(); ++i) {
+      if (fds[i].revents) Accept(fds[i].fd);
+    }
+  }
+}
+
+// Serves a new connection on `listener` on a thread of its own.
+void StreamServer::Accept(int listener) {
+  const int socket = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+  if (socket < 0) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    connections_.insert(socket);
+  }
+  std::thread([this, socket] {
+    Serve(socket);
+    std::lock_guard<std::mutex> lock(mutex_);
+    connections_.erase(socket);
+    close(socket);
+    idle_.notify_all();
+  }).detach();
+}
+
+// Requests follow each other on one connection (keep-alive) until the client
+// closes it, stays idle past the socket's time-out, or a response cannot be
+// delimited.
+void StreamServer::Serve(int socket) {
+  timeval timeout{30, 0};
+  setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+  setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+  std::string received;
+  for (;;) {
+    const std::string head = ReadHead(socket, received);
+    if (head.empty() || !Answer(socket, head)) return;
+  }
+}
+
+// The next request head on `socket`; what was read past it stays in `received`.
+std::string StreamServer::ReadHead(int socket, std::string& received) {
+  constexpr size_t kMaxHead = 65536;
+  char buffer[4096];
+  size_t end = received.find("\r\n\r\n");
+  while (end == std::string::npos && received.size() < kMaxHead) {
+    const ssize_t got = recv(socket, buffer, sizeof(buffer), 0);
+    if (got <= 0) return std::string();
+    received.append(buffer, static_cast<size_t>(got));
+    end = received.find("\r\n\r\n");
+  }
+  if (end == std::string::npos) return std::string();
+  std::string head = received.substr(0, end + 4);
+  received.erase(0, end + 4);
+  return head;
+}
+
+// Writes the response to one request; false when the connection must close.
+bool StreamServer::Answer(int socket, const std::string& head) {
+  const std::string token = StreamToken(head);
+  std::shared_ptr<Item> item;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = items_.find(token);
+    if (it != items_.end()) {
+      item = it->second;
+      items_.erase(it);  // one request per published stream
+    }
+  }
+  if (!item) {
+    const char* notFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
+    return WriteAll(socket, notFound, strlen(notFound));
+  }
+  std::lock_guard<std::mutex> itemLock(item->mutex);
+  auto* streamHandler = dynamic_cast<CefStreamResourceHandler*>(item->handler.get());
+  CefRefPtr<CefStreamReader> stream = streamHandler ? streamHandler->Stream() : nullptr;
+  const ByteRange range = stream ? RequestedRange(head, item->length) : ByteRange{};
+  const bool partial = range.partial;
+  const int64 from = range.from;
+  const int64 to = range.to;
+  // Without a length the end of the body is the end of the connection.
+  const bool delimited = partial || item->length >= 0;
+  std::string response = partial ? "HTTP/1.1 206 Partial Content\r\n"
+                                 : "HTTP/1.1 " + std::to_string(item->response->GetStatus()) + " OK\r\n";
+  CefResponse::HeaderMap headers;
+  item->response->GetHeaderMap(headers);
+  for (const auto& [name, value] : headers) response += name.ToString() + ": " + value.ToString() + "\r\n";
+  if (!item->response->GetMimeType().empty()) response += "Content-Type: " + item->response->GetMimeType().ToString() + "\r\n";
+  if (stream) response += "Accept-Ranges: bytes\r\n";
+  if (partial) {
+    response += "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(to) + "/" + std::to_string(item->length) + "\r\n";
+    response += "Content-Length: " + std::to_string(to - from + 1) + "\r\n";
+  } else if (item->length >= 0) {
+    response += "Content-Length: " + std::to_string(item->length) + "\r\n";
+  }
+  response += std::string("Access-Control-Allow-Origin: *\r\nConnection: ") + (delimited ? "keep-alive" : "close") +
+              "\r\n\r\n";
+  bool ok = WriteAll(socket, response.data(), response.size());
+  int64 left = partial ? to - from + 1 : item->length;
+  if (stream) stream->Seek(partial ? from : 0, SEEK_SET);
+  char chunk[256 * 1024];
+  while (ok && (left != 0)) {
+    int got = 0;
+    const int want = left < 0 ? static_cast<int>(sizeof(chunk)) : static_cast<int>(std::min<int64>(left, sizeof(chunk)));
+    if (stream) {
+      got = static_cast<int>(stream->Read(chunk, 1, static_cast<size_t>(want)));
+    } else if (!item->handler->Read(chunk, want, got, nullptr)) {
+      got = 0;
+    }
+    if (got <= 0) break;
+    ok = WriteAll(socket, chunk, static_cast<size_t>(got));
+    if (left > 0) left -= got;
+  }
+  // A body cut short leaves the client waiting for bytes that never come.
+  return ok && delimited && left == 0;
+}
+
+}  // namespace cefcompat

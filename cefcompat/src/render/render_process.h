@@ -1,0 +1,67 @@
+#pragma once
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "protocol/connection.h"
+#include "include/cef_app.h"
+#include "include/cef_render_process_handler.h"
+#include "include/cef_v8.h"
+#include "base/task_thread.h"
+#include "protocol/transport.h"
+
+namespace cefcompat {
+
+class RenderBrowser;
+
+// The render side of this process: the TID_RENDERER thread and the browsers
+// it serves, each over its own link. In a render sub-process there is one
+// link; with the single-process switch the launcher's own render side serves
+// every browser.
+class RenderProcess {
+ public:
+  // The render side inside the launcher (single-process switch).
+  static RenderProcess* InProcess();
+  // A render sub-process: serves the link `fd` until it closes; returns the exit code.
+  static int RunSubProcess(CefRefPtr<CefApp> app, int fd);
+  // The render side whose TID_RENDERER is the calling thread, if any.
+  static RenderProcess* Current();
+  // Any thread.
+  static bool PostToRenderer(std::function<void()> task, int64_t delayMs = 0);
+  static bool OnRendererThread();
+  static void SetApp(CefRefPtr<CefApp> app);
+  // Ends the in-process render side (runtime shutdown).
+  static void ShutdownInProcess();
+
+  // Serves a browser over `link`, which this side starts. Any thread.
+  void AddLink(std::unique_ptr<Transport> link);
+  CefRefPtr<CefRenderProcessHandler> Handler() const { return handler_; }
+
+ private:
+  RenderProcess();
+  void Initialize();
+  void OnLinkClosed(int linkId);
+
+  CefRefPtr<CefRenderProcessHandler> handler_;
+  bool initialized_ = false;
+  std::map<int, CefRefPtr<RenderBrowser>> browsers_;  // TID_RENDERER
+  int nextLink_ = 0;
+  std::mutex doneMutex_;
+  std::condition_variable done_;
+  bool anyClosed_ = false;
+};
+
+// A registered extension: its code and the handler of its native functions.
+struct Extension {
+  std::string name;
+  std::string code;  // with each native declaration rewritten into a stub
+  CefRefPtr<CefV8Handler> handler;
+  std::vector<std::string> natives;
+};
+std::vector<Extension> RegisteredExtensions();
+
+}  // namespace cefcompat

@@ -1,0 +1,87 @@
+#include "view/input_dispatcher.h"
+
+#include "base/task_thread.h"
+#include "view/keys.h"
+
+namespace cefcompat {
+
+InputDispatcher::InputDispatcher(CefBrowser* browser, CefRefPtr<CefClient> client, PageSession& session)
+    : browser_(browser), client_(std::move(client)), session_(session) {}
+
+void InputDispatcher::PostToUi(std::function<void()> task) {
+  CefRefPtr<CefBrowser> keep(browser_);
+  Threads::Post(TID_UI, [keep, task = std::move(task)]() { task(); });
+}
+
+void InputDispatcher::SendKeyEvent(const CefKeyEvent& event) {
+  PostToUi([this, event]() {
+    auto handler = client_ ? client_->GetKeyboardHandler() : nullptr;
+    bool isShortcut = false;
+    if (handler && handler->OnPreKeyEvent(browser_, event, nullptr, &isShortcut)) return;
+    CefRefPtr<CefBrowser> keep(browser_);
+    session_.Send("Input.dispatchKeyEvent", KeyEventToProtocol(event), [keep, handler, event](const Connection::Reply&) {
+      if (handler && keep->IsValid()) handler->OnKeyEvent(keep, event, nullptr);
+    });
+  });
+}
+
+void InputDispatcher::SendMouseClickEvent(const CefMouseEvent& event, cef_mouse_button_type_t type, bool mouseUp,
+                                          int clickCount) {
+  static const char* kButtons[] = {"left", "middle", "right"};
+  PostToUi([this, event, type, mouseUp, clickCount]() {
+    session_.Send("Input.dispatchMouseEvent", {{"type", mouseUp ? "mouseReleased" : "mousePressed"},
+                                               {"x", event.x},
+                                               {"y", event.y},
+                                               {"button", kButtons[type]},
+                                               {"clickCount", clickCount},
+                                               {"modifiers", ProtocolModifiers(event.modifiers)}});
+  });
+}
+
+void InputDispatcher::SendMouseMoveEvent(const CefMouseEvent& event) {
+  PostToUi([this, event]() {
+    session_.Send("Input.dispatchMouseEvent",
+                  {{"type", "mouseMoved"}, {"x", event.x}, {"y", event.y}, {"modifiers", ProtocolModifiers(event.modifiers)}});
+  });
+}
+
+void InputDispatcher::SendMouseWheelEvent(const CefMouseEvent& event, int deltaX, int deltaY) {
+  // CEF's positive delta scrolls up/left, the protocol's down/right.
+  PostToUi([this, event, deltaX, deltaY]() {
+    session_.Send("Input.dispatchMouseEvent", {{"type", "mouseWheel"},
+                                               {"x", event.x},
+                                               {"y", event.y},
+                                               {"deltaX", -deltaX},
+                                               {"deltaY", -deltaY},
+                                               {"modifiers", ProtocolModifiers(event.modifiers)}});
+  });
+}
+
+bool InputDispatcher::Drag(DragStage stage, CefRefPtr<CefDragData> data, int x, int y) {
+  if (stage == DragStage::Enter) dragRefused_ = false;
+  if (dragRefused_) return false;
+  static const char* kTypes[] = {"dragEnter", "dragOver", "drop", "dragCancel"};
+  constexpr int kOperations = DRAG_OPERATION_COPY | DRAG_OPERATION_LINK | DRAG_OPERATION_MOVE;
+  Json items = Json::array();
+  if (data->IsFragment()) items.push_back({{"mimeType", "text/plain"}, {"data", data->GetFragmentText().ToString()}});
+  if (data->IsLink()) items.push_back({{"mimeType", "text/uri-list"}, {"data", data->GetLinkURL().ToString()}});
+  std::vector<CefString> names;
+  data->GetFileNames(names);
+  Json files = Json::array();
+  for (const auto& name : names) files.push_back(name.ToString());
+  Json params = {{"type", kTypes[static_cast<int>(stage)]},
+                 {"x", x},
+                 {"y", y},
+                 {"data", {{"items", items}, {"files", files}, {"dragOperationsMask", kOperations}}}};
+  PostToUi([this, stage, data, params = std::move(params)]() {
+    if (stage == DragStage::Enter && client_) {
+      if (auto handler = client_->GetDragHandler()) {
+        dragRefused_ = handler->OnDragEnter(browser_, data, static_cast<cef_drag_operations_mask_t>(kOperations));
+      }
+    }
+    if (!dragRefused_) session_.Send("Input.dispatchDragEvent", params);
+  });
+  return true;
+}
+
+}  // namespace cefcompat

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <atomic>
+
+#include "browser/page_session.h"
+#include "include/cef_browser.h"
+#include "include/cef_client.h"
+#include "include/cef_drag_data.h"
+
+namespace cefcompat {
+
+// A person's input to a browser's page: keys (through the client's keyboard
+// handler first), mouse buttons, moves and wheel, and drags from the desktop
+// (through the client's drag handler).
+//
+// Threads: called from any thread (the surface's input arrives on the Qt
+// thread); the client's handlers and the protocol commands run on TID_UI, in
+// the order the input came.
+class InputDispatcher {
+ public:
+  InputDispatcher(CefBrowser* browser, CefRefPtr<CefClient> client, PageSession& session);
+
+  void SendKeyEvent(const CefKeyEvent& event);
+  void SendMouseClickEvent(const CefMouseEvent& event, cef_mouse_button_type_t type, bool mouseUp, int clickCount);
+  void SendMouseMoveEvent(const CefMouseEvent& event);
+  void SendMouseWheelEvent(const CefMouseEvent& event, int deltaX, int deltaY);
+
+  // A drag over the surface. The drag handler decides on TID_UI when it
+  // enters; until then, and when it allows the drag, the surface accepts it.
+  // Returns false once the handler refused this drag.
+  enum class DragStage { Enter, Over, Drop, Cancel };
+  bool Drag(DragStage stage, CefRefPtr<CefDragData> data, int x, int y);
+
+ private:
+  void PostToUi(std::function<void()> task);
+
+  CefBrowser* const browser_;  // owns this
+  const CefRefPtr<CefClient> client_;
+  PageSession& session_;
+  std::atomic<bool> dragRefused_{false};
+};
+
+}  // namespace cefcompat

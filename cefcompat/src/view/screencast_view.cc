@@ -1,0 +1,110 @@
+#include "view/screencast_view.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QImage>
+
+#include "base/task_thread.h"
+#include "view/surface_window.h"
+
+namespace cefcompat {
+
+namespace {
+
+constexpr int kScreencastRetryMs = 200;
+
+void OnQtThread(std::function<void()> task) {
+  if (auto* app = QCoreApplication::instance()) QMetaObject::invokeMethod(app, std::move(task));
+}
+
+}  // namespace
+
+ScreencastView::ScreencastView(CefBrowser* browser, PageSession& session) : browser_(browser), session_(session) {}
+
+void ScreencastView::SetSurface(SurfaceWindow* surface, CefWindowHandle handle) {
+  surface_ = surface;
+  windowHandle_ = handle;
+}
+
+void ScreencastView::OnGeometry(int width, int height, bool visible) {
+  CefRefPtr<CefBrowser> keep(browser_);
+  Threads::Post(TID_UI, [this, keep, width, height, visible]() {
+    width_ = width;
+    height_ = height;
+    visible_ = visible;
+    Apply();
+  });
+}
+
+void ScreencastView::SetHidden(bool hidden) {
+  CefRefPtr<CefBrowser> keep(browser_);
+  Threads::Post(TID_UI, [this, keep, hidden]() {
+    hidden_ = hidden;
+    Apply();
+  });
+}
+
+void ScreencastView::Apply() {
+  if (session_.SessionId().empty() || !browser_->IsValid()) return;
+  const bool hasSize = width_ > 0 && height_ > 0;
+  if (hasSize) {
+    session_.Send("Emulation.setDeviceMetricsOverride",
+                  {{"width", width_}, {"height", height_}, {"deviceScaleFactor", 1}, {"mobile", false}});
+  }
+  ApplyWindowState(!hasSize && windowHandle_ != 0);
+  const bool wanted = hasSize && visible_ && !hidden_;
+  if (wanted == screencasting_) return;
+  screencasting_ = wanted;
+  if (!wanted) {
+    session_.Send("Page.stopScreencast", Json::object());
+    return;
+  }
+  CefRefPtr<CefBrowser> keep(browser_);
+  session_.Send("Page.startScreencast", {{"format", "jpeg"}, {"quality", 90}, {"everyNthFrame", 1}},
+                [this, keep](const Connection::Reply& reply) {
+                  if (reply.ok || !screencasting_) return;
+                  // A page between two documents (a navigation that swaps renderers)
+                  // has no screencast to start yet: ask again shortly.
+                  screencasting_ = false;
+                  Threads::Post(TID_UI, [this, keep]() { Apply(); }, kScreencastRetryMs);
+                });
+}
+
+// A surface shrunk to nothing parks the page: headless Chromium keeps running
+// a visible page's animation frames whether or not a screencast runs, so the
+// page's own Chromium window is minimised, which hides the page (no animation
+// frames, no painting) until the surface has a size again.
+void ScreencastView::ApplyWindowState(bool minimized) {
+  if (minimized == minimized_) return;
+  minimized_ = minimized;
+  PageSession::SendToChromium(
+      "Browser.getWindowForTarget", {{"targetId", session_.TargetId()}}, [minimized](const Connection::Reply& reply) {
+        if (!reply.ok) return;
+        const Json bounds = {{"windowState", minimized ? "minimized" : "normal"}};
+        PageSession::SendToChromium("Browser.setWindowBounds",
+                                    {{"windowId", reply.result.value("windowId", 0)}, {"bounds", bounds}});
+      });
+}
+
+void ScreencastView::DeliverFrame(const Json& params) {
+  // Acknowledge first so Chromium keeps at most two in flight.
+  session_.Send("Page.screencastFrameAck", {{"sessionId", params.value("sessionId", 0)}});
+  const QByteArray bytes = QByteArray::fromBase64(QByteArray::fromStdString(params.value("data", std::string())));
+  QImage image = QImage::fromData(bytes);
+  if (image.isNull()) return;
+  CefRefPtr<CefBrowser> keep(browser_);
+  OnQtThread([this, keep, image = std::move(image)]() {
+    if (surface_) surface_->ShowFrame(image);
+  });
+}
+
+void ScreencastView::ReleaseSurface() {
+  CefRefPtr<CefBrowser> keep(browser_);
+  OnQtThread([this, keep]() {
+    if (!surface_) return;
+    surface_->Detach();
+    surface_->deleteLater();
+  });
+}
+
+}  // namespace cefcompat

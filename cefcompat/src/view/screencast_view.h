@@ -1,0 +1,55 @@
+#pragma once
+
+#include <atomic>
+
+#include <QPointer>
+
+#include "browser/page_session.h"
+#include "include/cef_browser.h"
+
+namespace cefcompat {
+
+class SurfaceWindow;
+
+// How a browser's page is seen: Chromium's screencast of the page, painted
+// into the browser's surface window at the surface's size. A surface without
+// a size parks the page (its Chromium window minimised); a hidden browser
+// stops the screencast.
+//
+// Threads: the surface is set and painted on the Qt thread; geometry and
+// visibility arrive from any thread and are applied on TID_UI; frames arrive
+// on the protocol's reader thread.
+class ScreencastView {
+ public:
+  ScreencastView(CefBrowser* browser, PageSession& session);
+
+  // Qt thread.
+  void SetSurface(SurfaceWindow* surface, CefWindowHandle handle);
+  CefWindowHandle WindowHandle() const { return windowHandle_; }
+  // Any thread.
+  void OnGeometry(int width, int height, bool visible);
+  void SetHidden(bool hidden);
+  // TID_UI: starts or stops the screencast as the surface now needs.
+  void Apply();
+  // Reader thread.
+  void DeliverFrame(const Json& params);
+  // Any thread: the browser closed; its surface goes on the Qt thread.
+  void ReleaseSurface();
+
+ private:
+  void ApplyWindowState(bool minimized);
+
+  CefBrowser* const browser_;  // owns this
+  PageSession& session_;
+  std::atomic<CefWindowHandle> windowHandle_{0};
+  QPointer<SurfaceWindow> surface_;  // Qt thread
+  // TID_UI.
+  int width_ = 0;
+  int height_ = 0;
+  bool visible_ = false;
+  bool hidden_ = false;
+  bool screencasting_ = false;
+  bool minimized_ = false;  // the page's Chromium window
+};
+
+}  // namespace cefcompat

@@ -1,0 +1,171 @@
+#include "view/surface_window.h"
+
+#include <map>
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "view/input_dispatcher.h"
+#include "view/screencast_view.h"
+#include "view/keys.h"
+
+namespace cefcompat {
+
+namespace {
+
+std::map<unsigned long, QWindow*>& Registry() {
+  static std::map<unsigned long, QWindow*> registry;
+  return registry;
+}
+
+cef_mouse_button_type_t ButtonOf(Qt::MouseButton button) {
+  if (button == Qt::RightButton) return MBT_RIGHT;
+  if (button == Qt::MiddleButton) return MBT_MIDDLE;
+  return MBT_LEFT;
+}
+
+CefMouseEvent MouseEventAt(const QPointF& position, Qt::KeyboardModifiers modifiers) {
+  CefMouseEvent event;
+  event.x = static_cast<int>(position.x());
+  event.y = static_cast<int>(position.y());
+  event.modifiers = CefModifiersFromQt(static_cast<int>(modifiers));
+  return event;
+}
+
+}  // namespace
+
+QWindow* SurfaceForHandle(unsigned long handle) {
+  const auto it = Registry().find(handle);
+  return it == Registry().end() ? nullptr : it->second;
+}
+
+SurfaceWindow::SurfaceWindow(CefRefPtr<CefBrowser> browser, ScreencastView* view, InputDispatcher* input)
+    : browser_(std::move(browser)), view_(view), input_(input) {
+  Registry()[static_cast<unsigned long>(winId())] = this;
+}
+
+SurfaceWindow::~SurfaceWindow() { Registry().erase(static_cast<unsigned long>(winId())); }
+
+void SurfaceWindow::Detach() {
+  browser_ = nullptr;
+  view_ = nullptr;
+  input_ = nullptr;
+}
+
+void SurfaceWindow::ShowFrame(const QImage& frame) {
+  frame_ = frame;
+  update();
+}
+
+void SurfaceWindow::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  if (frame_.isNull()) {
+    painter.fillRect(QRect(QPoint(0, 0), size()), Qt::white);
+    return;
+  }
+  painter.drawImage(QRect(QPoint(0, 0), size()), frame_);
+  emit FramePainted();
+}
+
+void SurfaceWindow::resizeEvent(QResizeEvent* event) {
+  QRasterWindow::resizeEvent(event);
+  ReportGeometry();
+}
+
+void SurfaceWindow::exposeEvent(QExposeEvent* event) {
+  QRasterWindow::exposeEvent(event);
+  ReportGeometry();
+}
+
+void SurfaceWindow::ReportGeometry() {
+  if (!browser_) return;
+  // Qt keeps every window at least 1x1: a 0x0 request arrives as 1x1, and
+  // means "show nothing".
+  const bool shrunk = width() <= 1 || height() <= 1;
+  view_->OnGeometry(shrunk ? 0 : width(), shrunk ? 0 : height(), isExposed());
+}
+
+void SurfaceWindow::SendKey(QKeyEvent* event, bool down) {
+  if (!browser_) return;
+  CefKeyEvent key;
+  key.windows_key_code = WindowsKeyCodeFromQtKey(event->key());
+  key.native_key_code = static_cast<int>(event->nativeScanCode());
+  key.modifiers = CefModifiersFromQt(static_cast<int>(event->modifiers()));
+  key.is_system_key = (event->modifiers() & Qt::AltModifier) ? 1 : 0;
+  const QString text = event->text();
+  const char16 character = text.isEmpty() ? 0 : static_cast<char16>(text.at(0).unicode());
+  key.character = character;
+  key.unmodified_character = character;
+  key.type = down ? KEYEVENT_RAWKEYDOWN : KEYEVENT_KEYUP;
+  input_->SendKeyEvent(key);
+  if (down && character >= 0x20 && character != 0x7F) {
+    key.type = KEYEVENT_CHAR;
+    input_->SendKeyEvent(key);
+  }
+}
+
+void SurfaceWindow::keyPressEvent(QKeyEvent* event) { SendKey(event, true); }
+void SurfaceWindow::keyReleaseEvent(QKeyEvent* event) { SendKey(event, false); }
+
+void SurfaceWindow::SendMouseButton(QMouseEvent* event, bool up) {
+  if (!browser_) return;
+  const int clicks = event->type() == QEvent::MouseButtonDblClick ? 2 : 1;
+  input_->SendMouseClickEvent(MouseEventAt(event->localPos(), event->modifiers()), ButtonOf(event->button()), up,
+                                clicks);
+}
+
+void SurfaceWindow::mousePressEvent(QMouseEvent* event) { SendMouseButton(event, false); }
+void SurfaceWindow::mouseReleaseEvent(QMouseEvent* event) { SendMouseButton(event, true); }
+
+void SurfaceWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (browser_) input_->SendMouseMoveEvent(MouseEventAt(event->localPos(), event->modifiers()));
+}
+
+void SurfaceWindow::wheelEvent(QWheelEvent* event) {
+  if (!browser_) return;
+  input_->SendMouseWheelEvent(MouseEventAt(event->position(), event->modifiers()), event->angleDelta().x(),
+                                event->angleDelta().y());
+}
+
+bool SurfaceWindow::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+      auto* drag = static_cast<QDropEvent*>(event);
+      if (!browser_) return false;
+      const QMimeData* mime = drag->mimeData();
+      CefRefPtr<CefDragData> data = CefDragData::Create();
+      for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) {
+          data->AddFile(url.toLocalFile().toStdString());
+        } else if (data->GetLinkURL().empty()) {
+          data->SetLinkURL(url.toString().toStdString());
+        }
+      }
+      if (mime->hasText()) data->SetFragmentText(mime->text().toStdString());
+      const QPoint at = drag->pos();
+      const auto kind = event->type() == QEvent::DragEnter  ? InputDispatcher::DragStage::Enter
+                        : event->type() == QEvent::DragMove ? InputDispatcher::DragStage::Over
+                                                            : InputDispatcher::DragStage::Drop;
+      if (!input_->Drag(kind, data, at.x(), at.y())) {
+        drag->ignore();
+        return true;
+      }
+      drag->acceptProposedAction();
+      return true;
+    }
+    case QEvent::DragLeave:
+      if (browser_) input_->Drag(InputDispatcher::DragStage::Cancel, CefDragData::Create(), 0, 0);
+      return true;
+    default:
+      return QRasterWindow::event(event);
+  }
+}
+
+}  // namespace cefcompat
