@@ -19,7 +19,7 @@ void ContextEvaluator::Evaluate(V8ContextImpl* context, const std::string& expre
 
 Connection::Reply ContextEvaluator::EvaluateAndWait(V8ContextImpl* context, const std::string& expression) {
   Evaluate(context, std::string());
-  if (paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId()) {
+  if (PausedIn(context)) {
     return connection_.Call("Debugger.evaluateOnCallFrame",
                             {{"callFrameId", paused_.callFrameId}, {"expression", expression}, {"returnByValue", true}},
                             context->SessionId(), kEvalTimeoutMs);
@@ -43,10 +43,16 @@ void ContextEvaluator::EndPause(const std::string& sessionId) {
   Resume(sessionId);
 }
 
-void ContextEvaluator::Resume(const std::string& sessionId) { connection_.Send("Debugger.resume", Json::object(), sessionId); }
+void ContextEvaluator::Resume(const std::string& sessionId) {
+  connection_.Send("Debugger.resume", Json::object(), sessionId);
+}
+
+bool ContextEvaluator::PausedIn(V8ContextImpl* context) const {
+  return paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId();
+}
 
 void ContextEvaluator::SendEvaluation(V8ContextImpl* context, const std::string& expression) {
-  if (paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId()) {
+  if (PausedIn(context)) {
     // Chromium may run a resume before evaluations sent ahead of it: the
     // session resumes only once every evaluation of the pause has answered.
     const std::string sessionId = context->SessionId();

@@ -28,6 +28,7 @@ class ContextEvaluator {
   void Resume(const std::string& sessionId);
 
  private:
+  bool PausedIn(V8ContextImpl* context) const;
   void SendEvaluation(V8ContextImpl* context, const std::string& expression);
   void OnPauseEvaluated(const std::string& sessionId);
 

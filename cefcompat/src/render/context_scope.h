@@ -1,17 +1,22 @@
 #pragma once
 
-#include <vector>
-
 #include "include/cef_v8.h"
 
 namespace cefcompat {
 
-// The contexts entered on TID_RENDERER, innermost last.
-extern thread_local std::vector<CefRefPtr<CefV8Context>> t_contexts;
+// The contexts entered on TID_RENDERER, innermost last: a scope enters its
+// context for its life (a native call or OnContextCreated running), and
+// CefV8Context::Enter/Exit enter and leave one explicitly.
+class ContextScope {
+ public:
+  explicit ContextScope(CefRefPtr<CefV8Context> context) { Enter(context); }
+  ~ContextScope();
+  ContextScope(const ContextScope&) = delete;
+  ContextScope& operator=(const ContextScope&) = delete;
 
-struct ContextScope {
-  explicit ContextScope(CefRefPtr<CefV8Context> context) { t_contexts.push_back(context); }
-  ~ContextScope() { t_contexts.pop_back(); }
+  static void Enter(CefRefPtr<CefV8Context> context);
+  // Leaves `context` when it is the innermost one entered.
+  static bool Exit(CefRefPtr<CefV8Context> context);
 };
 
 }  // namespace cefcompat

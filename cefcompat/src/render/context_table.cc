@@ -4,17 +4,38 @@
 
 #include <vector>
 
+#include "protocol/link.h"
 #include "render/context_scope.h"
 #include "render/render_browser.h"
 
 namespace cefcompat {
+
+void ContextTable::OnEvent(const std::string& sessionId, const std::string& method, const Json& params) {
+  if (method == "Debugger.scriptParsed") return OnScriptParsed(sessionId, params);
+  if (method == "Runtime.executionContextCreated") return OnExecutionContextCreated(sessionId, params);
+  if (method == "Runtime.executionContextDestroyed") return Release({sessionId, params.value("executionContextId", 0)});
+  if (method == "Runtime.executionContextsCleared") ReleaseSession(sessionId);
+}
+
+void ContextTable::OnScriptParsed(const std::string& sessionId, const Json& params) {
+  if (params.value("url", std::string()) != kSetupScriptUrl) return;
+  states_[{sessionId, params.value("executionContextId", 0)}].scriptId = params.value("scriptId", std::string());
+}
+
+void ContextTable::OnExecutionContextCreated(const std::string& sessionId, const Json& params) {
+  const Json context = params.value("context", Json::object());
+  const Json aux = context.value("auxData", Json::object());
+  if (!aux.value("isDefault", false)) return;
+  states_[{sessionId, context.value("id", 0)}].frameId = aux.value("frameId", std::string());
+}
 
 CefRefPtr<V8ContextImpl> ContextTable::ContextFor(const ContextKey& key) {
   auto& context = contexts_[key];
   if (context) return context;
   const auto state = states_.find(key);
   const bool hasFrame = state != states_.end() && !state->second.frameId.empty();
-  CefRefPtr<RenderFrame> frame = browser_->EnsureFrame(hasFrame ? state->second.frameId : browser_->TargetId(), key.first);
+  const std::string& frameId = hasFrame ? state->second.frameId : browser_->TargetId();
+  CefRefPtr<RenderFrame> frame = browser_->EnsureFrame(frameId, key.first);
   context = new V8ContextImpl(browser_, key.first, key.second, frame);
   return context;
 }
@@ -26,7 +47,8 @@ CefRefPtr<CefV8Context> ContextTable::ContextOf(RenderFrame* frame) {
   return nullptr;
 }
 
-ContextTable::ContextKey ContextTable::ContextOfScript(const std::string& sessionId, const std::string& scriptId) const {
+ContextTable::ContextKey ContextTable::ContextOfScript(const std::string& sessionId,
+                                                      const std::string& scriptId) const {
   for (const auto& [key, state] : states_) {
     if (key.first == sessionId && state.scriptId == scriptId) return key;
   }

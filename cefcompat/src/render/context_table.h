@@ -31,6 +31,8 @@ class ContextTable {
   // `browser` owns this table.
   explicit ContextTable(RenderBrowser* browser) : browser_(browser) {}
 
+  // The protocol's news of the session's contexts and of our script in them.
+  void OnEvent(const std::string& sessionId, const std::string& method, const Json& params);
   ContextState& State(const ContextKey& key) { return states_[key]; }
   CefRefPtr<V8ContextImpl> ContextFor(const ContextKey& key);
   CefRefPtr<CefV8Context> ContextOf(RenderFrame* frame);
@@ -38,13 +40,16 @@ class ContextTable {
   ContextKey ContextOfScript(const std::string& sessionId, const std::string& scriptId) const;
   // While the document waits at its start: OnContextCreated, then the document may go on.
   void StartContext(CefRefPtr<V8ContextImpl> context);
-  void Release(const ContextKey& key);
   // Every context of the session is gone. Context and script ids are unique
   // only per renderer: nothing known of these may be taken for a later one's.
   void ReleaseSession(const std::string& sessionId);
   void ReleaseAll();
 
  private:
+  void OnScriptParsed(const std::string& sessionId, const Json& params);
+  void OnExecutionContextCreated(const std::string& sessionId, const Json& params);
+  void Release(const ContextKey& key);
+
   RenderBrowser* const browser_;
   std::map<ContextKey, CefRefPtr<V8ContextImpl>> contexts_;
   std::map<ContextKey, ContextState> states_;

@@ -13,6 +13,9 @@ using Json = nlohmann::json;
 
 constexpr char kBinding[] = "__cefcompatNative";
 
-inline std::string JsString(const std::string& text) { return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace); }
+// `text` as a JavaScript string literal; invalid UTF-8 in it becomes U+FFFD.
+inline std::string JsString(const std::string& text) {
+  return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
 }  // namespace cefcompat

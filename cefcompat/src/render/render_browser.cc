@@ -85,51 +85,42 @@ void RenderBrowser::OnLink(const Json& message) {
 }
 
 void RenderBrowser::OnEvent(const std::string& sessionId, const std::string& method, const Json& params) {
-  if (method == "Debugger.scriptParsed") {
-    if (params.value("url", std::string()) == kSetupScriptUrl) {
-      contexts_.State({sessionId, params.value("executionContextId", 0)}).scriptId = params.value("scriptId", std::string());
-    }
-    return;
-  }
-  if (method == "Runtime.executionContextCreated") {
-    const Json context = params.value("context", Json::object());
-    const Json aux = context.value("auxData", Json::object());
-    if (aux.value("isDefault", false)) contexts_.State({sessionId, context.value("id", 0)}).frameId = aux.value("frameId", std::string());
-    return;
-  }
-  if (method == "Runtime.executionContextDestroyed") {
-    return contexts_.Release(ContextKey{sessionId, params.value("executionContextId", 0)});
-  }
-  if (method == "Runtime.executionContextsCleared") return contexts_.ReleaseSession(sessionId);
   if (method == "Runtime.bindingCalled") return binding_.OnCalled(sessionId, params);
   if (method == "Debugger.paused") return OnPaused(sessionId, params);
-  if (method == "Page.frameNavigated") {
-    const Json frame = params.value("frame", Json::object());
-    EnsureFrame(frame.value("id", std::string()), sessionId)->SetUrl(frame.value("url", std::string()));
+  if (method == "Page.frameNavigated") return OnFrameNavigated(sessionId, params);
+  if (method == "Page.frameDetached") return OnFrameDetached(params);
+  if (method == "Target.attachedToTarget") return OnAttached(params);
+  if (method == "Target.detachedFromTarget") return OnDetached(params);
+  contexts_.OnEvent(sessionId, method, params);
+}
+
+void RenderBrowser::OnFrameNavigated(const std::string& sessionId, const Json& params) {
+  const Json frame = params.value("frame", Json::object());
+  EnsureFrame(frame.value("id", std::string()), sessionId)->SetUrl(frame.value("url", std::string()));
+}
+
+void RenderBrowser::OnFrameDetached(const Json& params) {
+  if (params.value("reason", std::string()) == "swap") return;  // the frame lives on in its own renderer
+  if (auto frame = Frame(params.value("frameId", std::string()))) frame->Invalidate();
+  frames_.erase(params.value("frameId", std::string()));
+}
+
+// A cross-site frame gets a session of its own; any other target only runs on.
+void RenderBrowser::OnAttached(const Json& params) {
+  const Json info = params.value("targetInfo", Json::object());
+  const std::string child = params.value("sessionId", std::string());
+  if (info.value("type", std::string()) != "iframe") {
+    connection_->Send("Runtime.runIfWaitingForDebugger", Json::object(), child);
     return;
   }
-  if (method == "Page.frameDetached") {
-    if (params.value("reason", std::string()) == "swap") return;  // the frame lives on in its own renderer
-    if (auto frame = Frame(params.value("frameId", std::string()))) frame->Invalidate();
-    frames_.erase(params.value("frameId", std::string()));
-    return;
-  }
-  if (method == "Target.attachedToTarget") {
-    const Json info = params.value("targetInfo", Json::object());
-    const std::string child = params.value("sessionId", std::string());
-    if (info.value("type", std::string()) != "iframe") {
-      connection_->Send("Runtime.runIfWaitingForDebugger", Json::object(), child);
-      return;
-    }
-    EnsureFrame(info.value("targetId", std::string()), child)->SetUrl(info.value("url", std::string()));
-    sessions_.SetUp(child, false);
-    return;
-  }
-  if (method == "Target.detachedFromTarget") {
-    const std::string child = params.value("sessionId", std::string());
-    contexts_.ReleaseSession(child);
-    sessions_.Remove(child);
-  }
+  EnsureFrame(info.value("targetId", std::string()), child)->SetUrl(info.value("url", std::string()));
+  sessions_.SetUp(child, false);
+}
+
+void RenderBrowser::OnDetached(const Json& params) {
+  const std::string child = params.value("sessionId", std::string());
+  contexts_.ReleaseSession(child);
+  sessions_.Remove(child);
 }
 
 void RenderBrowser::OnPaused(const std::string& sessionId, const Json& params) {

@@ -23,7 +23,10 @@ namespace cefcompat {
 class RenderProcess;
 
 // One browser as its render side sees it: its sessions (the page and any
-// cross-site frames), frames and live contexts. TID_RENDERER.
+// cross-site frames), frames and live contexts. It keeps its frames and the
+// link's own messages, and hands the protocol's events to its parts: the
+// sessions, the context table, the native binding and the evaluator, which
+// share its connection. TID_RENDERER.
 class RenderBrowser : public CefBrowser {
  public:
   RenderBrowser(RenderProcess* process, int linkId, std::unique_ptr<Transport> link, std::function<void(int)> onClosed);
@@ -79,6 +82,10 @@ class RenderBrowser : public CefBrowser {
   CefRefPtr<RenderFrame> Frame(const std::string& protocolId);
   void OnLink(const Json& message);
   void OnEvent(const std::string& sessionId, const std::string& method, const Json& params);
+  void OnFrameNavigated(const std::string& sessionId, const Json& params);
+  void OnFrameDetached(const Json& params);
+  void OnAttached(const Json& params);
+  void OnDetached(const Json& params);
   void OnPaused(const std::string& sessionId, const Json& params);
   void OnClosed();
 

@@ -1,12 +1,11 @@
 #include "render/v8_context_impl.h"
 
-#include <cstdint>
-#include <functional>
 #include <utility>
 
 #include "render/context_scope.h"
 #include "render/render_browser.h"
 #include "render/render_process.h"
+#include "render/v8_value_codec.h"
 
 namespace cefcompat {
 
@@ -27,15 +26,11 @@ V8ContextImpl::V8ContextImpl(CefRefPtr<RenderBrowser> browser, std::string sessi
 V8ContextImpl::~V8ContextImpl() = default;
 
 bool V8ContextImpl::Enter() {
-  t_contexts.push_back(this);
+  ContextScope::Enter(this);
   return true;
 }
 
-bool V8ContextImpl::Exit() {
-  if (t_contexts.empty() || !t_contexts.back()->IsSame(this)) return false;
-  t_contexts.pop_back();
-  return true;
-}
+bool V8ContextImpl::Exit() { return ContextScope::Exit(this); }
 
 CefRefPtr<CefBrowser> V8ContextImpl::GetBrowser() { return browser_.get(); }
 
@@ -79,18 +74,8 @@ bool V8ContextImpl::Eval(const CefString& code, const CefString&, int, CefRefPtr
     return false;
   }
   const Json result = reply.result.value("result", Json::object());
-  std::function<CefRefPtr<CefV8Value>(const Json&)> convert = [&](const Json& value) -> CefRefPtr<CefV8Value> {
-    if (value.is_null()) return CefV8Value::CreateNull();
-    if (value.is_boolean()) return CefV8Value::CreateBool(value.get<bool>());
-    if (value.is_number_integer() && value.get<int64_t>() >= INT32_MIN && value.get<int64_t>() <= INT32_MAX) return CefV8Value::CreateInt(value.get<int>());
-    if (value.is_number()) return CefV8Value::CreateDouble(value.get<double>());
-    if (value.is_string()) return CefV8Value::CreateString(value.get<std::string>());
-    CefRefPtr<CefV8Value> object(new CefV8Value(value.is_array() ? CefV8Value::Kind::Array : CefV8Value::Kind::Object));
-    for (const auto& [key, property] : value.items()) object->properties_[key] = convert(property);
-    return object;
-  };
   retval = result.value("type", std::string()) == "undefined" ? CefV8Value::CreateUndefined()
-                                                              : convert(result.value("value", Json()));
+                                                              : V8ValueCodec::FromValue(result.value("value", Json()));
   return true;
 }
 

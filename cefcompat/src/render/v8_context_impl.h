@@ -11,6 +11,9 @@ namespace cefcompat {
 
 class RenderBrowser;
 
+// One JavaScript context of a page, known by its session and context id. What
+// runs in it goes through its browser; statements posted to it are gathered
+// and sent together.
 class V8ContextImpl : public CefV8Context {
  public:
   V8ContextImpl(CefRefPtr<RenderBrowser> browser, std::string sessionId, int contextId, CefRefPtr<RenderFrame> frame);

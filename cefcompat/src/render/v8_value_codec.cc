@@ -1,6 +1,7 @@
 #include "render/v8_value_codec.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "render/v8_context_impl.h"
 
@@ -25,6 +26,19 @@ CefRefPtr<CefV8Value> V8ValueCodec::FromDescription(const Json& d, CefRefPtr<V8C
     return value;
   }
   return CefV8Value::CreateUndefined();
+}
+
+CefRefPtr<CefV8Value> V8ValueCodec::FromValue(const Json& value) {
+  if (value.is_null()) return CefV8Value::CreateNull();
+  if (value.is_boolean()) return CefV8Value::CreateBool(value.get<bool>());
+  if (value.is_number_integer() && value.get<int64_t>() >= INT32_MIN && value.get<int64_t>() <= INT32_MAX) {
+    return CefV8Value::CreateInt(value.get<int>());
+  }
+  if (value.is_number()) return CefV8Value::CreateDouble(value.get<double>());
+  if (value.is_string()) return CefV8Value::CreateString(value.get<std::string>());
+  CefRefPtr<CefV8Value> object(new CefV8Value(value.is_array() ? CefV8Value::Kind::Array : CefV8Value::Kind::Object));
+  for (const auto& [key, property] : value.items()) object->properties_[key] = FromValue(property);
+  return object;
 }
 
 std::string V8ValueCodec::ToExpression(CefRefPtr<CefV8Value> value, V8ContextImpl* context) {
