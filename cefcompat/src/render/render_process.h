@@ -1,16 +1,17 @@
 #pragma once
+// render/ is the render side: the browsers, frames, JavaScript contexts and
+// values a CefRenderProcessHandler sees, each browser served over its link to
+// the launcher. It runs on TID_RENDERER; RendererHost is the launcher's end, on TID_UI.
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <string>
-#include <vector>
 
 #include "protocol/connection.h"
 #include "include/cef_app.h"
 #include "include/cef_render_process_handler.h"
-#include "include/cef_v8.h"
 #include "base/task_thread.h"
 #include "protocol/transport.h"
 
@@ -54,14 +55,5 @@ class RenderProcess {
   std::condition_variable done_;
   bool anyClosed_ = false;
 };
-
-// A registered extension: its code and the handler of its native functions.
-struct Extension {
-  std::string name;
-  std::string code;  // with each native declaration rewritten into a stub
-  CefRefPtr<CefV8Handler> handler;
-  std::vector<std::string> natives;
-};
-std::vector<Extension> RegisteredExtensions();
 
 }  // namespace cefcompat

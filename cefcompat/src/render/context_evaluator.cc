@@ -1,0 +1,76 @@
+#include "render/context_evaluator.h"
+
+#include "render/v8_context_impl.h"
+
+namespace cefcompat {
+
+namespace {
+
+constexpr int kEvalTimeoutMs = 10000;
+
+}  // namespace
+
+void ContextEvaluator::Evaluate(V8ContextImpl* context, const std::string& expression) {
+  if (!context->IsValid()) return;
+  const std::string posted = context->TakePosted();
+  if (!posted.empty()) SendEvaluation(context, posted);
+  if (!expression.empty()) SendEvaluation(context, expression);
+}
+
+Connection::Reply ContextEvaluator::EvaluateAndWait(V8ContextImpl* context, const std::string& expression) {
+  Evaluate(context, std::string());
+  if (PausedIn(context)) {
+    return connection_.Call("Debugger.evaluateOnCallFrame",
+                            {{"callFrameId", paused_.callFrameId}, {"expression", expression}, {"returnByValue", true}},
+                            context->SessionId(), kEvalTimeoutMs);
+  }
+  return connection_.Call("Runtime.evaluate",
+                          {{"expression", expression}, {"contextId", context->ContextId()}, {"returnByValue", true}},
+                          context->SessionId(), kEvalTimeoutMs);
+}
+
+void ContextEvaluator::BeginPause(const std::string& sessionId, int contextId, const std::string& callFrameId) {
+  paused_ = {true, sessionId, contextId, callFrameId};
+}
+
+void ContextEvaluator::EndPause(const std::string& sessionId) {
+  paused_.active = false;
+  auto& evaluations = pauseEvaluations_[sessionId];
+  if (evaluations.pending > 0) {
+    evaluations.resumeWanted = true;
+    return;
+  }
+  Resume(sessionId);
+}
+
+void ContextEvaluator::Resume(const std::string& sessionId) {
+  connection_.Send("Debugger.resume", Json::object(), sessionId);
+}
+
+bool ContextEvaluator::PausedIn(V8ContextImpl* context) const {
+  return paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId();
+}
+
+void ContextEvaluator::SendEvaluation(V8ContextImpl* context, const std::string& expression) {
+  if (PausedIn(context)) {
+    // Chromium may run a resume before evaluations sent ahead of it: the
+    // session resumes only once every evaluation of the pause has answered.
+    const std::string sessionId = context->SessionId();
+    ++pauseEvaluations_[sessionId].pending;
+    CefRefPtr<CefBaseRefCounted> owner(owner_);
+    connection_.Send("Debugger.evaluateOnCallFrame", {{"callFrameId", paused_.callFrameId}, {"expression", expression}},
+                     sessionId, [owner, this, sessionId](const Connection::Reply&) { OnPauseEvaluated(sessionId); });
+    return;
+  }
+  connection_.Send("Runtime.evaluate", {{"expression", expression}, {"contextId", context->ContextId()}},
+                   context->SessionId());
+}
+
+void ContextEvaluator::OnPauseEvaluated(const std::string& sessionId) {
+  auto& evaluations = pauseEvaluations_[sessionId];
+  if (--evaluations.pending > 0 || !evaluations.resumeWanted) return;
+  evaluations.resumeWanted = false;
+  Resume(sessionId);
+}
+
+}  // namespace cefcompat
