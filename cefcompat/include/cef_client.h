@@ -1,8 +1,10 @@
 #pragma once
 
 #include "include/cef_context_menu_handler.h"
+#include "include/cef_dialog_handler.h"
 #include "include/cef_display_handler.h"
 #include "include/cef_drag_handler.h"
+#include "include/cef_jsdialog_handler.h"
 #include "include/cef_keyboard_handler.h"
 #include "include/cef_life_span_handler.h"
 #include "include/cef_load_handler.h"
@@ -10,19 +12,19 @@
 #include "include/cef_request_handler.h"
 
 class CefAudioHandler;
-class CefDialogHandler;
 class CefDownloadHandler;
 class CefFindHandler;
 class CefFocusHandler;
-class CefJSDialogHandler;
 class CefRenderHandler;
 
 // The per-browser callbacks. Every getter and callback is called on TID_UI.
 class CefClient : public virtual CefBaseRefCounted {
  public:
   virtual CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() { return nullptr; }
+  virtual CefRefPtr<CefDialogHandler> GetDialogHandler() { return nullptr; }
   virtual CefRefPtr<CefDisplayHandler> GetDisplayHandler() { return nullptr; }
   virtual CefRefPtr<CefDragHandler> GetDragHandler() { return nullptr; }
+  virtual CefRefPtr<CefJSDialogHandler> GetJSDialogHandler() { return nullptr; }
   virtual CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() { return nullptr; }
   virtual CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() { return nullptr; }
   virtual CefRefPtr<CefLoadHandler> GetLoadHandler() { return nullptr; }

@@ -2,7 +2,15 @@
 // handler and signals widget, SDK calls reaching plugins, load signals and
 // their log lines, render-process crashes, console, keys, popups, life span
 // and notification scripts.
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -14,12 +22,15 @@
 #include "HostHarness.h"
 #include "LauncherEnvironment.h"
 #include "LogCapture.h"
+#include "ShownPage.h"
 #include "RuntimeEnvironment.h"
 #include "TestHttpServer.h"
 #include "UrlSink.h"
 #include "core/VellApp.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
+#include "core/VellFileDialogHandler.h"
 #include "core/VellHandler.h"
+#include "core/VellIndependentBrowser.h"
 #include "core/VellSignalsWidget.h"
 #include "core/VellWidget.h"
 #include "inter/VellBrowserWrapper.h"
@@ -373,6 +384,130 @@ TEST(BrowserHostTest, AWidgetShowsItsBrowserAndCarriesScriptsIntoIt) {
   widget.reset();  // closes the browser
   ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; }));
   delete browser.GetVellSignalsWidget();
+}
+
+// A visible dialog of this kind, once one shows (an answered one is hidden).
+template <class Dialog>
+Dialog* WaitForDialog() {
+  Dialog* found = nullptr;
+  WaitUntil([&] {
+    for (QWidget* widget : QApplication::allWidgets()) {
+      auto* dialog = qobject_cast<Dialog*>(widget);
+      if (dialog && dialog->isVisible()) found = dialog;
+    }
+    return found != nullptr;
+  });
+  return found;
+}
+
+// Without a launcher handler a page's dialogs are Qt dialogs over the window
+// that shows the page, and the page waits for the person's answer.
+TEST_F(ShownPage, DialogsWithoutALauncherHandlerAreQtDialogsOverThePagesWindow) {
+  widget->show();
+  browser.GetVellHandler()->LoadUrl(
+      Page("log('confirm', confirm('Sure?')); log('prompt', prompt('Name?', 'Ann')); alert('Bye'); log('done');"));
+  QMessageBox* confirm = WaitForDialog<QMessageBox>();
+  ASSERT_NE(confirm, nullptr);
+  EXPECT_EQ(confirm->text(), "Sure?");
+  EXPECT_EQ(confirm->parentWidget(), widget->window());
+  EXPECT_TRUE(ConsoleLines("confirm|true").empty());  // the page waits
+  confirm->button(QMessageBox::Ok)->click();
+  ASSERT_TRUE(WaitForConsole("confirm|true"));
+
+  QInputDialog* prompt = WaitForDialog<QInputDialog>();
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(prompt->textValue(), "Ann");
+  prompt->setTextValue("Bea");
+  prompt->accept();
+  ASSERT_TRUE(WaitForConsole("prompt|Bea"));
+
+  QMessageBox* alert = WaitForDialog<QMessageBox>();
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->text(), "Bye");
+  alert->button(QMessageBox::Ok)->click();
+  EXPECT_TRUE(WaitForConsole("done"));
+}
+
+TEST(DefaultDialogTest, ADialogOpenWhenItsBrowserClosesIsClosedAsCancel) {
+  VellIndependentBrowser browser;
+  browser.Init(Page("alert('Waiting');"));
+  auto widget = std::make_unique<VellWidget>();
+  widget->ConnectCefBrowser(&browser);
+  VellSignalsWidget* signalsWidget = browser.GetVellSignalsWidget();
+  QPointer<QMessageBox> dialog = WaitForDialog<QMessageBox>();
+  ASSERT_FALSE(dialog.isNull());
+  QSignalSpy closed(signalsWidget, &VellSignalsWidget::OnBeforeClose);
+  widget.reset();  // closes the browser
+  ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return dialog.isNull(); }));
+  delete signalsWidget;
+}
+
+// A page that is one file input; it logs the name chosen.
+const std::string kFileInputPage =
+    Page("const input = document.createElement('input'); input.type = 'file'; input.accept = '.txt';"
+         "input.style = 'position:fixed;inset:0'; document.documentElement.appendChild(input);"
+         "input.onchange = () => log('chosen', input.files[0].name); log('ready');");
+
+// A person's click near the page's top left corner.
+void ClickAtTheTopLeft(VellIndependentBrowser& browser) {
+  CefRefPtr<CefBrowserHost> host = browser.GetVellHandler()->GetBrowser()->GetHost();
+  CefMouseEvent at;
+  at.x = 20;
+  at.y = 20;
+  host->SendMouseClickEvent(at, MBT_LEFT, false, 1);
+  host->SendMouseClickEvent(at, MBT_LEFT, true, 1);
+}
+
+TEST(DefaultDialogTest, AFileChooserOpenWhenItsBrowserClosesIsClosed) {
+  VellIndependentBrowser browser;
+  browser.Init(kFileInputPage);
+  auto widget = std::make_unique<VellWidget>();
+  widget->ConnectCefBrowser(&browser);
+  VellSignalsWidget* signalsWidget = browser.GetVellSignalsWidget();
+  ASSERT_TRUE(WaitForConsole("ready"));
+  ClickAtTheTopLeft(browser);
+  QPointer<QFileDialog> dialog = WaitForDialog<QFileDialog>();
+  ASSERT_FALSE(dialog.isNull());
+  QSignalSpy closed(signalsWidget, &VellSignalsWidget::OnBeforeClose);
+  widget.reset();  // closes the browser
+  ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return dialog.isNull(); }));
+  delete signalsWidget;
+}
+
+TEST(DefaultDialogTest, AFileChooserOffersTheInputsAcceptedTypesAndAllFiles) {
+  const QStringList filters = VellFileDialogHandler::NameFilters({".PNG", "image/jpeg"});
+  ASSERT_EQ(filters.size(), 2);
+  EXPECT_TRUE(filters[0].contains("*.png"));
+  EXPECT_TRUE(filters[0].contains("*.jpg"));
+  EXPECT_EQ(filters[1], "All files (*)");
+  EXPECT_EQ(VellFileDialogHandler::NameFilters({}), QStringList{"All files (*)"});
+}
+
+TEST_F(ShownPage, AFileChosenInTheQtDialogReachesThePagesInput) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("notes.txt");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("x");
+  file.close();
+  widget->resize(400, 300);
+  widget->show();
+  browser.GetVellHandler()->LoadUrl(kFileInputPage);
+  ASSERT_TRUE(WaitForConsole("ready"));
+  ClickAtTheTopLeft(browser);
+  QFileDialog* dialog = WaitForDialog<QFileDialog>();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->parentWidget(), widget->window());
+  EXPECT_TRUE(dialog->nameFilters().first().contains("*.txt"));
+  // As a person types a name into the dialog.
+  dialog->setDirectory(dir.path());
+  auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(name, nullptr);
+  name->setText("notes.txt");
+  static_cast<QDialog*>(dialog)->accept();
+  EXPECT_TRUE(WaitForConsole("chosen|notes.txt"));
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "RuntimeEnvironment.h"
 #include "TestApp.h"
@@ -207,6 +209,101 @@ TEST_F(ConsoleTest, LevelsSourceAndLine) {
                                                             {LOGSEVERITY_ERROR, "Uncaught Error: boom"}}));
   EXPECT_EQ(messages[1].data["line"], 3);
   EXPECT_EQ(messages[4].data["line"], 6);
+}
+
+class DialogTest : public BrowserTest {};
+
+// The page waits for each answer, which may come from another thread; a
+// second answer to one dialog changes nothing.
+TEST_F(DialogTest, TheHandlerAnswersEachDialogAndThePageWaitsForIt) {
+  client->onDialog = [](const Json& dialog, CefRefPtr<CefJSDialogCallback> callback, bool&) {
+    const bool isPrompt = dialog["type"] == JSDIALOGTYPE_PROMPT;
+    std::thread([callback, isPrompt] {
+      callback->Continue(true, isPrompt ? "typed" : "");
+      callback->Continue(false, "");
+    }).detach();
+    return true;
+  };
+  Create(DataUrl("<script>console.log('confirm ' + confirm('Sure?'));"
+                 "console.log('prompt ' + prompt('Name?', 'def'));"
+                 "alert('Hello'); console.log('after alert');</script>"));
+  ASSERT_TRUE(WaitForConsole("after alert"));
+  EXPECT_TRUE(WaitForConsole("confirm true"));
+  EXPECT_TRUE(WaitForConsole("prompt typed"));
+  const auto dialogs = recorder.Of("OnJSDialog");
+  ASSERT_EQ(dialogs.size(), 3u);
+  EXPECT_EQ(dialogs[0].data["type"], JSDIALOGTYPE_CONFIRM);
+  EXPECT_EQ(dialogs[0].data["message"], "Sure?");
+  EXPECT_EQ(dialogs[1].data["type"], JSDIALOGTYPE_PROMPT);
+  EXPECT_EQ(dialogs[1].data["default"], "def");
+  EXPECT_EQ(dialogs[2].data["type"], JSDIALOGTYPE_ALERT);
+  EXPECT_TRUE(recorder.WaitForKind("OnDialogClosed", 3));
+}
+
+TEST_F(DialogTest, ASuppressedDialogIsCancelledAndOneLeftToTheDefaultIsAccepted) {
+  client->onDialog = [](const Json& dialog, CefRefPtr<CefJSDialogCallback>, bool& suppress) {
+    suppress = dialog["message"] == "Quiet?";
+    return false;
+  };
+  Create(DataUrl("<script>console.log('quiet ' + confirm('Quiet?'));"
+                 "console.log('default ' + confirm('Default?'));</script>"));
+  EXPECT_TRUE(WaitForConsole("quiet false"));
+  EXPECT_TRUE(WaitForConsole("default true"));
+}
+
+TEST_F(DialogTest, AHundredAlertsInALoopComeOneAtATime) {
+  std::atomic<int> open{0};
+  std::atomic<int> mostOpen{0};
+  client->onDialog = [&](const Json&, CefRefPtr<CefJSDialogCallback> callback, bool&) {
+    mostOpen = std::max(mostOpen.load(), ++open);
+    std::thread([callback, &open] {
+      --open;
+      callback->Continue(true, "");
+    }).detach();
+    return true;
+  };
+  Create(DataUrl("<script>for (let i = 0; i < 100; i++) alert(i); console.log('all answered');</script>"));
+  ASSERT_TRUE(WaitForConsole("all answered", 60000));
+  EXPECT_EQ(recorder.Count("OnJSDialog"), 100u);
+  EXPECT_EQ(mostOpen, 1);
+}
+
+TEST_F(DialogTest, ClosingTheBrowserResetsADialogNobodyAnswered) {
+  client->onDialog = [](const Json&, CefRefPtr<CefJSDialogCallback>, bool&) { return true; };
+  Create(DataUrl("<script>alert('Waiting');</script>"));
+  ASSERT_TRUE(recorder.WaitForKind("OnJSDialog"));
+  browser->GetHost()->CloseBrowser(true);
+  EXPECT_TRUE(recorder.WaitForKind("OnResetDialogState"));
+  EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose"));
+}
+
+// A click on a file input asks the dialog handler; the chosen files reach
+// the input as a person's choice does.
+TEST_F(DialogTest, AFileChooserAsksTheHandlerAndTheChosenFilesReachTheInput) {
+  QTemporaryDir dir;
+  std::vector<CefString> chosen;
+  for (const char* name : {"a.png", "b.jpg"}) {
+    std::ofstream(dir.filePath(name).toStdString()) << "x";
+    chosen.emplace_back(dir.filePath(name).toStdString());
+  }
+  client->onFileDialog = [chosen](CefRefPtr<CefFileDialogCallback> callback) {
+    callback->Continue(0, chosen);
+    callback->Cancel();  // after an answer: nothing
+    return true;
+  };
+  Create(DataUrl("<input type=file multiple accept='.png, image/jpeg' style='position:fixed;inset:0'"
+                 " onchange=\"console.log('files ' + Array.from(this.files).map(f => f.name).join(','))\">"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  CefMouseEvent at;
+  at.x = 20;
+  at.y = 20;
+  browser->GetHost()->SendMouseClickEvent(at, MBT_LEFT, false, 1);
+  browser->GetHost()->SendMouseClickEvent(at, MBT_LEFT, true, 1);
+  ASSERT_TRUE(WaitForConsole("files a.png,b.jpg"));
+  const auto dialogs = recorder.Of("OnFileDialog");
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].data["mode"], FILE_DIALOG_OPEN_MULTIPLE);
+  EXPECT_EQ(dialogs[0].data["filters"], Json::array({".png", "image/jpeg"}));
 }
 
 class CrashTest : public BrowserTest {};

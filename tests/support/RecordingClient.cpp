@@ -179,6 +179,38 @@ bool RecordingClient::OnDragEnter(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData> 
   return refuseDrags;
 }
 
+bool RecordingClient::OnJSDialog(CefRefPtr<CefBrowser>, const CefString& origin_url, JSDialogType dialog_type,
+                                 const CefString& message_text, const CefString& default_prompt_text,
+                                 CefRefPtr<CefJSDialogCallback> callback, bool& suppress_message) {
+  const nlohmann::json dialog = {{"type", static_cast<int>(dialog_type)},
+                                 {"origin", origin_url.ToString()},
+                                 {"message", message_text.ToString()},
+                                 {"default", default_prompt_text.ToString()}};
+  Record("OnJSDialog", dialog);
+  return onDialog && onDialog(dialog, callback, suppress_message);
+}
+
+bool RecordingClient::OnBeforeUnloadDialog(CefRefPtr<CefBrowser>, const CefString& message_text, bool,
+                                           CefRefPtr<CefJSDialogCallback> callback) {
+  const nlohmann::json dialog = {{"type", "beforeunload"}, {"message", message_text.ToString()}};
+  Record("OnBeforeUnloadDialog", dialog);
+  bool suppress = false;
+  return onDialog && onDialog(dialog, callback, suppress);
+}
+
+bool RecordingClient::OnFileDialog(CefRefPtr<CefBrowser>, FileDialogMode mode, const CefString&, const CefString&,
+                                   const std::vector<CefString>& accept_filters, int,
+                                   CefRefPtr<CefFileDialogCallback> callback) {
+  nlohmann::json filters = nlohmann::json::array();
+  for (const auto& filter : accept_filters) filters.push_back(filter.ToString());
+  Record("OnFileDialog", {{"mode", static_cast<int>(mode)}, {"filters", filters}});
+  return onFileDialog && onFileDialog(callback);
+}
+
+void RecordingClient::OnResetDialogState(CefRefPtr<CefBrowser>) { Record("OnResetDialogState", {}); }
+
+void RecordingClient::OnDialogClosed(CefRefPtr<CefBrowser>) { Record("OnDialogClosed", {}); }
+
 void RecordingClient::OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame,
                                           CefRefPtr<CefContextMenuParams> params, CefRefPtr<CefMenuModel> model) {
   auto data = FrameInfo(frame);

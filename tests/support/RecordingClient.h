@@ -48,6 +48,8 @@ class RecordingClient : public CefClient,
                         public CefKeyboardHandler,
                         public CefRequestHandler,
                         public CefDragHandler,
+                        public CefJSDialogHandler,
+                        public CefDialogHandler,
                         public CefContextMenuHandler {
  public:
   explicit RecordingClient(EventRecorder* recorder) : recorder_(recorder) {}
@@ -64,6 +66,8 @@ class RecordingClient : public CefClient,
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
   CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }
   CefRefPtr<CefDragHandler> GetDragHandler() override { return this; }
+  CefRefPtr<CefJSDialogHandler> GetJSDialogHandler() override { return this; }
+  CefRefPtr<CefDialogHandler> GetDialogHandler() override { return this; }
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
   CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
   CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
@@ -90,6 +94,21 @@ class RecordingClient : public CefClient,
   bool OnDragEnter(CefRefPtr<CefBrowser> browser, CefRefPtr<CefDragData> dragData, DragOperationsMask mask) override;
   void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                            CefRefPtr<CefContextMenuParams> params, CefRefPtr<CefMenuModel> model) override;
+  // Dialogs are recorded; `onDialog` (TID_UI) answers them, or the
+  // default takes them when it is empty or returns false.
+  bool OnJSDialog(CefRefPtr<CefBrowser> browser, const CefString& origin_url, JSDialogType dialog_type,
+                  const CefString& message_text, const CefString& default_prompt_text,
+                  CefRefPtr<CefJSDialogCallback> callback, bool& suppress_message) override;
+  bool OnBeforeUnloadDialog(CefRefPtr<CefBrowser> browser, const CefString& message_text, bool is_reload,
+                            CefRefPtr<CefJSDialogCallback> callback) override;
+  void OnResetDialogState(CefRefPtr<CefBrowser> browser) override;
+  void OnDialogClosed(CefRefPtr<CefBrowser> browser) override;
+  std::function<bool(const nlohmann::json& dialog, CefRefPtr<CefJSDialogCallback> callback, bool& suppress)> onDialog;
+  // File choosers are recorded; `onFileDialog` (TID_UI) answers them.
+  bool OnFileDialog(CefRefPtr<CefBrowser> browser, FileDialogMode mode, const CefString& title,
+                    const CefString& default_file_path, const std::vector<CefString>& accept_filters,
+                    int selected_accept_filter, CefRefPtr<CefFileDialogCallback> callback) override;
+  std::function<bool(CefRefPtr<CefFileDialogCallback> callback)> onFileDialog;
   // Records the name and the string or number arguments; `onMessage` may answer.
   bool OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefProcessId source,
                                 CefRefPtr<CefProcessMessage> message) override;

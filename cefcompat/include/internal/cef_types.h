@@ -154,6 +154,22 @@ typedef enum {
   DRAG_OPERATION_EVERY = 0x7fffffff,
 } cef_drag_operations_mask_t;
 
+typedef enum {
+  JSDIALOGTYPE_ALERT = 0,
+  JSDIALOGTYPE_CONFIRM,
+  JSDIALOGTYPE_PROMPT,
+} cef_jsdialog_type_t;
+
+typedef enum {
+  FILE_DIALOG_OPEN = 0,
+  FILE_DIALOG_OPEN_MULTIPLE,
+  FILE_DIALOG_OPEN_FOLDER,
+  FILE_DIALOG_SAVE,
+  FILE_DIALOG_TYPE_MASK = 0xFF,
+  FILE_DIALOG_OVERWRITEPROMPT_FLAG = 0x01000000,
+  FILE_DIALOG_HIDEREADONLY_FLAG = 0x02000000,
+} cef_file_dialog_mode_t;
+
 struct CefKeyEvent {
   cef_key_event_type_t type = KEYEVENT_RAWKEYDOWN;
   uint32 modifiers = 0;

@@ -30,6 +30,8 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       console_(this, client_),
       contextMenu_(this, client_, frames_),
       popups_(this, client_, settings_),
+      dialogs_(this, client_, session_),
+      fileDialogs_(this, client_, session_),
       view_(this, session_),
       input_(this, client_, session_) {
   navigation_.SetOnMainFrameStopped([this] { RefreshTitle(); });
@@ -91,12 +93,7 @@ void BrowserImpl::Subscribe() {
   frames_.Subscribe(session_);
   console_.Subscribe(session_);
   popups_.Subscribe(session_);
-  session_.On("Page.javascriptDialogOpening", [this](const Json& params) {
-    // No dialog can be shown here; a dialog left open would block the page.
-    Log(LOGSEVERITY_INFO, "browser " + std::to_string(id_) + ": accepting a " + params.value("type", std::string()) +
-                              " dialog: " + params.value("message", std::string()));
-    Send("Page.handleJavaScriptDialog", {{"accept", true}});
-  });
+  dialogs_.Subscribe(session_);
 }
 
 void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& url, bool notifyClient,
@@ -115,6 +112,7 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   }
   if (fetch_) Send("Fetch.enable", {{"patterns", Json::array({{{"urlPattern", "*"}}})}});
   contextMenu_.Install(session_);
+  fileDialogs_.Install(session_);
   const cef_color_t color = runtime->Settings().background_color;
   if (color != 0) {
     const Json rgba = {{"r", (color >> 16) & 0xFF},
@@ -270,6 +268,7 @@ void BrowserImpl::FinishClose() {
   }
   if (renderer) renderer->Stop();
   frames_.InvalidateAll();
+  dialogs_.Reset();
   if (created_ && client_) {
     if (auto handler = client_->GetLifeSpanHandler()) handler->OnBeforeClose(this);
   }

@@ -2,7 +2,7 @@
 
 // The browser side of the runtime: Chromium's page targets as CEF browsers.
 // A browser wires the parts that each do one job (frame tree, navigation,
-// console, context menu, popups, developer tools, view and input) to its
+// console, context menu, popups, dialogs, developer tools, view and input) to its
 // page's protocol session. Protocol state lives on TID_UI.
 
 #include <atomic>
@@ -16,7 +16,9 @@
 #include "browser/console_reporter.h"
 #include "browser/context_menu_runner.h"
 #include "browser/devtools_host.h"
+#include "browser/file_dialog_runner.h"
 #include "browser/frame_tree.h"
+#include "browser/js_dialog_runner.h"
 #include "browser/navigation_controller.h"
 #include "browser/page_session.h"
 #include "browser/popup_broker.h"
@@ -151,6 +153,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   ConsoleReporter console_;
   ContextMenuRunner contextMenu_;
   PopupBroker popups_;
+  JsDialogRunner dialogs_;
+  FileDialogRunner fileDialogs_;
   DevToolsHost devTools_;
   ScreencastView view_;
   InputDispatcher input_;
