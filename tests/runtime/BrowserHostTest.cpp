@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <functional>
 #include <thread>
 
 #include "HostHarness.h"
@@ -428,21 +429,6 @@ TEST_F(ShownPage, DialogsWithoutALauncherHandlerAreQtDialogsOverThePagesWindow) 
   EXPECT_TRUE(WaitForConsole("done"));
 }
 
-TEST(DefaultDialogTest, ADialogOpenWhenItsBrowserClosesIsClosedAsCancel) {
-  VellIndependentBrowser browser;
-  browser.Init(Page("alert('Waiting');"));
-  auto widget = std::make_unique<VellWidget>();
-  widget->ConnectCefBrowser(&browser);
-  VellSignalsWidget* signalsWidget = browser.GetVellSignalsWidget();
-  QPointer<QMessageBox> dialog = WaitForDialog<QMessageBox>();
-  ASSERT_FALSE(dialog.isNull());
-  QSignalSpy closed(signalsWidget, &VellSignalsWidget::OnBeforeClose);
-  widget.reset();  // closes the browser
-  ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; }));
-  EXPECT_TRUE(WaitUntil([&] { return dialog.isNull(); }));
-  delete signalsWidget;
-}
-
 // A page that is one file input; it logs the name chosen.
 const std::string kFileInputPage =
     Page("const input = document.createElement('input'); input.type = 'file'; input.accept = '.txt';"
@@ -459,21 +445,32 @@ void ClickAtTheTopLeft(VellIndependentBrowser& browser) {
   host->SendMouseClickEvent(at, MBT_LEFT, true, 1);
 }
 
-TEST(DefaultDialogTest, AFileChooserOpenWhenItsBrowserClosesIsClosed) {
+// Shows `page` in a widget, brings its dialog up with `open`, then closes
+// the browser: the dialog goes with it.
+template <class Dialog>
+void ExpectTheDialogToCloseWithItsBrowser(const std::string& page,
+                                          const std::function<void(VellIndependentBrowser&)>& open) {
   VellIndependentBrowser browser;
-  browser.Init(kFileInputPage);
+  browser.Init(page);
   auto widget = std::make_unique<VellWidget>();
   widget->ConnectCefBrowser(&browser);
   VellSignalsWidget* signalsWidget = browser.GetVellSignalsWidget();
-  ASSERT_TRUE(WaitForConsole("ready"));
-  ClickAtTheTopLeft(browser);
-  QPointer<QFileDialog> dialog = WaitForDialog<QFileDialog>();
+  open(browser);
+  QPointer<Dialog> dialog = WaitForDialog<Dialog>();
   ASSERT_FALSE(dialog.isNull());
   QSignalSpy closed(signalsWidget, &VellSignalsWidget::OnBeforeClose);
   widget.reset();  // closes the browser
   ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; }));
   EXPECT_TRUE(WaitUntil([&] { return dialog.isNull(); }));
   delete signalsWidget;
+}
+
+TEST(DefaultDialogTest, DialogsOpenWhenTheirBrowserClosesAreClosed) {
+  ExpectTheDialogToCloseWithItsBrowser<QMessageBox>(Page("alert('Waiting');"), [](VellIndependentBrowser&) {});
+  ExpectTheDialogToCloseWithItsBrowser<QFileDialog>(kFileInputPage, [](VellIndependentBrowser& browser) {
+    ASSERT_TRUE(WaitForConsole("ready"));
+    ClickAtTheTopLeft(browser);
+  });
 }
 
 TEST(DefaultDialogTest, AFileChooserOffersTheInputsAcceptedTypesAndAllFiles) {
