@@ -10,8 +10,6 @@
 #include <mutex>
 
 #include "base/VellLoggerAgent.h"
-#include "core/VellFileDialogHandler.h"
-#include "core/VellJsDialogHandler.h"
 #include "include/cef_task.h"
 #include "include/wrapper/cef_closure_task.h"
 #include "include/wrapper/cef_helpers.h"
@@ -45,32 +43,7 @@ QString g_developmentUrl = "http://127.0.0.1:9000/";
 const int VellHandler::kDevKeyPass[12] = {0x56, 0x45, 0x4C, 0x4C, 0x44, 0x45, 0x56, 0x54, 0x4F, 0x4F, 0x4C, 0x53};
 
 VellHandler::VellHandler(VellSignalsWidget* signalsWidget)
-    : m_pSignalsWidget(signalsWidget),
-      m_pJsDialogHandler(new VellJsDialogHandler(signalsWidget)),
-      m_pDialogHandler(new VellFileDialogHandler(signalsWidget)),
-      m_pResourceManager(new CefResourceManager()) {}
-
-void VellHandler::SetJSDialogHandler(CefRefPtr<CefJSDialogHandler> handler) {
-  if (!handler) handler = new VellJsDialogHandler(m_pSignalsWidget);
-  std::lock_guard<std::mutex> lock(m_dialogMutex);
-  m_pJsDialogHandler = handler;
-}
-
-CefRefPtr<CefJSDialogHandler> VellHandler::GetJSDialogHandler() {
-  std::lock_guard<std::mutex> lock(m_dialogMutex);
-  return m_pJsDialogHandler;
-}
-
-void VellHandler::SetDialogHandler(CefRefPtr<CefDialogHandler> handler) {
-  if (!handler) handler = new VellFileDialogHandler(m_pSignalsWidget);
-  std::lock_guard<std::mutex> lock(m_dialogMutex);
-  m_pDialogHandler = handler;
-}
-
-CefRefPtr<CefDialogHandler> VellHandler::GetDialogHandler() {
-  std::lock_guard<std::mutex> lock(m_dialogMutex);
-  return m_pDialogHandler;
-}
+    : m_pSignalsWidget(signalsWidget), m_pResourceManager(new CefResourceManager()) {}
 
 VellHandler::~VellHandler() { delete m_pBrowser; }
 

@@ -67,11 +67,6 @@ class VellHandler : public CefClient,
   // as it exists.
   void Cleanup();
   void SetShouldStop(bool stop) { m_bShouldStop = stop; }
-  // The page's JavaScript dialogs and file choosers go to `handler` (CEF UI
-  // thread) instead of the default Qt dialogs (VellJsDialogHandler,
-  // VellFileDialogHandler); null restores the default.
-  void SetJSDialogHandler(CefRefPtr<CefJSDialogHandler> handler);
-  void SetDialogHandler(CefRefPtr<CefDialogHandler> handler);
 
   static void SetLocalDevelopmentPageUrl(const QString& url);
   static QString GetLocalDevelopmentPageUrl();
@@ -80,8 +75,6 @@ class VellHandler : public CefClient,
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
   CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }
   CefRefPtr<CefDragHandler> GetDragHandler() override { return this; }
-  CefRefPtr<CefJSDialogHandler> GetJSDialogHandler() override;
-  CefRefPtr<CefDialogHandler> GetDialogHandler() override;
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
   CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
   CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
@@ -179,10 +172,6 @@ class VellHandler : public CefClient,
   bool m_bIsCreated = false;
   bool m_bIsClosed = false;
   QPointer<VellSignalsWidget> m_pSignalsWidget;  // not owned
-  // Set on the Qt thread, read on the CEF UI thread, under m_dialogMutex.
-  std::mutex m_dialogMutex;
-  CefRefPtr<CefJSDialogHandler> m_pJsDialogHandler;
-  CefRefPtr<CefDialogHandler> m_pDialogHandler;
   bool m_bShouldStop = false;
   VellBrowserWrapper* m_pBrowser = nullptr;
   QVector<int> m_vecDevKeyTrack;

@@ -1,6 +1,5 @@
 #include "core/VellWidget.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QResizeEvent>
 
@@ -47,15 +46,6 @@ void VellWidget::_ShowBrowser() {
 
 void VellWidget::DisconnectCefBrowser() const {
   if (m_pBrowserContainer) m_pLayout->removeWidget(m_pBrowserContainer);
-}
-
-VellWidget* VellWidget::Showing(const VellSignalsWidget* signalsWidget) {
-  for (QWidget* widget : QApplication::allWidgets()) {
-    auto* shown = qobject_cast<VellWidget*>(widget);
-    VellIndependentBrowser* browser = shown ? shown->GetVellIndependentBrowser() : nullptr;
-    if (browser && browser->GetVellSignalsWidget() == signalsWidget) return shown;
-  }
-  return nullptr;
 }
 
 VellSignalsWidget* VellWidget::GetVellSignalsWidget() const { return m_pIndependentBrowser->GetVellSignalsWidget(); }

@@ -34,9 +34,6 @@ class VellWidget : public QWidget {
   // The connected browser's signals widget; a browser must be connected.
   VellSignalsWidget* GetVellSignalsWidget() const;
   void LoadUrl(const std::string& url) const;
-  // Qt thread: the widget that shows the browser of `signalsWidget`; null
-  // while none does (a browser waiting unseen in the pool).
-  static VellWidget* Showing(const VellSignalsWidget* signalsWidget);
   // Stops rendering while `mainWindow` (a top-level widget) is minimised or
   // covered, and resumes when it is shown again.
   void SetMainWindow(QWidget* mainWindow);

@@ -29,7 +29,6 @@
 #include "UrlSink.h"
 #include "core/VellApp.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
-#include "core/VellFileDialogHandler.h"
 #include "core/VellHandler.h"
 #include "core/VellIndependentBrowser.h"
 #include "core/VellSignalsWidget.h"
@@ -40,6 +39,7 @@
 #include "plugins/basic_plugins/VellPingPongPlugin.h"
 #include "plugins/browser_plugins/VellPageReadyPlugin.h"
 #include "testing_hooks.h"
+#include "view/default_dialogs.h"
 #include "v8_api/VellV8PluginFactoryCluster.h"
 
 namespace {
@@ -401,8 +401,8 @@ Dialog* WaitForDialog() {
   return found;
 }
 
-// Without a launcher handler a page's dialogs are Qt dialogs over the window
-// that shows the page, and the page waits for the person's answer.
+// The framework leaves a page's dialogs to the runtime's own: Qt dialogs over
+// the window that shows the page; the page waits for the person's answer.
 TEST_F(ShownPage, DialogsWithoutALauncherHandlerAreQtDialogsOverThePagesWindow) {
   widget->show();
   browser.GetVellHandler()->LoadUrl(
@@ -474,12 +474,12 @@ TEST(DefaultDialogTest, DialogsOpenWhenTheirBrowserClosesAreClosed) {
 }
 
 TEST(DefaultDialogTest, AFileChooserOffersTheInputsAcceptedTypesAndAllFiles) {
-  const QStringList filters = VellFileDialogHandler::NameFilters({".PNG", "image/jpeg"});
+  const QStringList filters = cefcompat::DefaultDialogs::NameFilters({".PNG", "image/jpeg"});
   ASSERT_EQ(filters.size(), 2);
   EXPECT_TRUE(filters[0].contains("*.png"));
   EXPECT_TRUE(filters[0].contains("*.jpg"));
   EXPECT_EQ(filters[1], "All files (*)");
-  EXPECT_EQ(VellFileDialogHandler::NameFilters({}), QStringList{"All files (*)"});
+  EXPECT_EQ(cefcompat::DefaultDialogs::NameFilters({}), QStringList{"All files (*)"});
 }
 
 TEST_F(ShownPage, AFileChosenInTheQtDialogReachesThePagesInput) {

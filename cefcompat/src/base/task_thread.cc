@@ -1,5 +1,7 @@
 #include "base/task_thread.h"
 
+#include <QCoreApplication>
+
 #include <array>
 #include <memory>
 #include <shared_mutex>
@@ -108,6 +110,13 @@ bool Threads::Post(CefThreadId id, std::function<void()> task, int64_t delayMs) 
 bool Threads::CurrentlyOn(CefThreadId id) {
   std::shared_lock<std::shared_mutex> lock(g_threadsMutex);
   return id >= 0 && id <= TID_RENDERER && g_threads[id] && g_threads[id]->IsCurrent();
+}
+
+bool Threads::PostToQt(std::function<void()> task) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return false;
+  QMetaObject::invokeMethod(app, std::move(task));
+  return true;
 }
 
 }  // namespace cefcompat

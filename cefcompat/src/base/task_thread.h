@@ -62,6 +62,8 @@ class Threads {
   static void StartRenderer();
   static void Stop();
   static bool Post(CefThreadId id, std::function<void()> task, int64_t delayMs = 0);
+  // To the embedder's Qt thread (the QCoreApplication's); false without one.
+  static bool PostToQt(std::function<void()> task);
   static bool CurrentlyOn(CefThreadId id);
 };
 

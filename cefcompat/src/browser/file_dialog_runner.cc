@@ -5,6 +5,7 @@
 
 #include "base/log.h"
 #include "base/task_thread.h"
+#include "view/default_dialogs.h"
 
 namespace cefcompat {
 
@@ -84,12 +85,10 @@ void FileDialogRunner::Ask(const Json& params, const std::string& accept) {
   const bool multiple = params.value("mode", std::string()) == "selectMultiple";
   CefRefPtr<CefDialogHandler> handler = client_ ? client_->GetDialogHandler() : nullptr;
   CefRefPtr<CefFileDialogCallback> callback(new FileCallback(browser_, this, node));
-  if (handler && handler->OnFileDialog(browser_, multiple ? FILE_DIALOG_OPEN_MULTIPLE : FILE_DIALOG_OPEN, CefString(),
-                                       CefString(), AcceptFilters(accept), 0, callback)) {
-    return;
-  }
-  Log(LOGSEVERITY_INFO, "browser " + std::to_string(browser_->GetIdentifier()) +
-                            ": a file chooser has no dialog handler to answer it; nothing is chosen");
+  const std::vector<CefString> filters = AcceptFilters(accept);
+  const cef_file_dialog_mode_t mode = multiple ? FILE_DIALOG_OPEN_MULTIPLE : FILE_DIALOG_OPEN;
+  if (handler && handler->OnFileDialog(browser_, mode, CefString(), CefString(), filters, 0, callback)) return;
+  DefaultDialogs::ShowFileDialog(browser_->GetHost()->GetWindowHandle(), multiple, filters, callback);
 }
 
 void FileDialogRunner::Choose(int backendNodeId, const std::vector<std::string>& paths) {

@@ -13,8 +13,7 @@ namespace cefcompat {
 // instead of showing its own, and it goes to the client's dialog handler.
 // The chosen files reach the input as a person's choice does (its input and
 // change events). Without a handler, or when the handler leaves the chooser
-// to the default, nothing is chosen and a line is logged: a page without a
-// window of its own has nowhere to show one.
+// to the default, the runtime shows its own (DefaultDialogs).
 //
 // Threads: TID_UI; a callback may answer from any thread, once.
 class FileDialogRunner {

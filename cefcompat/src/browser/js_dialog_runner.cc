@@ -4,6 +4,7 @@
 
 #include "base/log.h"
 #include "base/task_thread.h"
+#include "view/default_dialogs.h"
 
 namespace cefcompat {
 
@@ -71,9 +72,13 @@ void JsDialogRunner::OnOpening(const Json& params) {
     Log(LOGSEVERITY_INFO, "a " + type + " dialog was suppressed by the client: " + message);
     return Answer(serial, false, std::string());
   }
-  Log(LOGSEVERITY_INFO, "browser " + std::to_string(browser_->GetIdentifier()) + ": accepting a " + type +
-                            " dialog: " + message);
-  Answer(serial, true, params.value("defaultPrompt", std::string()));
+  DefaultDialogs::JsDialog dialog;
+  dialog.type = DialogType(type);
+  dialog.beforeUnload = type == "beforeunload";
+  dialog.origin = params.value("url", std::string());
+  dialog.message = message;
+  dialog.defaultText = params.value("defaultPrompt", std::string());
+  DefaultDialogs::ShowJsDialog(browser_->GetHost()->GetWindowHandle(), dialog, callback);
 }
 
 void JsDialogRunner::Answer(int serial, bool success, const std::string& userInput) {

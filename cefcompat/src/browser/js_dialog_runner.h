@@ -9,8 +9,7 @@ namespace cefcompat {
 // A page's JavaScript dialogs (alert, confirm, prompt, beforeunload). Each
 // goes to the client's dialog handler, and the page waits until the
 // handler's callback answers. Without a handler, or when the handler leaves
-// the dialog to the default, it is accepted at once and logged: a page
-// without a window of its own has nowhere to show one.
+// the dialog to the default, the runtime shows its own (DefaultDialogs).
 //
 // Threads: TID_UI; a callback may answer from any thread, once.
 class JsDialogRunner {

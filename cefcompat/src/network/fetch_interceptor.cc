@@ -1,7 +1,6 @@
 #include "network/fetch_interceptor.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QUrl>
 #include <atomic>
@@ -242,9 +241,7 @@ void FetchInterceptor::OnExternalProtocol(const std::string& url, const std::str
     if (handler) handler->OnProtocolExecution(browser.get(), frame, request, allow);
     Log(LOGSEVERITY_INFO, "external protocol " + url + (allow ? ": handed to the operating system" : ": not opened"));
     if (!allow) return;
-    if (auto* app = QCoreApplication::instance()) {
-      QMetaObject::invokeMethod(app, [url] { QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); });
-    }
+    Threads::PostToQt([url] { QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); });
   });
 }
 

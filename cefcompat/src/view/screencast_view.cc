@@ -1,7 +1,6 @@
 #include "view/screencast_view.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QImage>
 
 #include "base/task_thread.h"
@@ -12,10 +11,6 @@ namespace cefcompat {
 namespace {
 
 constexpr int kScreencastRetryMs = 200;
-
-void OnQtThread(std::function<void()> task) {
-  if (auto* app = QCoreApplication::instance()) QMetaObject::invokeMethod(app, std::move(task));
-}
 
 }  // namespace
 
@@ -93,14 +88,14 @@ void ScreencastView::DeliverFrame(const Json& params) {
   QImage image = QImage::fromData(bytes);
   if (image.isNull()) return;
   CefRefPtr<CefBrowser> keep(browser_);
-  OnQtThread([this, keep, image = std::move(image)]() {
+  Threads::PostToQt([this, keep, image = std::move(image)]() {
     if (surface_) surface_->ShowFrame(image);
   });
 }
 
 void ScreencastView::ReleaseSurface() {
   CefRefPtr<CefBrowser> keep(browser_);
-  OnQtThread([this, keep]() {
+  Threads::PostToQt([this, keep]() {
     if (!surface_) return;
     surface_->Detach();
     surface_->deleteLater();

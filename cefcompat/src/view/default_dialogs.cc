@@ -1,0 +1,148 @@
+#include "view/default_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QMimeDatabase>
+#include <QPushButton>
+#include <QUrl>
+#include <QWindow>
+
+#include "base/log.h"
+#include "base/task_thread.h"
+#include "include/cefcompat_surface.h"
+
+namespace cefcompat {
+
+namespace {
+
+// Tags each default dialog with the surface of its browser.
+constexpr char kSurfaceProperty[] = "cefcompatSurface";
+
+// The widget whose window holds the surface; null when none does.
+QWidget* WindowOf(CefWindowHandle surface) {
+  QWindow* window = SurfaceForHandle(surface);
+  while (window && window->parent()) window = window->parent();
+  if (!window) return nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->windowHandle() == window) return widget;
+  }
+  return nullptr;
+}
+
+// Shows `dialog` over the surface's window, tagged with the surface.
+void Open(QDialog* dialog, CefWindowHandle surface, bool hasParent) {
+  dialog->setProperty(kSurfaceProperty, QVariant::fromValue(static_cast<qulonglong>(surface)));
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowModality(hasParent ? Qt::WindowModal : Qt::ApplicationModal);
+  dialog->open();
+}
+
+bool HasWidgets() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+
+QStringList PatternsOf(const QString& filter) {
+  if (filter.startsWith('.')) return {"*" + filter};
+  QMimeDatabase database;
+  if (!filter.endsWith("/*")) return database.mimeTypeForName(filter).globPatterns();
+  QStringList patterns;
+  const QString family = filter.chopped(1);
+  for (const QMimeType& type : database.allMimeTypes()) {
+    if (type.name().startsWith(family)) patterns += type.globPatterns();
+  }
+  return patterns;
+}
+
+void ShowJsDialogNow(CefWindowHandle surface, const DefaultDialogs::JsDialog& request,
+                     CefRefPtr<CefJSDialogCallback> callback) {
+  QWidget* parent = WindowOf(surface);
+  // A dialog says which page asks, as a browser's does.
+  QString title = QUrl(QString::fromStdString(request.origin)).host();
+  if (title.isEmpty()) title = QApplication::applicationDisplayName();
+  const QString message = QString::fromStdString(request.message);
+  if (request.type == JSDIALOGTYPE_PROMPT && !request.beforeUnload) {
+    auto* dialog = new QInputDialog(parent);
+    dialog->setWindowTitle(title);
+    dialog->setLabelText(message);
+    dialog->setTextValue(QString::fromStdString(request.defaultText));
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, callback](int result) {
+      callback->Continue(result == QDialog::Accepted, dialog->textValue().toStdString());
+    });
+    return Open(dialog, surface, parent);
+  }
+  auto* box = new QMessageBox(parent);
+  box->setWindowTitle(title);
+  QPushButton* accept = nullptr;
+  if (request.beforeUnload) {
+    box->setText(QObject::tr("Leave this page? Changes you made may not be saved."));
+    accept = box->addButton(QObject::tr("Leave"), QMessageBox::AcceptRole);
+    box->setEscapeButton(box->addButton(QObject::tr("Stay"), QMessageBox::RejectRole));
+  } else {
+    box->setText(message);
+    accept = box->addButton(QMessageBox::Ok);
+    if (request.type == JSDIALOGTYPE_CONFIRM) box->setEscapeButton(box->addButton(QMessageBox::Cancel));
+  }
+  QObject::connect(box, &QDialog::finished, box, [box, accept, callback](int) {
+    callback->Continue(box->clickedButton() == accept, CefString());
+  });
+  Open(box, surface, parent);
+}
+
+void ShowFileDialogNow(CefWindowHandle surface, bool multiple, const QStringList& nameFilters,
+                       CefRefPtr<CefFileDialogCallback> callback) {
+  QWidget* parent = WindowOf(surface);
+  auto* dialog = new QFileDialog(parent);
+  dialog->setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  dialog->setNameFilters(nameFilters);
+  QObject::connect(dialog, &QDialog::finished, dialog, [dialog, callback](int result) {
+    if (result != QDialog::Accepted) return callback->Cancel();
+    std::vector<CefString> paths;
+    for (const QString& path : dialog->selectedFiles()) paths.emplace_back(path.toStdString());
+    callback->Continue(0, paths);
+  });
+  Open(dialog, surface, parent);
+}
+
+}  // namespace
+
+void DefaultDialogs::ShowJsDialog(CefWindowHandle surface, const JsDialog& dialog,
+                                  CefRefPtr<CefJSDialogCallback> callback) {
+  if (!HasWidgets()) {
+    Log(LOGSEVERITY_INFO, "no QApplication to show a dialog in; accepting it: " + dialog.message);
+    return callback->Continue(true, dialog.defaultText);
+  }
+  Threads::PostToQt([surface, dialog, callback] { ShowJsDialogNow(surface, dialog, callback); });
+}
+
+void DefaultDialogs::ShowFileDialog(CefWindowHandle surface, bool multiple, const std::vector<CefString>& acceptFilters,
+                                    CefRefPtr<CefFileDialogCallback> callback) {
+  if (!HasWidgets()) {
+    Log(LOGSEVERITY_INFO, "no QApplication to show a file dialog in; nothing is chosen");
+    return callback->Cancel();
+  }
+  const QStringList nameFilters = NameFilters(acceptFilters);
+  Threads::PostToQt([surface, multiple, nameFilters, callback] { ShowFileDialogNow(surface, multiple, nameFilters, callback); });
+}
+
+void DefaultDialogs::CloseAll(CefWindowHandle surface) {
+  if (!HasWidgets()) return;
+  Threads::PostToQt([surface] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QDialog*>(widget);
+      if (!dialog || !dialog->isVisible()) continue;
+      if (dialog->property(kSurfaceProperty).toULongLong() == static_cast<qulonglong>(surface)) dialog->reject();
+    }
+  });
+}
+
+QStringList DefaultDialogs::NameFilters(const std::vector<CefString>& acceptFilters) {
+  QStringList patterns;
+  for (const CefString& filter : acceptFilters) patterns += PatternsOf(QString::fromStdString(filter.ToString()).toLower());
+  patterns.removeDuplicates();
+  QStringList filters;
+  if (!patterns.isEmpty()) filters << QObject::tr("Accepted files (%1)").arg(patterns.join(' '));
+  filters << QObject::tr("All files (*)");
+  return filters;
+}
+
+}  // namespace cefcompat

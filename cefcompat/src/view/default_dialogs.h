@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QStringList>
+
+#include "include/cef_dialog_handler.h"
+#include "include/cef_jsdialog_handler.h"
+
+namespace cefcompat {
+
+// The dialogs the runtime shows itself when a page's dialog or file chooser
+// has no client handler to answer it, as CEF shows its own: Qt dialogs modal
+// to the window that holds the browser's surface (to the application when
+// the surface is in none). They need a QApplication; without one they answer
+// at once (a dialog accepted, a file chooser with nothing chosen) and say so.
+//
+// Threads: any thread; the dialogs are made, shown and answered on the Qt thread.
+class DefaultDialogs {
+ public:
+  struct JsDialog {
+    cef_jsdialog_type_t type = JSDIALOGTYPE_ALERT;
+    bool beforeUnload = false;
+    std::string origin;
+    std::string message;
+    std::string defaultText;
+  };
+  static void ShowJsDialog(CefWindowHandle surface, const JsDialog& dialog, CefRefPtr<CefJSDialogCallback> callback);
+  static void ShowFileDialog(CefWindowHandle surface, bool multiple, const std::vector<CefString>& acceptFilters,
+                             CefRefPtr<CefFileDialogCallback> callback);
+  // Closes, unanswered, every default dialog of the browser whose surface is `surface`.
+  static void CloseAll(CefWindowHandle surface);
+
+  // The name filters of a file dialog for an input's accepted types (".png",
+  // "image/*", "text/plain"): one of every accepted pattern, then all files.
+  static QStringList NameFilters(const std::vector<CefString>& acceptFilters);
+};
+
+}  // namespace cefcompat
