@@ -24,6 +24,7 @@
 #include "LauncherEnvironment.h"
 #include "LogCapture.h"
 #include "ShownPage.h"
+#include "VisibleDialog.h"
 #include "RuntimeEnvironment.h"
 #include "TestHttpServer.h"
 #include "UrlSink.h"
@@ -387,27 +388,13 @@ TEST(BrowserHostTest, AWidgetShowsItsBrowserAndCarriesScriptsIntoIt) {
   delete browser.GetVellSignalsWidget();
 }
 
-// A visible dialog of this kind, once one shows (an answered one is hidden).
-template <class Dialog>
-Dialog* WaitForDialog() {
-  Dialog* found = nullptr;
-  WaitUntil([&] {
-    for (QWidget* widget : QApplication::allWidgets()) {
-      auto* dialog = qobject_cast<Dialog*>(widget);
-      if (dialog && dialog->isVisible()) found = dialog;
-    }
-    return found != nullptr;
-  });
-  return found;
-}
-
 // The framework leaves a page's dialogs to the runtime's own: Qt dialogs over
 // the window that shows the page; the page waits for the person's answer.
 TEST_F(ShownPage, DialogsWithoutALauncherHandlerAreQtDialogsOverThePagesWindow) {
   widget->show();
   browser.GetVellHandler()->LoadUrl(
       Page("log('confirm', confirm('Sure?')); log('prompt', prompt('Name?', 'Ann')); alert('Bye'); log('done');"));
-  QMessageBox* confirm = WaitForDialog<QMessageBox>();
+  QMessageBox* confirm = WaitForVisibleDialog<QMessageBox>();
   ASSERT_NE(confirm, nullptr);
   EXPECT_EQ(confirm->text(), "Sure?");
   EXPECT_EQ(confirm->parentWidget(), widget->window());
@@ -415,14 +402,14 @@ TEST_F(ShownPage, DialogsWithoutALauncherHandlerAreQtDialogsOverThePagesWindow) 
   confirm->button(QMessageBox::Ok)->click();
   ASSERT_TRUE(WaitForConsole("confirm|true"));
 
-  QInputDialog* prompt = WaitForDialog<QInputDialog>();
+  QInputDialog* prompt = WaitForVisibleDialog<QInputDialog>();
   ASSERT_NE(prompt, nullptr);
   EXPECT_EQ(prompt->textValue(), "Ann");
   prompt->setTextValue("Bea");
   prompt->accept();
   ASSERT_TRUE(WaitForConsole("prompt|Bea"));
 
-  QMessageBox* alert = WaitForDialog<QMessageBox>();
+  QMessageBox* alert = WaitForVisibleDialog<QMessageBox>();
   ASSERT_NE(alert, nullptr);
   EXPECT_EQ(alert->text(), "Bye");
   alert->button(QMessageBox::Ok)->click();
@@ -456,7 +443,7 @@ void ExpectTheDialogToCloseWithItsBrowser(const std::string& page,
   widget->ConnectCefBrowser(&browser);
   VellSignalsWidget* signalsWidget = browser.GetVellSignalsWidget();
   open(browser);
-  QPointer<Dialog> dialog = WaitForDialog<Dialog>();
+  QPointer<Dialog> dialog = WaitForVisibleDialog<Dialog>();
   ASSERT_FALSE(dialog.isNull());
   QSignalSpy closed(signalsWidget, &VellSignalsWidget::OnBeforeClose);
   widget.reset();  // closes the browser
@@ -494,7 +481,7 @@ TEST_F(ShownPage, AFileChosenInTheQtDialogReachesThePagesInput) {
   browser.GetVellHandler()->LoadUrl(kFileInputPage);
   ASSERT_TRUE(WaitForConsole("ready"));
   ClickAtTheTopLeft(browser);
-  QFileDialog* dialog = WaitForDialog<QFileDialog>();
+  QFileDialog* dialog = WaitForVisibleDialog<QFileDialog>();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(dialog->parentWidget(), widget->window());
   EXPECT_TRUE(dialog->nameFilters().first().contains("*.txt"));

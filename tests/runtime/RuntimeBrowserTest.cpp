@@ -20,7 +20,7 @@
 #include "RuntimeEnvironment.h"
 #include "TestApp.h"
 #include "TestHttpServer.h"
-#include "WaitUntil.h"
+#include "VisibleDialog.h"
 #include "include/cef_task.h"
 #include "view/surface_window.h"
 #include "testing_hooks.h"
@@ -218,20 +218,6 @@ TEST_F(ConsoleTest, LevelsSourceAndLine) {
 
 class DialogTest : public BrowserTest {};
 
-// The runtime's own dialog, once it shows (it comes on the Qt thread, after
-// the handler was asked).
-QMessageBox* WaitForMessageBox() {
-  QMessageBox* shown = nullptr;
-  WaitUntil([&] {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* box = qobject_cast<QMessageBox*>(widget);
-      if (box && box->isVisible()) shown = box;
-    }
-    return shown != nullptr;
-  });
-  return shown;
-}
-
 // The page waits for each answer, which may come from another thread; a
 // second answer to one dialog changes nothing.
 TEST_F(DialogTest, TheHandlerAnswersEachDialogAndThePageWaitsForIt) {
@@ -268,7 +254,7 @@ TEST_F(DialogTest, ASuppressedDialogIsCancelledAndOneLeftToTheDefaultIsShownByTh
   Create(DataUrl("<script>console.log('quiet ' + confirm('Quiet?'));"
                  "console.log('default ' + confirm('Default?'));</script>"));
   EXPECT_TRUE(WaitForConsole("quiet false"));
-  QMessageBox* shown = WaitForMessageBox();
+  QMessageBox* shown = WaitForVisibleDialog<QMessageBox>();
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(shown->text(), "Default?");
   shown->button(QMessageBox::Cancel)->click();
@@ -277,7 +263,7 @@ TEST_F(DialogTest, ASuppressedDialogIsCancelledAndOneLeftToTheDefaultIsShownByTh
 
 TEST_F(DialogTest, LeavingThePageClosesItsOpenDialog) {
   Create(DataUrl("<script>alert('Waiting');</script>"));
-  QPointer<QMessageBox> shown = WaitForMessageBox();
+  QPointer<QMessageBox> shown = WaitForVisibleDialog<QMessageBox>();
   ASSERT_FALSE(shown.isNull());
   browser->GetMainFrame()->LoadURL(DataUrl("<script>console.log('next page');</script>"));
   EXPECT_TRUE(WaitForConsole("next page"));
