@@ -7,7 +7,6 @@
 #include "browser/runtime.h"
 #include "network/fetch_interceptor.h"
 #include "render/renderer_host.h"
-#include "view/default_dialogs.h"
 
 namespace cefcompat {
 
@@ -270,7 +269,6 @@ void BrowserImpl::FinishClose() {
   if (renderer) renderer->Stop();
   frames_.InvalidateAll();
   dialogs_.Reset();
-  DefaultDialogs::CloseAll(GetWindowHandle());
   if (created_ && client_) {
     if (auto handler = client_->GetLifeSpanHandler()) handler->OnBeforeClose(this);
   }

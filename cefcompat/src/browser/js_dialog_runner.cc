@@ -91,17 +91,15 @@ void JsDialogRunner::Answer(int serial, bool success, const std::string& userInp
   if (handler) handler->OnDialogClosed(browser_);
 }
 
-// Closed by Chromium without an answer from here (the page navigated away):
-// the dialog that asked, the client's or the runtime's own, goes too.
+// Closed by Chromium without an answer from here (the page navigated away).
 void JsDialogRunner::OnClosed() {
-  if (!open_) return;
-  open_ = false;
-  DefaultDialogs::CloseAll(browser_->GetHost()->GetWindowHandle());
-  if (auto handler = client_ ? client_->GetJSDialogHandler() : nullptr) handler->OnResetDialogState(browser_);
+  if (open_) Reset();
 }
 
+// The dialog that asked, the client's or the runtime's own, goes too.
 void JsDialogRunner::Reset() {
   open_ = false;
+  DefaultDialogs::CloseAll(browser_->GetHost()->GetWindowHandle());
   if (auto handler = client_ ? client_->GetJSDialogHandler() : nullptr) handler->OnResetDialogState(browser_);
 }
 

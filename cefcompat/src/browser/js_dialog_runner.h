@@ -16,7 +16,8 @@ class JsDialogRunner {
  public:
   JsDialogRunner(CefBrowser* browser, CefRefPtr<CefClient> client, PageSession& session);
   void Subscribe(PageSession& session);
-  // The browser closes: a handler that still shows a dialog is told to close it.
+  // The browser closes: every dialog the runtime shows for it closes
+  // unanswered, and a handler that still shows one is told to close it.
   void Reset();
   // TID_UI: the answer to dialog number `serial`, unless another has come since.
   void Answer(int serial, bool success, const std::string& userInput);
