@@ -189,6 +189,8 @@ struct CefMouseEvent {
 };
 
 struct CefRect {
+  CefRect() = default;
+  CefRect(int x_, int y_, int width_, int height_) : x(x_), y(y_), width(width_), height(height_) {}
   int x = 0;
   int y = 0;
   int width = 0;

@@ -7,6 +7,7 @@
 #include "browser/runtime.h"
 #include "network/fetch_interceptor.h"
 #include "render/renderer_host.h"
+#include "x11/window_nursery.h"
 
 namespace cefcompat {
 
@@ -15,6 +16,7 @@ namespace {
 constexpr char kBlankUrl[] = "about:blank";
 constexpr int kCloseRetryMs = 500;
 constexpr int kCloseTimeoutMs = 5000;
+constexpr int kWindowTimeoutMs = 10000;
 
 }  // namespace
 
@@ -50,6 +52,13 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
   Runtime* runtime = Runtime::Get();
   if (!runtime) return;
   CefRefPtr<BrowserImpl> self(this);
+  if (targetId.empty() && runtime->Windowed()) {
+    view_.UseNativeWindow(&runtime->Windowed()->Nursery());
+    runtime->Windowed()->Open(800, 600, [self, url, notifyClient, withRenderer](const std::string& id, const std::string& error) {
+      self->OnWindowOpened(id, error, url, notifyClient, withRenderer);
+    });
+    return;
+  }
   if (targetId.empty()) {
     // A window of its own, so that minimising it (see ScreencastView) hides
     // this page only, and no page is a background tab of another's window.
@@ -72,6 +81,7 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
         });
     return;
   }
+  if (runtime->Windowed()) view_.UseNativeWindow(&runtime->Windowed()->Nursery());
   session_.SetIds(targetId, std::string());
   runtime->Register(targetId, self);
   PageSession::SendToChromium("Target.attachToTarget", {{"targetId", targetId}, {"flatten", true}},
@@ -83,6 +93,55 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
                                 self->OnAttached(reply.result.value("sessionId", std::string()), url, notifyClient,
                                                  withRenderer);
                               });
+}
+
+void BrowserImpl::OnWindowOpened(const std::string& targetId, const std::string& error, const std::string& url,
+                                 bool notifyClient, bool withRenderer) {
+  if (!targetId.empty()) return Attach(targetId, url, notifyClient, withRenderer);
+  Runtime* runtime = Runtime::Get();
+  if (!runtime || runtime->IsRunning()) {
+    Log(LOGSEVERITY_ERROR, "CreateBrowser failed: " + error);
+    return OnTargetGone("creation failed");
+  }
+  CefRefPtr<BrowserImpl> self(this);
+  runtime->WhenRunning([self, url, notifyClient, withRenderer](bool running) {
+    if (!running) return self->OnTargetGone("Chromium is gone");
+    self->Attach(std::string(), url, notifyClient, withRenderer);
+  });
+}
+
+// The window is known by a token put in its title, which Chromium passes on
+// to the window's X title.
+void BrowserImpl::FindWindowThen(std::function<void()> then) {
+  Runtime* runtime = Runtime::Get();
+  if (!runtime || !runtime->Windowed()) return then();
+  WindowNursery& nursery = runtime->Windowed()->Nursery();
+  const std::string token = "cefcompat-window-" + std::to_string(id_) + "-" + TargetId().substr(0, 8);
+  CefRefPtr<BrowserImpl> self(this);
+  auto done = std::make_shared<std::function<void()>>(std::move(then));
+  nursery.Claim(token, [self, done](unsigned long window) {
+    self->PostToUi([self, done, window]() {
+      if (!*done) return;
+      self->PlaceWindow(window);
+      std::exchange(*done, nullptr)();
+    });
+  });
+  Send("Runtime.evaluate", {{"expression", "document.title = '" + token + "', 0"}});
+  Threads::Post(TID_UI, [self, done, token, &nursery]() {
+    if (!*done) return;
+    nursery.Cancel(token);
+    Log(LOGSEVERITY_ERROR, "browser " + std::to_string(self->id_) + ": its Chromium window did not appear; the page is not shown");
+    std::exchange(*done, nullptr)();
+  }, kWindowTimeoutMs);
+}
+
+void BrowserImpl::PlaceWindow(unsigned long window) {
+  if (closed_) return;
+  if (foreignParent_) {
+    Runtime::Get()->Windowed()->Nursery().Place(window, foreignParent_, foreignBounds_.x, foreignBounds_.y,
+                                                foreignBounds_.width, foreignBounds_.height);
+  }
+  view_.NativeWindowFound(window);
 }
 
 // The parts subscribe in the order they hear a shared event: the interceptor
@@ -122,6 +181,12 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
     Send("Emulation.setDefaultBackgroundColorOverride", {{"color", rgba}});
   }
   view_.Apply();
+  FindWindowThen([self, url, notifyClient, withRenderer] { self->DescribeFramesThen(url, notifyClient, withRenderer); });
+}
+
+void BrowserImpl::DescribeFramesThen(const std::string& url, bool notifyClient, bool withRenderer) {
+  if (closed_) return;
+  CefRefPtr<BrowserImpl> self(this);
   Send("Page.getFrameTree", Json::object(), [self, url, notifyClient, withRenderer](const Connection::Reply& tree) {
     if (self->closed_) return;
     const Json frame = tree.ok ? tree.result["frameTree"]["frame"] : Json::object();

@@ -93,6 +93,12 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void Attach(const std::string& targetId, const std::string& url, bool notifyClient, bool withRenderer = true);
   // TID_UI: the target went away (closed, or Chromium died): OnBeforeClose.
   void OnTargetGone(const std::string& reason);
+  // Before Attach, windowed mode: Chromium's window goes into the X window
+  // `parent` at `bounds` (a CEF child window) instead of a surface.
+  void SetForeignParent(unsigned long parent, const CefRect& bounds) {
+    foreignParent_ = parent;
+    foreignBounds_ = bounds;
+  }
   // TID_UI: the page's popups.
   PopupBroker& Popups() { return popups_; }
   // TID_UI: the target's title as Chromium reports it (the URL when the page
@@ -122,6 +128,12 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void OnAttached(const std::string& sessionId, const std::string& url, bool notifyClient, bool withRenderer);
   void OnSessionEvent(const std::string& method, const Json& params);
   void StartRenderer(std::function<void()> then);
+  // Windowed mode: finds the page's Chromium window and puts it in place.
+  void FindWindowThen(std::function<void()> then);
+  void PlaceWindow(unsigned long window);
+  void DescribeFramesThen(const std::string& url, bool notifyClient, bool withRenderer);
+  void OnWindowOpened(const std::string& targetId, const std::string& error, const std::string& url, bool notifyClient,
+                      bool withRenderer);
   void FinishCreation(const std::string& url, bool notifyClient);
   void Announce(bool notifyClient);
   void OnRendererMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
@@ -144,6 +156,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   bool closing_ = false;
   bool closed_ = false;
   std::string title_;
+  unsigned long foreignParent_ = 0;
+  CefRect foreignBounds_;
   bool holdingEvents_ = false;                            // until OnAfterCreated (see FinishCreation)
   std::deque<std::pair<std::string, Json>> heldEvents_;  // session events held meanwhile
 

@@ -163,8 +163,11 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
     return false;
   }
 
+  std::string windowless;
+  windowed_ = WindowedMode::Create(settings, windowless);
+  Log(LOGSEVERITY_INFO, windowed_ ? std::string("windowed mode: each page is Chromium's own window")
+                                  : "windowless mode: " + windowless);
   std::vector<std::string> chromiumArgs = {
-      "--headless",
       "--remote-debugging-pipe",
       "--user-data-dir=" + profileDir_,
       "--disable-renderer-backgrounding",
@@ -179,6 +182,11 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
       "--disable-popup-blocking",
       "--log-level=" + std::to_string(std::max(0, static_cast<int>(settings.log_severity) - 2)),
   };
+  if (windowed_) {
+    windowed_->AddSwitches(chromiumArgs);
+  } else {
+    chromiumArgs.push_back("--headless");
+  }
   if (settings.no_sandbox || geteuid() == 0) chromiumArgs.push_back("--no-sandbox");
   AddStringSwitch(chromiumArgs, "lang", settings.locale);
   AddStringSwitch(chromiumArgs, "user-agent", settings.user_agent);
@@ -207,7 +215,7 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
     chromiumArgs.push_back("--" + name.ToString() + (value.empty() ? "" : "=" + value.ToString()));
   }
   chromiumArgs.push_back("--disable-features=" + disabledFeatures);
-  chromiumArgs.push_back("about:blank");
+  if (!windowed_) chromiumArgs.push_back("about:blank");
 
   chromiumArgs_ = std::move(chromiumArgs);
   logPath_ = tempDir_ + "/chromium.log";
@@ -221,6 +229,7 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
 bool Runtime::Launch(std::string& error) {
   auto process = std::make_unique<ChromiumProcess>();
   if (!process->Launch(ChromiumProcess::FindBinary(), chromiumArgs_, logPath_, error)) return false;
+  if (windowed_) windowed_->OnLaunched(process->Pid());
   auto connection = std::make_unique<Connection>(
       std::make_unique<PipeTransport>(process->TakeWriteFd(), process->TakeReadFd()),
       [](std::function<void()> task) { Threads::Post(TID_UI, std::move(task)); });
@@ -231,8 +240,11 @@ bool Runtime::Launch(std::string& error) {
   connections_.push_back(std::move(connection));
 
   const auto version = raw->Call("Browser.getVersion", Json::object(), "", kStartTimeoutMs);
-  const auto discover = version.ok ? raw->Call("Target.setDiscoverTargets", {{"discover", true}}, "", kStartTimeoutMs)
-                                   : version;
+  auto discover = version.ok ? raw->Call("Target.setDiscoverTargets", {{"discover", true}}, "", kStartTimeoutMs)
+                             : version;
+  if (discover.ok && windowed_ && !windowed_->AttachApplication(*raw, kStartTimeoutMs, discover.error)) {
+    discover.ok = false;
+  }
   if (!discover.ok) {
     std::string exit;
     const bool exited = process->WaitForExit(200, &exit);
@@ -287,6 +299,7 @@ void Runtime::Stop() {
   }
   for (auto& each : connections_) each->Close();
   Threads::Stop();
+  windowed_.reset();
   RenderProcess::ShutdownInProcess();
   StreamServer::Shutdown();
   connection_ = nullptr;
@@ -314,6 +327,7 @@ void Runtime::OnConnectionClosed(const Connection* connection, const std::string
     for (auto& entry : browsers_) open.push_back(entry.second);
   }
   for (auto& browser : open) browser->OnTargetGone("Chromium is gone");
+  if (windowed_) windowed_->OnChromiumGone();
   if (stopping_) return;
   // A Chromium that ran steadily before it died starts a new series of attempts.
   if (std::chrono::steady_clock::now() - launchedAt_ > std::chrono::milliseconds(kSteadyRunMs)) restartAttempts_ = 0;
@@ -402,6 +416,7 @@ void Runtime::OnRootEvent(const std::string& method, const Json& params) {
   };
   if (method == "Target.targetCreated") {
     const Json info = params.value("targetInfo", Json::object());
+    if (windowed_ && windowed_->OnTargetCreated(info)) return;
     if (info.value("type", std::string()) == "page" && info.contains("openerId")) OnPopupTarget(info);
     return;
   }
@@ -472,6 +487,15 @@ bool Runtime::CreateBrowser(CefRefPtr<CefClient> client, const std::string& url,
     return false;
   }
   CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, settings, false));
+  if (windowed_ && windowInfo.windowless_rendering_enabled) {
+    Log(LOGSEVERITY_WARNING, "CreateBrowser: windowless rendering is not enabled in the settings; the browser is windowed");
+  }
+  if (windowed_ && windowInfo.parent_window) {
+    // CEF's child window: Chromium's window goes straight into the given one.
+    browser->SetForeignParent(windowInfo.parent_window, CefRect(windowInfo.x, windowInfo.y, windowInfo.width, windowInfo.height));
+    Threads::Post(TID_UI, [browser, url]() { browser->Attach(std::string(), url, true); });
+    return true;
+  }
   if (windowInfo.width > 0 && windowInfo.height > 0) {
     browser->View().OnGeometry(windowInfo.width, windowInfo.height, false);
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "browser/browser_impl.h"
+#include "browser/windowed_mode.h"
 #include "protocol/chromium_process.h"
 #include "protocol/connection.h"
 #include "include/cef_app.h"
@@ -47,6 +48,8 @@ class Runtime {
   // TID_UI.
   void Register(const std::string& targetId, CefRefPtr<BrowserImpl> browser);
   void Unregister(const std::string& targetId);
+  // Null in windowless mode (headless Chromium, pages painted from screencasts).
+  WindowedMode* Windowed() { return windowed_.get(); }
   // Reader thread: where screencast frames and paused requests of a session go.
   void SetScreencastSink(const std::string& sessionId, CefRefPtr<BrowserImpl> browser);
 
@@ -76,6 +79,7 @@ class Runtime {
   std::vector<std::string> chromiumArgs_;
   std::string logPath_;
   std::string product_;
+  std::unique_ptr<WindowedMode> windowed_;  // made on start, used on TID_UI
   std::unique_ptr<ChromiumProcess> process_;  // the start's thread, then TID_UI
   std::atomic<pid_t> pid_{-1};
   // Every connection made, the current one last: a closed one stays until

@@ -5,6 +5,7 @@
 
 #include "base/task_thread.h"
 #include "view/surface_window.h"
+#include "x11/window_nursery.h"
 
 namespace cefcompat {
 
@@ -39,8 +40,31 @@ void ScreencastView::SetHidden(bool hidden) {
   });
 }
 
+void ScreencastView::NativeWindowFound(unsigned long window) {
+  nativeWindow_ = window;
+  if (windowHandle_ == 0) {
+    windowHandle_ = window;
+    inForeignWindow_ = true;
+  }
+  CefRefPtr<CefBrowser> keep(browser_);
+  WindowNursery* nursery = nursery_;
+  Threads::PostToQt([this, keep, window, nursery]() {
+    if (surface_) surface_->Embed(window, nursery);
+  });
+  Apply();
+}
+
 void ScreencastView::Apply() {
   if (session_.SessionId().empty() || !browser_->IsValid()) return;
+  if (nursery_) {
+    // A surface shrunk to nothing, hidden or unseen hides the page; in
+    // another application's window, only WasHidden does.
+    const bool shown = !hidden_ && (inForeignWindow_ || (width_ > 0 && height_ > 0 && visible_));
+    if (!nativeWindow_ || nativeShown_ == static_cast<int>(shown)) return;
+    nativeShown_ = shown;
+    nursery_->SetHidden(nativeWindow_, !shown);
+    return;
+  }
   const bool hasSize = width_ > 0 && height_ > 0;
   if (hasSize) {
     session_.Send("Emulation.setDeviceMetricsOverride",

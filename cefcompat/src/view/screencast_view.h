@@ -10,6 +10,7 @@
 namespace cefcompat {
 
 class SurfaceWindow;
+class WindowNursery;
 
 // How a browser's page is seen: Chromium's screencast of the page, painted
 // into the browser's surface window at the surface's size. A surface without
@@ -31,6 +32,13 @@ class ScreencastView {
   void SetHidden(bool hidden);
   // TID_UI: starts or stops the screencast as the surface now needs.
   void Apply();
+  // TID_UI, before the browser attaches: the page is Chromium's own window,
+  // kept by `nursery` until NativeWindowFound; no screencast is ever made.
+  void UseNativeWindow(WindowNursery* nursery) { nursery_ = nursery; }
+  bool UsesNativeWindow() const { return nursery_ != nullptr; }
+  // TID_UI: Chromium's window of this page; it goes into the surface (when
+  // there is one: a browser made as a child of a given window has none).
+  void NativeWindowFound(unsigned long window);
   // Reader thread.
   void DeliverFrame(const Json& params);
   // Any thread: the browser closed; its surface goes on the Qt thread.
@@ -50,6 +58,10 @@ class ScreencastView {
   bool hidden_ = false;
   bool screencasting_ = false;
   bool minimized_ = false;  // the page's Chromium window
+  WindowNursery* nursery_ = nullptr;
+  unsigned long nativeWindow_ = 0;
+  bool inForeignWindow_ = false;  // made as a child of a window given by the client
+  int nativeShown_ = -1;          // as last told to the nursery
 };
 
 }  // namespace cefcompat

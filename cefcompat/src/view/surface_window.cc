@@ -10,9 +10,12 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <QPlatformSurfaceEvent>
+
 #include "view/input_dispatcher.h"
 #include "view/screencast_view.h"
 #include "view/keys.h"
+#include "x11/window_nursery.h"
 
 namespace cefcompat {
 
@@ -57,6 +60,37 @@ void SurfaceWindow::Detach() {
   input_ = nullptr;
 }
 
+void SurfaceWindow::Embed(unsigned long child, WindowNursery* nursery) {
+  embedded_ = child;
+  nursery_ = nursery;
+  PlaceEmbedded();
+}
+
+void SurfaceWindow::PlaceEmbedded() {
+  if (!embedded_) return;
+  const qreal scale = devicePixelRatio();
+  nursery_->Place(embedded_, winId(), 0, 0, qRound(width() * scale), qRound(height() * scale));
+  const unsigned long topLevel = TopLevelHandle();
+  if (topLevel == topLevel_) return;
+  topLevel_ = topLevel;
+  nursery_->TakeFocusItself(topLevel);
+}
+
+unsigned long SurfaceWindow::TopLevelHandle() const {
+  const QWindow* top = this;
+  while (top->parent()) top = top->parent();
+  return static_cast<unsigned long>(top->winId());
+}
+
+SurfaceWindow* SurfaceWindow::EmbeddingAt(const QPoint& global, unsigned long topLevel) {
+  for (const auto& [handle, window] : Registry()) {
+    auto* surface = qobject_cast<SurfaceWindow*>(window);
+    if (!surface || !surface->embedded_ || !surface->isExposed() || surface->TopLevelHandle() != topLevel) continue;
+    if (QRect(surface->mapToGlobal(QPoint(0, 0)), surface->size()).contains(global)) return surface;
+  }
+  return nullptr;
+}
+
 void SurfaceWindow::ShowFrame(const QImage& frame) {
   frame_ = frame;
   update();
@@ -74,11 +108,17 @@ void SurfaceWindow::paintEvent(QPaintEvent*) {
 
 void SurfaceWindow::resizeEvent(QResizeEvent* event) {
   QRasterWindow::resizeEvent(event);
+  if (embedded_) {
+    const qreal scale = devicePixelRatio();
+    nursery_->Resize(embedded_, 0, 0, qRound(width() * scale), qRound(height() * scale));
+  }
   ReportGeometry();
 }
 
 void SurfaceWindow::exposeEvent(QExposeEvent* event) {
   QRasterWindow::exposeEvent(event);
+  // A surface moved into another window (a container reparented) says so here.
+  if (embedded_ && isExposed() && TopLevelHandle() != topLevel_) PlaceEmbedded();
   ReportGeometry();
 }
 
@@ -160,6 +200,14 @@ bool SurfaceWindow::event(QEvent* event) {
       drag->acceptProposedAction();
       return true;
     }
+    case QEvent::PlatformSurface:
+      // Chromium's window must not go down with this one.
+      if (embedded_ && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                           QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed) {
+        nursery_->Park(embedded_);
+        topLevel_ = 0;
+      }
+      return QRasterWindow::event(event);
     case QEvent::DragLeave:
       if (browser_) input_->Drag(InputDispatcher::DragStage::Cancel, CefDragData::Create(), 0, 0);
       return true;

@@ -14,6 +14,7 @@ namespace cefcompat {
 
 class InputDispatcher;
 class ScreencastView;
+class WindowNursery;
 
 // The window a browser paints into: shows the page's screencast frames,
 // follows its own size, and turns Qt input into browser input.
@@ -28,6 +29,14 @@ class SurfaceWindow : public QRasterWindow {
 
   // Forgets the browser: later input goes nowhere.
   void Detach();
+  // Windowed mode: `child` (Chromium's window of the browser) fills this
+  // window from now on, follows its size, and leaves it (parked in `nursery`)
+  // before this window's native window goes.
+  void Embed(unsigned long child, WindowNursery* nursery);
+  unsigned long Embedded() const { return embedded_; }
+  // The visible surface holding a Chromium window at `global` (a screen
+  // position) inside the top-level native window `topLevel`; null when none.
+  static SurfaceWindow* EmbeddingAt(const QPoint& global, unsigned long topLevel);
   QImage LastFrame() const { return frame_; }
 
  public slots:
@@ -50,6 +59,8 @@ class SurfaceWindow : public QRasterWindow {
 
  private:
   void ReportGeometry();
+  void PlaceEmbedded();
+  unsigned long TopLevelHandle() const;
   void SendKey(QKeyEvent* event, bool down);
   void SendMouseButton(QMouseEvent* event, bool up);
 
@@ -57,6 +68,9 @@ class SurfaceWindow : public QRasterWindow {
   ScreencastView* view_;
   InputDispatcher* input_;
   QImage frame_;
+  unsigned long embedded_ = 0;
+  WindowNursery* nursery_ = nullptr;
+  unsigned long topLevel_ = 0;  // the top-level that was told to take focus itself
 };
 
 // SurfaceForHandle (include/cefcompat_surface.h): every surface by native

@@ -1,0 +1,172 @@
+#include "x11/window_nursery.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
+
+#include "base/log.h"
+
+namespace cefcompat {
+
+namespace {
+
+constexpr int kParkTimeoutMs = 2000;
+
+std::string Property(Display* display, Window window, const char* name, Atom type) {
+  Atom actual = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  const Atom atom = XInternAtom(display, name, False);
+  if (XGetWindowProperty(display, window, atom, 0, 1024, False, type, &actual, &format, &count, &after, &data) !=
+          Success ||
+      !data) {
+    return {};
+  }
+  std::string text(reinterpret_cast<char*>(data), count);
+  XFree(data);
+  return text;
+}
+
+}  // namespace
+
+WindowNursery::WindowNursery(XConnection& x) : x_(x) {
+  x_.Post([this](Display* display) { Create(display); });
+}
+
+void WindowNursery::Create(Display* display) {
+  int event = 0;
+  int error = 0;
+  hasXRes_ = XResQueryExtension(display, &event, &error);
+  if (!hasXRes_) Log(LOGSEVERITY_WARNING, "the X server has no X-Resource extension: Chromium's windows are not taken in");
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  nursery_ = XCreateWindow(display, x_.Root(), -100, -100, 1, 1, 0, CopyFromParent, InputOutput, CopyFromParent,
+                           CWOverrideRedirect, &attributes);
+  XSelectInput(display, x_.Root(), SubstructureNotifyMask);
+}
+
+void WindowNursery::InternFocusAtoms(Display* display, unsigned long atoms[2]) {
+  atoms[0] = XInternAtom(display, "WM_PROTOCOLS", False);
+  atoms[1] = XInternAtom(display, "WM_TAKE_FOCUS", False);
+}
+
+pid_t WindowNursery::OwnerPid(Display* display, unsigned long window) const {
+  XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+  long count = 0;
+  XResClientIdValue* values = nullptr;
+  if (XResQueryClientIds(display, 1, &spec, &count, &values) != Success) return -1;
+  pid_t pid = -1;
+  for (long i = 0; i < count; ++i) {
+    if (XResGetClientPid(&values[i]) > 0) pid = XResGetClientPid(&values[i]);
+  }
+  XResClientIdsDestroy(count, values);
+  return pid;
+}
+
+void WindowNursery::OnEvent(Display* display, const XEvent& event) {
+  switch (event.type) {
+    case CreateNotify: {
+      const XCreateWindowEvent& created = event.xcreatewindow;
+      if (created.parent != x_.Root() || created.override_redirect || !hasXRes_) return;
+      if (pid_ > 0 && OwnerPid(display, created.window) == pid_) Adopt(display, created.window);
+      return;
+    }
+    case PropertyNotify:
+      if (unclaimed_.count(event.xproperty.window)) CheckTitle(display, event.xproperty.window);
+      return;
+    case DestroyNotify:
+      unclaimed_.erase(event.xdestroywindow.window);
+      return;
+    default:
+      return;
+  }
+}
+
+void WindowNursery::Adopt(Display* display, unsigned long window) {
+  XSelectInput(display, window, PropertyChangeMask | StructureNotifyMask);
+  XReparentWindow(display, window, nursery_, 0, 0);
+  unclaimed_.insert(window);
+  CheckTitle(display, window);
+}
+
+void WindowNursery::CheckTitle(Display* display, unsigned long window) {
+  if (claims_.empty()) return;
+  std::string title = Property(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False));
+  if (title.empty()) title = Property(display, window, "WM_NAME", AnyPropertyType);
+  for (auto it = claims_.begin(); it != claims_.end(); ++it) {
+    if (title.find(it->first) == std::string::npos) continue;
+    Found found = std::move(it->second);
+    claims_.erase(it);
+    unclaimed_.erase(window);
+    found(window);
+    return;
+  }
+}
+
+void WindowNursery::Claim(const std::string& token, Found found) {
+  x_.Post([this, token, found = std::move(found)](Display* display) mutable {
+    claims_[token] = std::move(found);
+    const std::set<unsigned long> windows = unclaimed_;
+    for (unsigned long window : windows) CheckTitle(display, window);
+  });
+}
+
+void WindowNursery::Cancel(const std::string& token) {
+  x_.Post([this, token](Display*) { claims_.erase(token); });
+}
+
+void WindowNursery::Place(unsigned long window, unsigned long host, int x, int y, int width, int height) {
+  x_.Post([=](Display* display) {
+    XReparentWindow(display, window, host, x, y);
+    XMoveResizeWindow(display, window, x, y, std::max(1, width), std::max(1, height));
+    XMapWindow(display, window);
+  });
+}
+
+void WindowNursery::Resize(unsigned long window, int x, int y, int width, int height) {
+  x_.Post([=](Display* display) { XMoveResizeWindow(display, window, x, y, std::max(1, width), std::max(1, height)); });
+}
+
+// Chromium reads its window's state from _NET_WM_STATE, which a window
+// manager would write for a window it manages.
+void WindowNursery::SetHidden(unsigned long window, bool hidden) {
+  x_.Post([=](Display* display) {
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    Atom hiddenAtom = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hiddenAtom),
+                    hidden ? 1 : 0);
+  });
+}
+
+void WindowNursery::Park(unsigned long window) {
+  auto park = [this, window](Display* display) {
+    XReparentWindow(display, window, nursery_, 0, 0);
+    Atom hiddenAtom = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&hiddenAtom), 1);
+    XSync(display, False);
+  };
+  if (x_.IsCurrent()) return;
+  if (!x_.Run(park, kParkTimeoutMs)) Log(LOGSEVERITY_WARNING, "a browser window could not be parked in time");
+}
+
+void WindowNursery::Focus(unsigned long window, unsigned long time) {
+  x_.Post([=](Display* display) { XSetInputFocus(display, window, RevertToParent, time); });
+}
+
+void WindowNursery::TakeFocusItself(unsigned long topLevel) {
+  x_.Post([=](Display* display) {
+    XWMHints* current = XGetWMHints(display, topLevel);
+    XWMHints hints = current ? *current : XWMHints{};
+    if (current) XFree(current);
+    if ((hints.flags & InputHint) && !hints.input) return;
+    hints.flags |= InputHint;
+    hints.input = False;
+    XSetWMHints(display, topLevel, &hints);
+  });
+}
+
+}  // namespace cefcompat
