@@ -52,7 +52,12 @@ SurfaceWindow::SurfaceWindow(CefRefPtr<CefBrowser> browser, ScreencastView* view
   Registry()[static_cast<unsigned long>(winId())] = this;
 }
 
-SurfaceWindow::~SurfaceWindow() { Registry().erase(static_cast<unsigned long>(winId())); }
+// By value: the native window, and with it winId(), may have changed since.
+SurfaceWindow::~SurfaceWindow() {
+  for (auto it = Registry().begin(); it != Registry().end();) {
+    it = it->second == this ? Registry().erase(it) : std::next(it);
+  }
+}
 
 void SurfaceWindow::Detach() {
   browser_ = nullptr;
