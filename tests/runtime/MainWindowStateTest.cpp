@@ -4,8 +4,6 @@
 // with a window manager the test starts (openbox: the stacking list it keeps),
 // and on a bare X server (the X window tree).
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,11 +14,11 @@
 #include <QWidget>
 #include <QWindow>
 #include <QtPlatformHeaders/QXcbWindowFunctions>
-#include <xcb/xcb.h>
 
 #include "HostHarness.h"
 #include "LauncherEnvironment.h"
 #include "ShownPage.h"
+#include "X11Desktop.h"
 #include "core/VellTrackMainWindowState.h"
 #include "inter/VellBrowserWrapper.h"
 #include "platform/VellWindowStacking.h"
@@ -32,61 +30,7 @@ const QRect kMainRect(100, 100, 600, 400);
 const QRect kOverMainRect = kMainRect.adjusted(-40, -40, 40, 40);
 const QRect kAwayRect(900, 650, 300, 200);
 
-// A connection of the test's own to the X server, for what Qt does not offer.
-class TestXServer {
- public:
-  TestXServer() : m_pConnection(xcb_connect(nullptr, nullptr)) {
-    m_nRoot = xcb_setup_roots_iterator(xcb_get_setup(m_pConnection)).data->root;
-  }
-  ~TestXServer() { xcb_disconnect(m_pConnection); }
-
-  // A window manager that follows EWMH announces itself on the root window.
-  bool HasWindowManager() const {
-    const auto cookie = xcb_get_property(m_pConnection, 0, m_nRoot, Atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(m_pConnection, cookie, nullptr);
-    const bool present = reply && xcb_get_property_value_length(reply) == 4;
-    std::free(reply);
-    return present;
-  }
-  // What a window manager does to a window it minimises, done by hand.
-  void SetHiddenState(WId window, bool hidden) const {
-    const xcb_atom_t state = Atom("_NET_WM_STATE_HIDDEN");
-    xcb_change_property(m_pConnection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window), Atom("_NET_WM_STATE"),
-                        XCB_ATOM_ATOM, 32, hidden ? 1 : 0, &state);
-    xcb_flush(m_pConnection);
-  }
-
- private:
-  xcb_atom_t Atom(const char* name) const {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(m_pConnection, xcb_intern_atom(m_pConnection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
-  }
-
-  xcb_connection_t* m_pConnection;
-  xcb_window_t m_nRoot = 0;
-};
-
 #ifdef VELL_TEST_WINDOW_MANAGER
-// Runs openbox on the test process's X server until the tests are done.
-class WindowManagerEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    m_process.start("openbox", {"--sm-disable"});
-    ASSERT_TRUE(m_process.waitForStarted()) << "openbox is missing: scripts/setup.sh installs it";
-    ASSERT_TRUE(WaitUntil([] { return TestXServer().HasWindowManager(); }));
-  }
-  void TearDown() override {
-    m_process.terminate();
-    m_process.waitForFinished();
-  }
-
- private:
-  QProcess m_process;
-};
-
 const auto* const g_windowManager = ::testing::AddGlobalTestEnvironment(new WindowManagerEnvironment());
 #endif
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LauncherEnvironment());
@@ -254,7 +198,7 @@ TEST_F(MainWindowStateTest, RepeatedStatesAreSentOnce) {
 // Without a window manager nobody else writes _NET_WM_STATE.
 TEST_F(MainWindowStateTest, AHiddenStateSetByHandCountsAsCovered) {
   const int spell = HiddenSpells() + 1;
-  const TestXServer server;
+  const X11Desktop server;
   server.SetHiddenState(mainWindow.winId(), true);
   ASSERT_TRUE(WaitForState(false, true));
   ExpectParked(spell);

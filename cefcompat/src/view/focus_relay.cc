@@ -19,10 +19,9 @@ bool FocusRelay::nativeEventFilter(const QByteArray& eventType, void* message, l
   const auto* client = static_cast<const xcb_client_message_event_t*>(message);
   if (client->type != wmProtocols_ || client->data.data32[0] != takeFocus_) return false;
   const unsigned long time = client->data.data32[1];
-  if (SurfaceWindow* surface = SurfaceWindow::EmbeddingAt(QCursor::pos(), client->window)) {
-    nursery_.Focus(surface->Embedded(), time);
-    return true;
-  }
+  // The page under the pointer has taken the focus on the click itself (see
+  // WindowNursery::Place); Qt must not take it back.
+  if (SurfaceWindow::EmbeddingAt(QCursor::pos(), client->window)) return true;
   // The window does not accept focus from the window manager (see
   // WindowNursery::TakeFocusItself): Qt's part of it takes it here.
   nursery_.Focus(client->window, time);

@@ -80,6 +80,12 @@ void WindowNursery::OnEvent(Display* display, const XEvent& event) {
     case DestroyNotify:
       unclaimed_.erase(event.xdestroywindow.window);
       return;
+    case ButtonPress: {
+      const auto host = hosts_.find(event.xbutton.window);
+      if (host != hosts_.end()) XSetInputFocus(display, host->second, RevertToParent, event.xbutton.time);
+      XAllowEvents(display, ReplayPointer, event.xbutton.time);
+      return;
+    }
     default:
       return;
   }
@@ -118,8 +124,15 @@ void WindowNursery::Cancel(const std::string& token) {
   x_.Post([this, token](Display*) { claims_.erase(token); });
 }
 
+// A click anywhere in the host first reaches the nursery (a passive grab, as
+// a window manager's click-to-focus has), which gives the keyboard to the
+// page and lets the click go on to it. Whatever the window manager did with
+// the click before (focusing the top-level window) comes first, so the page
+// keeps the focus: a pop-up list closes at once without it.
 void WindowNursery::Place(unsigned long window, unsigned long host, int x, int y, int width, int height) {
   x_.Post([=](Display* display) {
+    hosts_[host] = window;
+    XGrabButton(display, AnyButton, AnyModifier, host, False, ButtonPressMask, GrabModeSync, GrabModeAsync, None, None);
     XReparentWindow(display, window, host, x, y);
     XMoveResizeWindow(display, window, x, y, std::max(1, width), std::max(1, height));
     XMapWindow(display, window);
@@ -143,6 +156,14 @@ void WindowNursery::SetHidden(unsigned long window, bool hidden) {
 
 void WindowNursery::Park(unsigned long window) {
   auto park = [this, window](Display* display) {
+    for (auto it = hosts_.begin(); it != hosts_.end();) {
+      if (it->second != window) {
+        ++it;
+        continue;
+      }
+      XUngrabButton(display, AnyButton, AnyModifier, it->first);
+      it = hosts_.erase(it);
+    }
     XReparentWindow(display, window, nursery_, 0, 0);
     Atom hiddenAtom = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
     XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,

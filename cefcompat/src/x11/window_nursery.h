@@ -71,6 +71,7 @@ class WindowNursery {
   unsigned long nursery_ = 0;
   std::set<unsigned long> unclaimed_;  // Chromium's windows no browser has claimed yet
   std::map<std::string, Found> claims_;
+  std::map<unsigned long, unsigned long> hosts_;  // host window -> the Chromium window placed in it
   std::atomic<bool> hasXRes_{false};
 };
 

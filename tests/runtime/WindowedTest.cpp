@@ -1,0 +1,192 @@
+// Pages as a person meets them in windowed mode, on a real X server (run
+// under Xvfb with openbox): each page is Chromium's own window inside the
+// launcher's widget, driven by real X input and read back from X and from
+// the page.
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <QWindow>
+
+#include "HostHarness.h"
+#include "LauncherEnvironment.h"
+#include "ShownPage.h"
+#include "VisibleDialog.h"
+#include "X11Desktop.h"
+#include "inter/VellBrowserWrapper.h"
+#include "view/surface_window.h"
+
+namespace {
+
+const auto* const g_windowManager = ::testing::AddGlobalTestEnvironment(new WindowManagerEnvironment());
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LauncherEnvironment());
+
+// Everything at fixed places (CSS pixels from the page's top left).
+const char kPage[] =
+    "document.write(`<style>body { margin: 0; font: 16px sans-serif }"
+    "  #s { position: absolute; left: 20px; top: 20px; width: 200px; height: 30px }"
+    "  #a { position: absolute; left: 300px; top: 20px; font-size: 30px }"
+    "  #t { position: absolute; left: 20px; top: 100px; margin: 0; font-size: 30px }"
+    "  #i { position: absolute; left: 20px; top: 160px; width: 200px; height: 30px }"
+    "  #tip { position: absolute; left: 300px; top: 100px; width: 100px; height: 40px; background: #ccc }"
+    "  #b { position: absolute; left: 300px; top: 160px; width: 100px; height: 30px }</style>"
+    "<select id=s><option>alpha<option>beta<option>gamma</select>"
+    "<a id=a href='#'>link</a><p id=t>plain text</p><input id=i>"
+    "<div id=tip title='the tip'>hover</div><button id=b>alert</button>`);"
+    "s.onchange = () => log('select', s.value);"
+    "i.oninput = () => log('input', i.value);"
+    "b.onclick = () => { alert('hello'); log('alert answered'); };"
+    "let focused = 0; addEventListener('focus', () => log('page focus', ++focused));"
+    "addEventListener('load', () => log('ready', innerWidth + 'x' + innerHeight, devicePixelRatio));";
+
+class WindowedTest : public ShownPage {
+ protected:
+  void SetUp() override {
+    ShownPage::SetUp();
+    if (HasFatalFailure()) return;
+    auto* layout = new QVBoxLayout(&mainWindow);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(&lineEdit);
+    layout->addWidget(widget.get());
+    mainWindow.setGeometry(100, 100, 640, 480);
+    mainWindow.show();
+    ASSERT_TRUE(WaitUntil([&] { return mainWindow.windowHandle()->isExposed(); }));
+    widget->LoadUrl(Page(kPage));
+    ASSERT_TRUE(WaitForLog("ready|"));
+    ClickInto(lineEdit);  // the page starts without the keyboard
+  }
+
+  // A point of the page in screen coordinates.
+  QPoint At(int x, int y) const { return widget->mapToGlobal(QPoint(x, y)); }
+  // A click into the page, which then has the keyboard (X's focus on
+  // Chromium's window, and the page told) as a person sees it before typing.
+  void ClickIntoPage(const QPoint& global) {
+    int focused = 0;
+    while (!ConsoleLines("page focus|" + std::to_string(focused + 1)).empty()) ++focused;
+    desktop.Click(global);
+    ASSERT_TRUE(WaitForConsole("page focus|" + std::to_string(focused + 1))) << "the page got no focus";
+  }
+  void ClickInto(QLineEdit& edit) {
+    desktop.Click(edit.mapToGlobal(QPoint(20, edit.height() / 2)));
+    ASSERT_TRUE(WaitUntil([&] { return edit.hasFocus() && desktop.FocusWindow() == edit.window()->winId(); }))
+        << "Qt got no focus";
+  }
+  cefcompat::SurfaceWindow* Surface() const {
+    return static_cast<cefcompat::SurfaceWindow*>(
+        cefcompat::SurfaceForHandle(browser.GetVellHandler()->GetBrowser()->GetWindowHandle()));
+  }
+
+  X11Desktop desktop;
+  QWidget mainWindow;
+  QLineEdit lineEdit;
+};
+
+// The desktop's clipboard as another application sees it (xclip).
+std::string ReadClipboard() {
+  QProcess xclip;
+  xclip.start("xclip", {"-selection", "clipboard", "-o"});
+  if (!xclip.waitForFinished(5000)) return "(xclip did not answer)";
+  return xclip.readAllStandardOutput().toStdString();
+}
+
+void WriteClipboard(const std::string& text) {
+  QProcess xclip;
+  xclip.start("xclip", {"-selection", "clipboard", "-i"});
+  xclip.write(text.c_str());
+  xclip.closeWriteChannel();
+  xclip.waitForFinished(5000);  // it stays behind, serving the text, until another takes the clipboard
+}
+
+TEST_F(WindowedTest, ThePageIsChromiumsOwnWindowFillingTheWidget) {
+  ASSERT_NE(Surface(), nullptr);
+  EXPECT_NE(Surface()->Embedded(), 0u) << "no Chromium window in the surface";
+  const std::string size = std::to_string(widget->width()) + "x" + std::to_string(widget->height());
+  EXPECT_EQ(ConsoleLines("ready|" + size + "|" + std::to_string(static_cast<int>(qApp->devicePixelRatio()))).size(), 1u)
+      << "the page is not " << size << " at the screen's pixel ratio";
+  // It follows the widget.
+  mainWindow.resize(700, 520);
+  ASSERT_TRUE(WaitUntil([&] { return widget->width() == 700; }));
+  widget->LoadUrl(Page(kPage));
+  ASSERT_TRUE(WaitForConsole("ready|700x" + std::to_string(widget->height()) + "|" +
+                             std::to_string(static_cast<int>(qApp->devicePixelRatio()))));
+}
+
+TEST_F(WindowedTest, ASelectsListShowsUnderItAndAClickPicksAnOption) {
+  const int popupsBefore = desktop.ViewablePopups();
+  desktop.Click(At(60, 35));
+  ASSERT_TRUE(WaitUntil([&] { return desktop.ViewablePopups() > popupsBefore; })) << "no list was shown";
+  // The list starts under the select; its options are about 20 px high.
+  desktop.Click(At(60, 50 + 30));
+  ASSERT_TRUE(WaitForConsole("select|beta"));
+  EXPECT_TRUE(WaitUntil([&] { return desktop.ViewablePopups() == popupsBefore; })) << "the list stayed";
+}
+
+// Chromium draws its own cursors where the desktop has no cursor theme (as
+// under Xvfb): each is told by its shape.
+TEST_F(WindowedTest, TheCursorFollowsWhatIsUnderIt) {
+  auto shapeAt = [&](const QPoint& point, const std::string& previous) {
+    desktop.MoveTo(point);
+    std::string shape;
+    WaitUntil([&] { return (shape = desktop.PointerShape()) != previous; });
+    return shape;
+  };
+  const std::string blank = shapeAt(At(500, 300), std::string());
+  const std::string link = shapeAt(At(320, 40), blank);
+  const std::string text = shapeAt(At(40, 120), link);
+  EXPECT_NE(link, blank) << "no hand over a link";
+  EXPECT_NE(text, blank) << "no I-beam over text";
+  EXPECT_NE(text, link);
+  EXPECT_EQ(shapeAt(At(320, 40), text), link) << "another cursor over the link the second time";
+}
+
+TEST_F(WindowedTest, ATitleShowsATooltip) {
+  const int popupsBefore = desktop.ViewablePopups();
+  desktop.MoveTo(At(340, 115));
+  desktop.MoveTo(At(350, 120));
+  EXPECT_TRUE(WaitUntil([&] { return desktop.ViewablePopups() > popupsBefore; })) << "no tooltip was shown";
+}
+
+TEST_F(WindowedTest, KeysGoWhereThePersonClicked) {
+  ClickIntoPage(At(100, 175));
+  desktop.Type("ab");
+  ASSERT_TRUE(WaitForConsole("input|ab"));
+  ClickInto(lineEdit);
+  desktop.Type("cd");
+  EXPECT_TRUE(WaitUntil([&] { return lineEdit.text() == "cd"; })) << lineEdit.text().toStdString();
+  ClickIntoPage(At(180, 175));  // away from the first click: not a double click
+  desktop.Type("e");
+  ASSERT_TRUE(WaitForConsole("input|abe"));
+  EXPECT_EQ(lineEdit.text(), "cd");
+}
+
+TEST_F(WindowedTest, CopyAndPasteGoThroughTheDesktopsClipboard) {
+  ClickIntoPage(At(100, 175));
+  desktop.Type("copy me");
+  ASSERT_TRUE(WaitForConsole("input|copy me"));
+  desktop.Key("a", {"ctrl"});
+  desktop.Key("c", {"ctrl"});
+  EXPECT_TRUE(WaitUntil([] { return ReadClipboard() == "copy me"; })) << "the clipboard holds '" << ReadClipboard() << "'";
+
+  WriteClipboard("from the desktop");
+  desktop.Key("a", {"ctrl"});
+  desktop.Key("v", {"ctrl"});
+  EXPECT_TRUE(WaitForConsole("input|from the desktop"));
+}
+
+TEST_F(WindowedTest, AnAlertIsTheLaunchersDialogAndThePageWaitsForIt) {
+  desktop.Click(At(340, 175));
+  QMessageBox* dialog = WaitForVisibleDialog<QMessageBox>();
+  ASSERT_NE(dialog, nullptr) << "no dialog was shown";
+  EXPECT_EQ(dialog->text(), "hello");
+  EXPECT_TRUE(ConsoleLines("alert answered").empty());
+  dialog->accept();
+  EXPECT_TRUE(WaitForConsole("alert answered"));
+}
+
+}  // namespace

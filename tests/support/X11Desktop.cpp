@@ -1,0 +1,125 @@
+#include "X11Desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
+
+#include "WaitUntil.h"
+
+X11Desktop::X11Desktop() : m_pDisplay(XOpenDisplay(nullptr)) {}
+
+X11Desktop::~X11Desktop() {
+  if (m_pDisplay) XCloseDisplay(m_pDisplay);
+}
+
+bool X11Desktop::HasWindowManager() const {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  const Atom check = XInternAtom(m_pDisplay, "_NET_SUPPORTING_WM_CHECK", False);
+  XGetWindowProperty(m_pDisplay, DefaultRootWindow(m_pDisplay), check, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                     &after, &data);
+  const bool present = data && count == 1;
+  if (data) XFree(data);
+  return present;
+}
+
+void X11Desktop::SetHiddenState(unsigned long window, bool hidden) const {
+  Atom state = XInternAtom(m_pDisplay, "_NET_WM_STATE_HIDDEN", False);
+  XChangeProperty(m_pDisplay, window, XInternAtom(m_pDisplay, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&state), hidden ? 1 : 0);
+  XSync(m_pDisplay, False);
+}
+
+void X11Desktop::MoveTo(const QPoint& global) const {
+  XTestFakeMotionEvent(m_pDisplay, -1, global.x(), global.y(), CurrentTime);
+  XSync(m_pDisplay, False);
+}
+
+void X11Desktop::Click(const QPoint& global, int button) const {
+  MoveTo(global);
+  XTestFakeButtonEvent(m_pDisplay, static_cast<unsigned int>(button), True, CurrentTime);
+  XTestFakeButtonEvent(m_pDisplay, static_cast<unsigned int>(button), False, CurrentTime);
+  XSync(m_pDisplay, False);
+}
+
+void X11Desktop::Press(unsigned int keycode, bool down) const {
+  XTestFakeKeyEvent(m_pDisplay, keycode, down ? True : False, CurrentTime);
+}
+
+void X11Desktop::Key(const std::string& keysym, const std::vector<std::string>& held) const {
+  std::vector<unsigned int> modifiers;
+  for (const std::string& name : held) {
+    const KeySym sym = XStringToKeysym(name == "ctrl" ? "Control_L" : name == "shift" ? "Shift_L" : name.c_str());
+    modifiers.push_back(XKeysymToKeycode(m_pDisplay, sym));
+  }
+  for (unsigned int code : modifiers) Press(code, true);
+  const unsigned int code = XKeysymToKeycode(m_pDisplay, XStringToKeysym(keysym.c_str()));
+  Press(code, true);
+  Press(code, false);
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) Press(*it, false);
+  XSync(m_pDisplay, False);
+}
+
+void X11Desktop::Type(const std::string& text) const {
+  for (char c : text) {
+    if (c == ' ') {
+      Key("space");
+    } else if (c >= 'A' && c <= 'Z') {
+      Key(std::string(1, static_cast<char>(c - 'A' + 'a')), {"shift"});
+    } else {
+      Key(std::string(1, c));
+    }
+  }
+}
+
+std::string X11Desktop::PointerShape() const {
+  XFixesCursorImage* image = XFixesGetCursorImage(m_pDisplay);
+  if (!image) return {};
+  uint64_t digest = 1469598103934665603ull;
+  for (int i = 0; i < image->width * image->height; ++i) digest = (digest ^ image->pixels[i]) * 1099511628211ull;
+  const std::string shape = std::to_string(image->width) + "x" + std::to_string(image->height) + "@" +
+                            std::to_string(image->xhot) + "," + std::to_string(image->yhot) + "#" +
+                            std::to_string(digest);
+  XFree(image);
+  return shape;
+}
+
+unsigned long X11Desktop::FocusWindow() const {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(m_pDisplay, &focus, &revert);
+  return focus;
+}
+
+int X11Desktop::ViewablePopups() const {
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(m_pDisplay, DefaultRootWindow(m_pDisplay), &root, &parent, &children, &count)) return 0;
+  int popups = 0;
+  for (unsigned int i = 0; i < count; ++i) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(m_pDisplay, children[i], &attributes) && attributes.override_redirect &&
+        attributes.map_state == IsViewable && attributes.width > 1 && attributes.height > 1) {
+      ++popups;
+    }
+  }
+  if (children) XFree(children);
+  return popups;
+}
+
+void WindowManagerEnvironment::SetUp() {
+  m_process.start("openbox", {"--sm-disable"});
+  ASSERT_TRUE(m_process.waitForStarted()) << "openbox is missing: scripts/setup.sh installs it";
+  ASSERT_TRUE(WaitUntil([] { return X11Desktop().HasWindowManager(); }));
+}
+
+void WindowManagerEnvironment::TearDown() {
+  m_process.terminate();
+  m_process.waitForFinished();
+}
