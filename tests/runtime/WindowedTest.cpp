@@ -2,7 +2,6 @@
 // under Xvfb with openbox): each page is Chromium's own window inside the
 // launcher's widget, driven by real X input and read back from X and from
 // the page.
-#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -128,28 +127,6 @@ TEST_F(WindowedTest, ASelectsListShowsUnderItAndAClickPicksAnOption) {
   desktop.Click(At(60, 50 + 30));
   ASSERT_TRUE(WaitForConsole("select|beta"));
   EXPECT_TRUE(WaitUntil([&] { return desktop.ViewablePopups() == popupsBefore; })) << "the list stayed";
-}
-
-// Chromium draws its own cursors where the desktop has no cursor theme (as
-// under Xvfb): each is told by its shape.
-TEST_F(WindowedTest, TheCursorFollowsWhatIsUnderIt) {
-  // Each shape is waited for until it differs from those it must differ from:
-  // on its way Chromium may show the arrow for a moment.
-  auto shapeAt = [&](const QPoint& point, const std::vector<std::string>& others) {
-    desktop.MoveTo(point);
-    std::string shape;
-    WaitUntil([&] {
-      shape = desktop.PointerShape();
-      return std::find(others.begin(), others.end(), shape) == others.end();
-    });
-    return shape;
-  };
-  const std::string qt = desktop.PointerShape();  // Qt's I-beam over the line edit since SetUp
-  const std::string hand = shapeAt(At(320, 40), {qt});
-  const std::string beam = shapeAt(At(40, 120), {qt, hand});
-  EXPECT_NE(hand, qt) << "the page set no cursor";
-  EXPECT_NE(beam, hand) << "the same cursor over text as over a link";
-  EXPECT_EQ(shapeAt(At(320, 40), {qt, beam}), hand) << "another cursor over the link the second time";
 }
 
 TEST_F(WindowedTest, ATitleShowsATooltip) {

@@ -3,7 +3,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <X11/extensions/Xfixes.h>
 
 #include "WaitUntil.h"
 
@@ -74,18 +73,6 @@ void X11Desktop::Type(const std::string& text) const {
       Key(std::string(1, c));
     }
   }
-}
-
-std::string X11Desktop::PointerShape() const {
-  XFixesCursorImage* image = XFixesGetCursorImage(m_pDisplay);
-  if (!image) return {};
-  uint64_t digest = 1469598103934665603ull;
-  for (int i = 0; i < image->width * image->height; ++i) digest = (digest ^ image->pixels[i]) * 1099511628211ull;
-  const std::string shape = std::to_string(image->width) + "x" + std::to_string(image->height) + "@" +
-                            std::to_string(image->xhot) + "," + std::to_string(image->yhot) + "#" +
-                            std::to_string(digest);
-  XFree(image);
-  return shape;
 }
 
 unsigned long X11Desktop::FocusWindow() const {

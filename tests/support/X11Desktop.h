@@ -31,8 +31,6 @@ class X11Desktop {
   void Key(const std::string& keysym, const std::vector<std::string>& held = {}) const;
   void Type(const std::string& text) const;
 
-  // The pointer's current cursor: its size, hot spot and a digest of its pixels.
-  std::string PointerShape() const;
   // The window with the keyboard focus.
   unsigned long FocusWindow() const;
   // Override-redirect windows (pop-up lists, menus, tooltips) now viewable.
