@@ -30,6 +30,14 @@ std::string Property(Display* display, Window window, const char* name, Atom typ
   return text;
 }
 
+// Chromium reads its window's state from _NET_WM_STATE, which a window
+// manager would write for a window it manages.
+void WriteHiddenState(Display* display, Window window, bool hidden) {
+  Atom hiddenAtom = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&hiddenAtom), hidden ? 1 : 0);
+}
+
 }  // namespace
 
 WindowNursery::WindowNursery(XConnection& x) : x_(x) {
@@ -143,15 +151,8 @@ void WindowNursery::Resize(unsigned long window, int x, int y, int width, int he
   x_.Post([=](Display* display) { XMoveResizeWindow(display, window, x, y, std::max(1, width), std::max(1, height)); });
 }
 
-// Chromium reads its window's state from _NET_WM_STATE, which a window
-// manager would write for a window it manages.
 void WindowNursery::SetHidden(unsigned long window, bool hidden) {
-  x_.Post([=](Display* display) {
-    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
-    Atom hiddenAtom = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
-    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hiddenAtom),
-                    hidden ? 1 : 0);
-  });
+  x_.Post([=](Display* display) { WriteHiddenState(display, window, hidden); });
 }
 
 void WindowNursery::Park(unsigned long window) {
@@ -165,12 +166,9 @@ void WindowNursery::Park(unsigned long window) {
       it = hosts_.erase(it);
     }
     XReparentWindow(display, window, nursery_, 0, 0);
-    Atom hiddenAtom = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
-    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&hiddenAtom), 1);
+    WriteHiddenState(display, window, true);
     XSync(display, False);
   };
-  if (x_.IsCurrent()) return;
   if (!x_.Run(park, kParkTimeoutMs)) Log(LOGSEVERITY_WARNING, "a browser window could not be parked in time");
 }
 

@@ -44,6 +44,7 @@ class WindowNursery {
   void SetHidden(unsigned long window, bool hidden);
   // Back into the nursery, hidden; waits for the X thread so that `window`
   // has left its host when this returns (the host may be destroyed next).
+  // Not on the X thread.
   void Park(unsigned long window);
   // Keyboard focus to `window` (X time `time`).
   void Focus(unsigned long window, unsigned long time);

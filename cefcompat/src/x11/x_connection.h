@@ -42,7 +42,6 @@ class XConnection {
   // Any thread but the X thread: runs `task` and waits for it at most
   // `timeoutMs`; false when it did not run in time.
   bool Run(Task task, int timeoutMs);
-  bool IsCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
   unsigned long Root() const { return root_; }
 
  private:
