@@ -160,6 +160,29 @@ void RecordingClient::OnTitleChange(CefRefPtr<CefBrowser>, const CefString& titl
   Record("OnTitleChange", {{"title", title.ToString()}});
 }
 
+void RecordingClient::OnFullscreenModeChange(CefRefPtr<CefBrowser>, bool fullscreen) {
+  Record("OnFullscreenModeChange", {{"fullscreen", fullscreen}});
+}
+
+bool RecordingClient::OnTooltip(CefRefPtr<CefBrowser>, CefString& text) {
+  Record("OnTooltip", {{"text", text.ToString()}});
+  return showsTooltips;
+}
+
+void RecordingClient::OnStatusMessage(CefRefPtr<CefBrowser>, const CefString& value) {
+  Record("OnStatusMessage", {{"value", value.ToString()}});
+}
+
+void RecordingClient::OnLoadingProgressChange(CefRefPtr<CefBrowser>, double progress) {
+  Record("OnLoadingProgressChange", {{"progress", progress}});
+}
+
+bool RecordingClient::OnCursorChange(CefRefPtr<CefBrowser>, CefCursorHandle, cef_cursor_type_t type,
+                                     const CefCursorInfo&) {
+  Record("OnCursorChange", {{"type", static_cast<int>(type)}});
+  return showsCursor;
+}
+
 bool RecordingClient::OnPreKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent& event, CefEventHandle, bool*) {
   Record("OnPreKeyEvent", KeyInfo(event));
   return false;

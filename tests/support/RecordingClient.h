@@ -88,6 +88,15 @@ class RecordingClient : public CefClient,
   bool OnConsoleMessage(CefRefPtr<CefBrowser> browser, cef_log_severity_t level, const CefString& message,
                         const CefString& source, int line) override;
   void OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) override;
+  void OnFullscreenModeChange(CefRefPtr<CefBrowser> browser, bool fullscreen) override;
+  bool OnTooltip(CefRefPtr<CefBrowser> browser, CefString& text) override;
+  void OnStatusMessage(CefRefPtr<CefBrowser> browser, const CefString& value) override;
+  void OnLoadingProgressChange(CefRefPtr<CefBrowser> browser, double progress) override;
+  bool OnCursorChange(CefRefPtr<CefBrowser> browser, CefCursorHandle cursor, cef_cursor_type_t type,
+                      const CefCursorInfo& custom_cursor_info) override;
+  // Whether the cursor and tooltips are shown by this client (true) or left to the view.
+  bool showsCursor = false;
+  bool showsTooltips = false;
   bool OnPreKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle, bool*) override;
   bool OnKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle) override;
   void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;

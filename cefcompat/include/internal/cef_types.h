@@ -213,6 +213,85 @@ struct CefPopupFeatures {
   int heightSet = 0;
 };
 
+// The page's mouse cursor (CSS `cursor`), in CEF's order.
+typedef enum {
+  CT_POINTER = 0,
+  CT_CROSS,
+  CT_HAND,
+  CT_IBEAM,
+  CT_WAIT,
+  CT_HELP,
+  CT_EASTRESIZE,
+  CT_NORTHRESIZE,
+  CT_NORTHEASTRESIZE,
+  CT_NORTHWESTRESIZE,
+  CT_SOUTHRESIZE,
+  CT_SOUTHEASTRESIZE,
+  CT_SOUTHWESTRESIZE,
+  CT_WESTRESIZE,
+  CT_NORTHSOUTHRESIZE,
+  CT_EASTWESTRESIZE,
+  CT_NORTHEASTSOUTHWESTRESIZE,
+  CT_NORTHWESTSOUTHEASTRESIZE,
+  CT_COLUMNRESIZE,
+  CT_ROWRESIZE,
+  CT_MIDDLEPANNING,
+  CT_EASTPANNING,
+  CT_NORTHPANNING,
+  CT_NORTHEASTPANNING,
+  CT_NORTHWESTPANNING,
+  CT_SOUTHPANNING,
+  CT_SOUTHEASTPANNING,
+  CT_SOUTHWESTPANNING,
+  CT_WESTPANNING,
+  CT_MOVE,
+  CT_VERTICALTEXT,
+  CT_CELL,
+  CT_CONTEXTMENU,
+  CT_ALIAS,
+  CT_PROGRESS,
+  CT_NODROP,
+  CT_COPY,
+  CT_NONE,
+  CT_NOTALLOWED,
+  CT_ZOOMIN,
+  CT_ZOOMOUT,
+  CT_GRAB,
+  CT_GRABBING,
+  CT_MIDDLE_PANNING_VERTICAL,
+  CT_MIDDLE_PANNING_HORIZONTAL,
+  CT_CUSTOM,
+  CT_DND_NONE,
+  CT_DND_MOVE,
+  CT_DND_COPY,
+  CT_DND_LINK,
+} cef_cursor_type_t;
+
+// An X11 cursor id; this runtime reports 0 (the page's cursor is a CSS
+// keyword, which `cef_cursor_type_t` carries).
+using cef_cursor_handle_t = unsigned long;
+using CefCursorHandle = cef_cursor_handle_t;
+
+struct CefSize {
+  int width = 0;
+  int height = 0;
+};
+
+// A custom cursor's image. A CSS `url()` cursor is reported as its fallback
+// keyword, so no image is ever given here.
+struct CefCursorInfo {
+  CefPoint hotspot;
+  float image_scale_factor = 1;
+  void* buffer = nullptr;
+  CefSize size;
+};
+
+// What moved the keyboard focus into a browser.
+typedef enum {
+  FOCUS_SOURCE_NAVIGATION = 0,
+  FOCUS_SOURCE_SYSTEM,
+} cef_focus_source_t;
+
 typedef enum {
   LOGSEVERITY_DEFAULT = 0,
   LOGSEVERITY_VERBOSE = 1,
@@ -231,8 +310,8 @@ typedef enum {
 
 // Global runtime settings handed to CefInitialize (CEF 89's members, in its
 // order). This runtime honours no_sandbox, browser_subprocess_path,
-// multi_threaded_message_loop, windowless_rendering_enabled (no effect: every
-// browser paints into its own surface), cache_path, user_agent, locale,
+// multi_threaded_message_loop, windowless_rendering_enabled (0 gives windowed
+// mode where Qt runs on X11; see the README), cache_path, user_agent, locale,
 // log_severity, javascript_flags, remote_debugging_port,
 // ignore_certificate_errors and background_color; CefInitialize logs a warning
 // naming any other string member that is set (and external_message_pump).

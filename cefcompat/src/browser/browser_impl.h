@@ -16,6 +16,7 @@
 #include "browser/console_reporter.h"
 #include "browser/context_menu_runner.h"
 #include "browser/devtools_host.h"
+#include "browser/display_reporter.h"
 #include "browser/file_dialog_runner.h"
 #include "browser/frame_tree.h"
 #include "browser/js_dialog_runner.h"
@@ -172,6 +173,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   DevToolsHost devTools_;
   ScreencastView view_;
   InputDispatcher input_;
+  DisplayReporter display_;
   std::unique_ptr<FetchInterceptor> fetch_;
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "base/log.h"
+#include "include/wrapper/cef_stream_resource_handler.h"
 #include "network/stream_request.h"
 
 namespace cefcompat {

@@ -117,6 +117,22 @@ void ScreencastView::DeliverFrame(const Json& params) {
   });
 }
 
+void ScreencastView::ShowCursor(cef_cursor_type_t type) {
+  if (nursery_) return;
+  CefRefPtr<CefBrowser> keep(browser_);
+  Threads::PostToQt([this, keep, type]() {
+    if (surface_) surface_->ShowPageCursor(type);
+  });
+}
+
+void ScreencastView::ShowTooltip(const std::string& text) {
+  if (nursery_) return;
+  CefRefPtr<CefBrowser> keep(browser_);
+  Threads::PostToQt([this, keep, text = QString::fromStdString(text)]() {
+    if (surface_) surface_->ShowTooltip(text);
+  });
+}
+
 void ScreencastView::ReleaseSurface() {
   CefRefPtr<CefBrowser> keep(browser_);
   Threads::PostToQt([this, keep]() {

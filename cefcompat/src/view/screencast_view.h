@@ -39,6 +39,10 @@ class ScreencastView {
   // TID_UI: Chromium's window of this page; it goes into the surface (when
   // there is one: a browser made as a child of a given window has none).
   void NativeWindowFound(unsigned long window);
+  // TID_UI: the page's cursor and tooltip (empty: none), shown on the surface;
+  // a Chromium window shows its own.
+  void ShowCursor(cef_cursor_type_t type);
+  void ShowTooltip(const std::string& text);
   // Reader thread.
   void DeliverFrame(const Json& params);
   // Any thread: the browser closed; its surface goes on the Qt thread.

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <QPlatformSurfaceEvent>
@@ -40,6 +41,44 @@ CefMouseEvent MouseEventAt(const QPointF& position, Qt::KeyboardModifiers modifi
   return event;
 }
 
+Qt::CursorShape CursorShapeOf(cef_cursor_type_t type) {
+  switch (type) {
+    case CT_HAND: return Qt::PointingHandCursor;
+    case CT_IBEAM: return Qt::IBeamCursor;
+    case CT_CROSS: return Qt::CrossCursor;
+    case CT_WAIT: return Qt::WaitCursor;
+    case CT_PROGRESS: return Qt::BusyCursor;
+    case CT_HELP: return Qt::WhatsThisCursor;
+    case CT_MOVE:
+    case CT_MIDDLEPANNING: return Qt::SizeAllCursor;
+    case CT_EASTRESIZE:
+    case CT_WESTRESIZE:
+    case CT_EASTWESTRESIZE:
+    case CT_COLUMNRESIZE: return Qt::SizeHorCursor;
+    case CT_NORTHRESIZE:
+    case CT_SOUTHRESIZE:
+    case CT_NORTHSOUTHRESIZE:
+    case CT_ROWRESIZE: return Qt::SizeVerCursor;
+    case CT_NORTHEASTRESIZE:
+    case CT_SOUTHWESTRESIZE:
+    case CT_NORTHEASTSOUTHWESTRESIZE: return Qt::SizeBDiagCursor;
+    case CT_NORTHWESTRESIZE:
+    case CT_SOUTHEASTRESIZE:
+    case CT_NORTHWESTSOUTHEASTRESIZE: return Qt::SizeFDiagCursor;
+    case CT_NODROP:
+    case CT_NOTALLOWED: return Qt::ForbiddenCursor;
+    case CT_COPY:
+    case CT_ALIAS: return Qt::DragCopyCursor;
+    case CT_NONE: return Qt::BlankCursor;
+    case CT_GRAB: return Qt::OpenHandCursor;
+    case CT_GRABBING: return Qt::ClosedHandCursor;
+    default: return Qt::ArrowCursor;
+  }
+}
+
+// Chromium's delay before a `title` shows.
+constexpr int kTooltipDelayMs = 500;
+
 }  // namespace
 
 QWindow* SurfaceForHandle(unsigned long handle) {
@@ -50,6 +89,9 @@ QWindow* SurfaceForHandle(unsigned long handle) {
 SurfaceWindow::SurfaceWindow(CefRefPtr<CefBrowser> browser, ScreencastView* view, InputDispatcher* input)
     : browser_(std::move(browser)), view_(view), input_(input) {
   Registry()[static_cast<unsigned long>(winId())] = this;
+  tooltipDelay_.setSingleShot(true);
+  tooltipDelay_.setInterval(kTooltipDelayMs);
+  connect(&tooltipDelay_, &QTimer::timeout, this, [this] { QToolTip::showText(QCursor::pos(), tooltip_); });
 }
 
 // By value: the native window, and with it winId(), may have changed since.
@@ -63,6 +105,18 @@ void SurfaceWindow::Detach() {
   browser_ = nullptr;
   view_ = nullptr;
   input_ = nullptr;
+}
+
+void SurfaceWindow::ShowPageCursor(cef_cursor_type_t type) { setCursor(CursorShapeOf(type)); }
+
+void SurfaceWindow::ShowTooltip(const QString& text) {
+  tooltip_ = text;
+  QToolTip::hideText();
+  if (text.isEmpty()) {
+    tooltipDelay_.stop();
+    return;
+  }
+  tooltipDelay_.start();
 }
 
 void SurfaceWindow::Embed(unsigned long child, WindowNursery* nursery) {

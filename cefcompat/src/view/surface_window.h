@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QRasterWindow>
+#include <QTimer>
 
 #include "include/cef_browser.h"
 
@@ -38,6 +39,9 @@ class SurfaceWindow : public QRasterWindow {
   // position) inside the top-level native window `topLevel`; null when none.
   static SurfaceWindow* EmbeddingAt(const QPoint& global, unsigned long topLevel);
   QImage LastFrame() const { return frame_; }
+  // The page's cursor, and its tooltip after the usual delay (empty: none).
+  void ShowPageCursor(cef_cursor_type_t type);
+  void ShowTooltip(const QString& text);
 
  public slots:
   void ShowFrame(const QImage& frame);
@@ -71,6 +75,8 @@ class SurfaceWindow : public QRasterWindow {
   unsigned long embedded_ = 0;
   WindowNursery* nursery_ = nullptr;
   unsigned long topLevel_ = 0;  // the top-level that was told to take focus itself
+  QString tooltip_;
+  QTimer tooltipDelay_;
 };
 
 // SurfaceForHandle (include/cefcompat_surface.h): every surface by native

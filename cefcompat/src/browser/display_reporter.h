@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "browser/frame_tree.h"
+#include "browser/page_session.h"
+#include "include/cef_browser.h"
+#include "include/cef_client.h"
+
+namespace cefcompat {
+
+class ScreencastView;
+
+// What the page shows around its content: the cursor, `title` tooltips, the
+// link under the mouse, fullscreen and the main frame's loading progress. A
+// script in every document reports the first four through a binding; the
+// progress comes from the session's network events. Each goes to the client's
+// display handler; the cursor and tooltip are shown by the view when the
+// handler leaves them. TID_UI.
+class DisplayReporter {
+ public:
+  DisplayReporter(CefBrowser* browser, CefRefPtr<CefClient> client, FrameTree& frames, ScreencastView& view);
+  // Subscribes, and puts the reporting script into every document of the session.
+  void Install(PageSession& session);
+  bool IsFullscreen() const { return fullscreen_; }
+
+ private:
+  void OnBinding(const Json& params);
+  void OnCursor(const std::string& css);
+  void OnTooltip(const std::string& text);
+  void OnFullscreen(bool fullscreen);
+  void StartProgress();
+  void OnRequest(bool finished);
+  void ReportProgress(double progress);
+  CefRefPtr<CefDisplayHandler> Handler() const;
+
+  CefBrowser* const browser_;  // owns this
+  const CefRefPtr<CefClient> client_;
+  FrameTree& frames_;
+  ScreencastView& view_;
+  bool fullscreen_ = false;
+  bool loading_ = false;
+  int requestsStarted_ = 0;
+  int requestsFinished_ = 0;
+  double progress_ = 0;
+};
+
+}  // namespace cefcompat

@@ -1,0 +1,117 @@
+// The display handler's view of what the page shows around its content, and
+// what a windowless surface shows when the handler leaves it.
+#include <QCursor>
+#include <QToolTip>
+#include <QWindow>
+
+#include "RuntimeEnvironment.h"
+#include "TestHttpServer.h"
+#include "WaitUntil.h"
+#include "include/cef_browser.h"
+#include "view/surface_window.h"
+
+namespace {
+
+class DisplayHandlerTest : public BrowserTest {
+ protected:
+  QWindow* Surface() { return cefcompat::SurfaceForHandle(browser->GetHost()->GetWindowHandle()); }
+  void MoveTo(int x, int y) {
+    CefMouseEvent at;
+    at.x = x, at.y = y;
+    browser->GetHost()->SendMouseMoveEvent(at, false);
+  }
+  void Click(int x, int y) {
+    CefMouseEvent at;
+    at.x = x, at.y = y;
+    browser->GetHost()->SendMouseClickEvent(at, MBT_LEFT, false, 1);
+    browser->GetHost()->SendMouseClickEvent(at, MBT_LEFT, true, 1);
+  }
+  bool WaitForLast(const std::string& kind, const std::string& key, const nlohmann::json& value) {
+    return recorder.WaitFor([&] {
+      const auto events = recorder.Of(kind);
+      return !events.empty() && events.back().data[key] == value;
+    });
+  }
+};
+
+// Rows of 50 px: a pointer, a text field, a url() cursor with its fallback, a
+// titled link, and an empty area.
+const char kRows[] =
+    "<body style='margin:0'>"
+    "<div style='cursor:pointer;height:50px'>hand</div>"
+    "<input style='display:block;box-sizing:border-box;height:50px;width:200px;margin:0'>"
+    "<div style='cursor:url(missing.png) 2 2, move;height:50px'>move</div>"
+    "<a href='https://example.test/docs' title='Read the docs' style='display:block;height:50px'>docs</a>"
+    "<div style='height:50px'></div></body>";
+
+TEST_F(DisplayHandlerTest, CursorFollowsThePageAndTheSurfaceShowsIt) {
+  Create(DataUrl(kRows));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  const std::vector<std::pair<int, cef_cursor_type_t>> rows = {
+      {25, CT_HAND}, {75, CT_IBEAM}, {125, CT_MOVE}, {175, CT_HAND}, {225, CT_POINTER}};
+  for (const auto& [y, type] : rows) {
+    MoveTo(20, y);
+    ASSERT_TRUE(WaitForLast("OnCursorChange", "type", type)) << "at y " << y;
+  }
+  MoveTo(20, 25);
+  ASSERT_TRUE(WaitForLast("OnCursorChange", "type", CT_HAND));
+  ASSERT_TRUE(WaitUntil([&] { return Surface()->cursor().shape() == Qt::PointingHandCursor; }));
+  MoveTo(20, 75);
+  ASSERT_TRUE(WaitUntil([&] { return Surface()->cursor().shape() == Qt::IBeamCursor; }));
+}
+
+TEST_F(DisplayHandlerTest, ACursorTheClientShowsIsLeftAlone) {
+  client->showsCursor = true;
+  Create(DataUrl(kRows));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  MoveTo(20, 25);
+  ASSERT_TRUE(WaitForLast("OnCursorChange", "type", CT_HAND));
+  MoveTo(20, 75);
+  ASSERT_TRUE(WaitForLast("OnCursorChange", "type", CT_IBEAM));
+  EXPECT_EQ(Surface()->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(DisplayHandlerTest, TitledLinkGivesTooltipAndStatusUntilTheMouseLeavesIt) {
+  Create(DataUrl(kRows));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  MoveTo(20, 175);
+  ASSERT_TRUE(WaitForLast("OnTooltip", "text", "Read the docs"));
+  ASSERT_TRUE(WaitForLast("OnStatusMessage", "value", "https://example.test/docs"));
+  ASSERT_TRUE(WaitUntil([] { return QToolTip::isVisible() && QToolTip::text() == "Read the docs"; }));
+  MoveTo(20, 225);
+  ASSERT_TRUE(WaitForLast("OnTooltip", "text", ""));
+  ASSERT_TRUE(WaitForLast("OnStatusMessage", "value", ""));
+  ASSERT_TRUE(WaitUntil([] { return !QToolTip::isVisible(); }));
+}
+
+TEST_F(DisplayHandlerTest, FullscreenEnteredByAClickAndLeftByThePage) {
+  Create(DataUrl("<body style='margin:0'><button style='width:200px;height:100px' "
+                 "onclick='document.body.requestFullscreen()'>full</button></body>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Click(50, 50);
+  ASSERT_TRUE(WaitForLast("OnFullscreenModeChange", "fullscreen", true));
+  Run("document.exitFullscreen()");
+  ASSERT_TRUE(WaitForLast("OnFullscreenModeChange", "fullscreen", false));
+  EXPECT_EQ(recorder.Count("OnFullscreenModeChange"), 2u);
+}
+
+TEST_F(DisplayHandlerTest, LoadingProgressGrowsToOne) {
+  TestHttpServer server;
+  std::string images;
+  for (int i = 0; i < 6; ++i) {
+    const std::string path = "/image" + std::to_string(i);
+    server.Route(QByteArray::fromStdString(path), {200, "image/svg+xml", "<svg xmlns='http://www.w3.org/2000/svg'/>", 20 * i});
+    images += "<img src='" + path + "'>";
+  }
+  server.Route("/page", {200, "text/html", QByteArray::fromStdString("<body>" + images + "</body>"), 0});
+  Create(server.Url("/page"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  ASSERT_TRUE(WaitForLast("OnLoadingProgressChange", "progress", 1.0));
+  std::vector<double> progress;
+  for (const auto& event : recorder.Of("OnLoadingProgressChange")) progress.push_back(event.data["progress"]);
+  EXPECT_DOUBLE_EQ(progress.front(), 0.1);
+  EXPECT_GT(progress.size(), 3u) << "steps between the start and the end";
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+}
+
+}  // namespace
