@@ -1,6 +1,8 @@
 // The display handler's view of what the page shows around its content, and
 // what a windowless surface shows when the handler leaves it.
+#include <QCoreApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QToolTip>
 #include <QWindow>
 
@@ -84,13 +86,16 @@ TEST_F(DisplayHandlerTest, TitledLinkGivesTooltipAndStatusUntilTheMouseLeavesIt)
   ASSERT_TRUE(WaitUntil([] { return !QToolTip::isVisible(); }));
 }
 
-TEST_F(DisplayHandlerTest, FullscreenEnteredByAClickAndLeftByThePage) {
+TEST_F(DisplayHandlerTest, FullscreenEnteredByAClickAndLeftByEscape) {
   Create(DataUrl("<body style='margin:0'><button style='width:200px;height:100px' "
                  "onclick='document.body.requestFullscreen()'>full</button></body>"));
   ASSERT_TRUE(WaitForMainLoadEnd());
   Click(50, 50);
   ASSERT_TRUE(WaitForLast("OnFullscreenModeChange", "fullscreen", true));
-  Run("document.exitFullscreen()");
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(Surface(), &press);
+  QCoreApplication::sendEvent(Surface(), &release);
   ASSERT_TRUE(WaitForLast("OnFullscreenModeChange", "fullscreen", false));
   EXPECT_EQ(recorder.Count("OnFullscreenModeChange"), 2u);
 }

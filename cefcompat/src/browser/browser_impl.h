@@ -73,7 +73,9 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   bool HasDevTools() override { return devTools_.IsOpen(); }
   void WasResized() override {}
   void WasHidden(bool hidden) override { view_.SetHidden(hidden); }
-  void SendKeyEvent(const CefKeyEvent& event) override { input_.SendKeyEvent(event); }
+  void SendKeyEvent(const CefKeyEvent& event) override {
+    if (!display_.LeavesFullscreen(event)) input_.SendKeyEvent(event);
+  }
   void SendMouseClickEvent(const CefMouseEvent& event, cef_mouse_button_type_t type, bool mouseUp,
                            int clickCount) override {
     input_.SendMouseClickEvent(event, type, mouseUp, clickCount);

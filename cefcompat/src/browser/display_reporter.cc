@@ -96,6 +96,7 @@ DisplayReporter::DisplayReporter(CefBrowser* browser, CefRefPtr<CefClient> clien
     : browser_(browser), client_(std::move(client)), frames_(frames), view_(view) {}
 
 void DisplayReporter::Install(PageSession& session) {
+  session_ = &session;
   session.On("Runtime.bindingCalled", [this](const Json& params) {
     if (params.value("name", std::string()) == kBinding) OnBinding(params);
   });
@@ -151,6 +152,15 @@ void DisplayReporter::OnFullscreen(bool fullscreen) {
   Log(LOGSEVERITY_INFO, std::string("browser ") + std::to_string(browser_->GetIdentifier()) +
                             (fullscreen ? " entered" : " left") + " fullscreen");
   if (auto handler = Handler()) handler->OnFullscreenModeChange(browser_, fullscreen);
+}
+
+bool DisplayReporter::LeavesFullscreen(const CefKeyEvent& event) {
+  constexpr int kEscape = 0x1B;
+  if (event.windows_key_code != kEscape || !fullscreen_ || !session_) return false;
+  if (event.type == KEYEVENT_RAWKEYDOWN) {
+    session_->Send("Runtime.evaluate", {{"expression", "document.exitFullscreen()"}});
+  }
+  return true;
 }
 
 void DisplayReporter::StartProgress() {

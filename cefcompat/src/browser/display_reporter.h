@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "browser/frame_tree.h"
@@ -22,7 +23,9 @@ class DisplayReporter {
   DisplayReporter(CefBrowser* browser, CefRefPtr<CefClient> client, FrameTree& frames, ScreencastView& view);
   // Subscribes, and puts the reporting script into every document of the session.
   void Install(PageSession& session);
-  bool IsFullscreen() const { return fullscreen_; }
+  // Any thread: Escape leaves the page's fullscreen, as a browser's own key;
+  // true when `event` was that key (it does not reach the page then).
+  bool LeavesFullscreen(const CefKeyEvent& event);
 
  private:
   void OnBinding(const Json& params);
@@ -38,7 +41,8 @@ class DisplayReporter {
   const CefRefPtr<CefClient> client_;
   FrameTree& frames_;
   ScreencastView& view_;
-  bool fullscreen_ = false;
+  PageSession* session_ = nullptr;
+  std::atomic<bool> fullscreen_{false};
   bool loading_ = false;
   int requestsStarted_ = 0;
   int requestsFinished_ = 0;

@@ -201,10 +201,12 @@ void SurfaceWindow::SendKey(QKeyEvent* event, bool down) {
   key.character = character;
   key.unmodified_character = character;
   key.type = down ? KEYEVENT_RAWKEYDOWN : KEYEVENT_KEYUP;
-  input_->SendKeyEvent(key);
+  // Through the host, which may keep a key of its own (Escape in fullscreen).
+  CefRefPtr<CefBrowserHost> host = browser_->GetHost();
+  host->SendKeyEvent(key);
   if (down && character >= 0x20 && character != 0x7F) {
     key.type = KEYEVENT_CHAR;
-    input_->SendKeyEvent(key);
+    host->SendKeyEvent(key);
   }
 }
 
