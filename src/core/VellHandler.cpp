@@ -311,6 +311,10 @@ bool VellHandler::OnConsoleMessage(CefRefPtr<CefBrowser> browser, cef_log_severi
   return false;
 }
 
+void VellHandler::OnFullscreenModeChange(CefRefPtr<CefBrowser>, bool fullscreen) {
+  _Notify([fullscreen](VellSignalsWidget* widget) { emit widget->OnFullscreenModeChange(fullscreen); });
+}
+
 bool VellHandler::OnKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle) {
   const bool rawKeyDown = event.type == KEYEVENT_RAWKEYDOWN;
   if (rawKeyDown) m_bDevKeyEnabled = _TrackIfEnableDevKeyPassMatch(event.windows_key_code);

@@ -135,6 +135,7 @@ class VellHandler : public CefClient,
   // CefDisplayHandler
   bool OnConsoleMessage(CefRefPtr<CefBrowser> browser, cef_log_severity_t level, const CefString& message,
                         const CefString& source, int line) override;
+  void OnFullscreenModeChange(CefRefPtr<CefBrowser> browser, bool fullscreen) override;
 
   // CefDragHandler: every drag into the browser is refused.
   bool OnDragEnter(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData>, DragOperationsMask) override { return true; }

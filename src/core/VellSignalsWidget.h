@@ -67,6 +67,8 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
   void OnRenderProcessTerminated(int nBrowserId, std::string strUrl, int bTerminationStatus);
   void OnRenderProcessTerminatedReachLimit(int nRenderProcessTerminatedCounter);
   void OnQuitKeyPress();
+  // The page entered or left fullscreen (a video's fullscreen button, Escape).
+  void OnFullscreenModeChange(bool bFullscreen);
 
  private:
   void _ConnectInternals();

@@ -17,6 +17,11 @@ VellWidget::VellWidget(QWidget* parent) : QWidget(parent), m_pLayout(new QHBoxLa
 
 VellWidget::~VellWidget() {
   delete m_pMainWindowTracker;
+  // The browser window lent to the top-level goes with this widget, as it would from the layout.
+  if (m_bPageFullscreen) {
+    window()->setWindowState(m_topLevelStatesBeforeFullscreen);
+    delete m_pBrowserContainer;
+  }
   if (!m_pIndependentBrowser) return;
   if (CefRefPtr<VellHandler> handler = m_pIndependentBrowser->GetVellHandler()) handler->Cleanup();
   DisconnectCefBrowser();
@@ -41,7 +46,40 @@ void VellWidget::_ShowBrowser() {
   if (!m_pBrowserWindow) return;
   m_pBrowserContainer = QWidget::createWindowContainer(m_pBrowserWindow);
   m_pLayout->addWidget(m_pBrowserContainer, 0, Qt::Alignment());
+  connect(GetVellSignalsWidget(), &VellSignalsWidget::OnFullscreenModeChange, this, &VellWidget::_SetPageFullscreen,
+          Qt::UniqueConnection);
   _ApplyRender();
+}
+
+void VellWidget::_SetPageFullscreen(bool bFullscreen) {
+  if (!m_pBrowserContainer || bFullscreen == m_bPageFullscreen) return;
+  m_bPageFullscreen = bFullscreen;
+  QWidget* topLevel = window();
+  VellLog(LOGSEVERITY_INFO, bFullscreen ? "VellWidget: the page went fullscreen, filling its top-level window"
+                                        : "VellWidget: the page left fullscreen");
+  if (bFullscreen) {
+    m_topLevelStatesBeforeFullscreen = topLevel->windowState();
+    m_pLayout->removeWidget(m_pBrowserContainer);
+    m_pBrowserContainer->setParent(topLevel);
+    m_pBrowserContainer->setGeometry(topLevel->rect());
+    m_pBrowserContainer->raise();
+    m_pBrowserContainer->show();
+    topLevel->setWindowState(m_topLevelStatesBeforeFullscreen | Qt::WindowFullScreen);
+  } else {
+    m_pBrowserContainer->setParent(this);
+    m_pLayout->addWidget(m_pBrowserContainer, 0, Qt::Alignment());
+    m_pBrowserContainer->show();
+    topLevel->setWindowState(m_topLevelStatesBeforeFullscreen);
+  }
+  _ApplyRender();
+}
+
+bool VellWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (m_bPageFullscreen && event->type() == QEvent::Resize && watched == window() && m_pBrowserContainer) {
+    m_pBrowserContainer->setGeometry(window()->rect());
+    _ApplyRender();
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void VellWidget::DisconnectCefBrowser() const {
@@ -79,6 +117,10 @@ void VellWidget::_ApplyRender() const {
     return;
   }
   _StartRender();
+}
+
+void VellWidget::_StartRender() const {
+  _ResizeBrowser(m_bPageFullscreen && m_pBrowserContainer ? m_pBrowserContainer->size() : m_lastSize);
 }
 
 void VellWidget::_ResizeBrowser(const QSize& size) const {

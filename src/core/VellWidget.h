@@ -17,6 +17,9 @@ class VellTrackMainWindowState;
 // its window sits in this widget's layout and follows the widget's size,
 // except while the launcher's main window is minimised or covered: then the
 // browser window is shrunk to nothing, which stops Chromium's rendering.
+// While the page is fullscreen (a video's fullscreen button), the browser
+// window covers the widget's top-level window, which goes fullscreen; it comes
+// back into the layout when the page leaves fullscreen (Escape).
 // Qt thread. The connected browser is not owned; destroying the widget
 // closes it (forced).
 class VellWidget : public QWidget {
@@ -38,7 +41,7 @@ class VellWidget : public QWidget {
   // covered, and resumes when it is shown again.
   void SetMainWindow(QWidget* mainWindow);
 
-  bool eventFilter(QObject* watched, QEvent* event) override { return QWidget::eventFilter(watched, event); }
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -46,17 +49,19 @@ class VellWidget : public QWidget {
  private:
   void _ShowBrowser();
   void _ResizeBrowser(const QSize& size) const;
-  void _ResizeBrowser() const { _ResizeBrowser(m_lastSize); }
   void _OnMainWindowStateChanged(const MainWindowState& mainWindowState);
   // The browser window at the widget's size, or at 0x0 while rendering is stopped.
   void _ApplyRender() const;
-  void _StartRender() const { _ResizeBrowser(); }
+  void _SetPageFullscreen(bool bFullscreen);
+  void _StartRender() const;
   void _StopRender() const { _ResizeBrowser(QSize(0, 0)); }
 
   QPointer<QWidget> m_pMainWindow;
   QPointer<VellTrackMainWindowState> m_pMainWindowTracker;  // a Qt child of the main window
   bool m_bRenderStopped = false;
   QSize m_lastSize{0, 0};
+  bool m_bPageFullscreen = false;
+  Qt::WindowStates m_topLevelStatesBeforeFullscreen;
   VellIndependentBrowser* m_pIndependentBrowser = nullptr;
   QHBoxLayout* m_pLayout;
   QPointer<QWindow> m_pBrowserWindow;

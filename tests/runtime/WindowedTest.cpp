@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
@@ -34,13 +35,18 @@ const char kPage[] =
     "  #t { position: absolute; left: 20px; top: 100px; margin: 0; font-size: 30px }"
     "  #i { position: absolute; left: 20px; top: 160px; width: 200px; height: 30px }"
     "  #tip { position: absolute; left: 300px; top: 100px; width: 100px; height: 40px; background: #ccc }"
-    "  #b { position: absolute; left: 300px; top: 160px; width: 100px; height: 30px }</style>"
+    "  #b { position: absolute; left: 300px; top: 160px; width: 100px; height: 30px }"
+    "  #f { position: absolute; left: 300px; top: 220px; width: 100px; height: 30px }</style>"
     "<select id=s><option>alpha<option>beta<option>gamma</select>"
     "<a id=a href='#'>link</a><p id=t>plain text</p><input id=i>"
-    "<div id=tip title='the tip'>hover</div><button id=b>alert</button>`);"
+    "<div id=tip title='the tip'>hover</div><button id=b>alert</button><button id=f>full</button>`);"
     "s.onchange = () => log('select', s.value);"
     "i.oninput = () => log('input', i.value);"
     "b.onclick = () => { alert('hello'); log('alert answered'); };"
+    "f.onclick = () => document.documentElement.requestFullscreen();"
+    "document.onfullscreenchange = () => log('fullscreen', !!document.fullscreenElement);"
+    "addEventListener('keydown', (e) => log('key', e.key));"
+    "addEventListener('resize', () => log('size', innerWidth + 'x' + innerHeight));"
     // Chromium's window takes the focus in a few steps (focus, blur, focus...):
     // "page focus|n" once the n-th focus has lasted 150 ms of the page's time.
     "let focused = 0; addEventListener('focus', () => { const n = ++focused;"
@@ -171,6 +177,31 @@ TEST_F(WindowedTest, AnAlertIsTheLaunchersDialogAndThePageWaitsForIt) {
   EXPECT_TRUE(ConsoleLines("alert answered").empty());
   dialog->accept();
   EXPECT_TRUE(WaitForConsole("alert answered"));
+}
+
+// The page's size as it last logged it ("WxH").
+std::string LastPageSize() {
+  const auto lines = HostLog().Matching(" size|");
+  if (lines.empty()) return {};
+  const std::string& line = lines.back().text;
+  return line.substr(line.rfind('|') + 1);
+}
+
+std::string SizeText(const QSize& size) { return std::to_string(size.width()) + "x" + std::to_string(size.height()); }
+
+TEST_F(WindowedTest, FullscreenFillsTheTopLevelWindowAndEscapeLeavesIt) {
+  const QSize normal = widget->size();
+  ClickIntoPage(At(340, 235));
+  ASSERT_TRUE(WaitForConsole("fullscreen|true"));
+  ASSERT_TRUE(WaitUntil([&] { return mainWindow.isFullScreen(); })) << "the launcher's window is not fullscreen";
+  const QSize screen = mainWindow.screen()->size();
+  EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(screen); })) << LastPageSize();
+  desktop.Key("x");  // the keyboard stayed with the page
+  ASSERT_TRUE(WaitForConsole("key|x"));
+  desktop.Key("Escape");
+  ASSERT_TRUE(WaitForConsole("fullscreen|false"));
+  ASSERT_TRUE(WaitUntil([&] { return !mainWindow.isFullScreen() && widget->size() == normal; }));
+  EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(normal); })) << LastPageSize();
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
 
+#include <vector>
+
 #include "base/log.h"
 
 namespace cefcompat {
@@ -28,14 +30,6 @@ std::string Property(Display* display, Window window, const char* name, Atom typ
   std::string text(reinterpret_cast<char*>(data), count);
   XFree(data);
   return text;
-}
-
-// Chromium reads its window's state from _NET_WM_STATE, which a window
-// manager would write for a window it manages.
-void WriteHiddenState(Display* display, Window window, bool hidden) {
-  Atom hiddenAtom = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
-  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(&hiddenAtom), hidden ? 1 : 0);
 }
 
 }  // namespace
@@ -87,6 +81,14 @@ void WindowNursery::OnEvent(Display* display, const XEvent& event) {
       return;
     case DestroyNotify:
       unclaimed_.erase(event.xdestroywindow.window);
+      bounds_.erase(event.xdestroywindow.window);
+      states_.erase(event.xdestroywindow.window);
+      return;
+    case ClientMessage:
+      OnStateRequest(display, event);
+      return;
+    case ConfigureNotify:
+      KeepBounds(display, event);
       return;
     case ButtonPress: {
       const auto host = hosts_.find(event.xbutton.window);
@@ -120,6 +122,61 @@ void WindowNursery::CheckTitle(Display* display, unsigned long window) {
   }
 }
 
+// Chromium reads its window's state from _NET_WM_STATE, which a window
+// manager writes for the windows it manages. A Chromium window in a host is
+// managed by no one, so the nursery writes it: hidden as the host wants, and
+// fullscreen (or maximised) as Chromium asks the window manager by a message
+// to the root window, which the nursery sees too.
+void WindowNursery::WriteState(Display* display, unsigned long window) {
+  std::vector<Atom> atoms(states_[window].begin(), states_[window].end());
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
+}
+
+void WindowNursery::SetState(Display* display, unsigned long window, const char* state, bool on) {
+  const Atom atom = XInternAtom(display, state, False);
+  if (on) {
+    states_[window].insert(atom);
+  } else {
+    states_[window].erase(atom);
+  }
+  WriteState(display, window);
+}
+
+void WindowNursery::OnStateRequest(Display* display, const XEvent& event) {
+  const XClientMessageEvent& message = event.xclient;
+  if (message.message_type != XInternAtom(display, "_NET_WM_STATE", False) || !bounds_.count(message.window)) return;
+  constexpr long kRemove = 0;
+  constexpr long kAdd = 1;
+  const Atom hidden = XInternAtom(display, "_NET_WM_STATE_HIDDEN", False);
+  std::set<unsigned long>& states = states_[message.window];
+  for (int i = 1; i <= 2; ++i) {
+    const Atom atom = static_cast<Atom>(message.data.l[i]);
+    if (atom == 0 || atom == hidden) continue;  // hidden is the host's to say
+    const bool on = message.data.l[0] == kAdd || (message.data.l[0] != kRemove && !states.count(atom));
+    if (on) {
+      states.insert(atom);
+    } else {
+      states.erase(atom);
+    }
+  }
+  WriteState(display, message.window);
+}
+
+// A hosted window keeps the place its host gives it, whatever size Chromium
+// chooses for it (the screen's, when a page goes fullscreen).
+void WindowNursery::KeepBounds(Display* display, const XEvent& event) {
+  const XConfigureEvent& configure = event.xconfigure;
+  const auto bounds = bounds_.find(configure.window);
+  if (bounds == bounds_.end()) return;
+  const Bounds& wanted = bounds->second;
+  if (configure.x == wanted.x && configure.y == wanted.y && configure.width == wanted.width &&
+      configure.height == wanted.height) {
+    return;
+  }
+  XMoveResizeWindow(display, configure.window, wanted.x, wanted.y, wanted.width, wanted.height);
+}
+
 void WindowNursery::Claim(const std::string& token, Found found) {
   x_.Post([this, token, found = std::move(found)](Display* display) mutable {
     claims_[token] = std::move(found);
@@ -140,6 +197,7 @@ void WindowNursery::Cancel(const std::string& token) {
 void WindowNursery::Place(unsigned long window, unsigned long host, int x, int y, int width, int height) {
   x_.Post([=](Display* display) {
     hosts_[host] = window;
+    bounds_[window] = {x, y, std::max(1, width), std::max(1, height)};
     XGrabButton(display, AnyButton, AnyModifier, host, False, ButtonPressMask, GrabModeSync, GrabModeAsync, None, None);
     XReparentWindow(display, window, host, x, y);
     XMoveResizeWindow(display, window, x, y, std::max(1, width), std::max(1, height));
@@ -148,11 +206,14 @@ void WindowNursery::Place(unsigned long window, unsigned long host, int x, int y
 }
 
 void WindowNursery::Resize(unsigned long window, int x, int y, int width, int height) {
-  x_.Post([=](Display* display) { XMoveResizeWindow(display, window, x, y, std::max(1, width), std::max(1, height)); });
+  x_.Post([=](Display* display) {
+    if (bounds_.count(window)) bounds_[window] = {x, y, std::max(1, width), std::max(1, height)};
+    XMoveResizeWindow(display, window, x, y, std::max(1, width), std::max(1, height));
+  });
 }
 
 void WindowNursery::SetHidden(unsigned long window, bool hidden) {
-  x_.Post([=](Display* display) { WriteHiddenState(display, window, hidden); });
+  x_.Post([=](Display* display) { SetState(display, window, "_NET_WM_STATE_HIDDEN", hidden); });
 }
 
 void WindowNursery::Park(unsigned long window) {
@@ -165,8 +226,9 @@ void WindowNursery::Park(unsigned long window) {
       XUngrabButton(display, AnyButton, AnyModifier, it->first);
       it = hosts_.erase(it);
     }
+    bounds_.erase(window);
     XReparentWindow(display, window, nursery_, 0, 0);
-    WriteHiddenState(display, window, true);
+    SetState(display, window, "_NET_WM_STATE_HIDDEN", true);
     XSync(display, False);
   };
   if (!x_.Run(park, kParkTimeoutMs)) Log(LOGSEVERITY_WARNING, "a browser window could not be parked in time");

@@ -65,6 +65,14 @@ class WindowNursery {
   void Adopt(_XDisplay* display, unsigned long window);
   void CheckTitle(_XDisplay* display, unsigned long window);
   pid_t OwnerPid(_XDisplay* display, unsigned long window) const;
+  void WriteState(_XDisplay* display, unsigned long window);
+  void SetState(_XDisplay* display, unsigned long window, const char* state, bool on);
+  void OnStateRequest(_XDisplay* display, const _XEvent& event);
+  void KeepBounds(_XDisplay* display, const _XEvent& event);
+
+  struct Bounds {
+    int x, y, width, height;
+  };
 
   XConnection& x_;
   std::atomic<pid_t> pid_{-1};
@@ -73,6 +81,8 @@ class WindowNursery {
   std::set<unsigned long> unclaimed_;  // Chromium's windows no browser has claimed yet
   std::map<std::string, Found> claims_;
   std::map<unsigned long, unsigned long> hosts_;  // host window -> the Chromium window placed in it
+  std::map<unsigned long, Bounds> bounds_;        // Chromium window in a host -> its place there
+  std::map<unsigned long, std::set<unsigned long>> states_;  // Chromium window -> its _NET_WM_STATE atoms
   std::atomic<bool> hasXRes_{false};
 };
 
