@@ -60,6 +60,9 @@ class CefBrowserHost : public virtual CefBaseRefCounted {
   virtual bool HasDevTools() = 0;
   virtual void WasResized() = 0;
   virtual void WasHidden(bool hidden) = 0;
+  // Gives the browser the keyboard (the client's focus handler is asked
+  // first), or takes it away.
+  virtual void SetFocus(bool focus) = 0;
   // Input as the browser's window would deliver it; key events pass the
   // client's keyboard handler first.
   virtual void SendKeyEvent(const CefKeyEvent& event) = 0;

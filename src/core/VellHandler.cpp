@@ -315,6 +315,10 @@ void VellHandler::OnFullscreenModeChange(CefRefPtr<CefBrowser>, bool fullscreen)
   _Notify([fullscreen](VellSignalsWidget* widget) { emit widget->OnFullscreenModeChange(fullscreen); });
 }
 
+void VellHandler::OnTakeFocus(CefRefPtr<CefBrowser>, bool next) {
+  _Notify([next](VellSignalsWidget* widget) { emit widget->OnTakeFocus(next); });
+}
+
 bool VellHandler::OnKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event, CefEventHandle) {
   const bool rawKeyDown = event.type == KEYEVENT_RAWKEYDOWN;
   if (rawKeyDown) m_bDevKeyEnabled = _TrackIfEnableDevKeyPassMatch(event.windows_key_code);

@@ -49,6 +49,7 @@ class VellHandler : public CefClient,
                     public CefDisplayHandler,
                     public CefResourceRequestHandler,
                     public CefDragHandler,
+                    public CefFocusHandler,
                     public CefContextMenuHandler {
  public:
   static const int kDevKeyPass[12];
@@ -75,6 +76,7 @@ class VellHandler : public CefClient,
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
   CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }
   CefRefPtr<CefDragHandler> GetDragHandler() override { return this; }
+  CefRefPtr<CefFocusHandler> GetFocusHandler() override { return this; }
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
   CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
   CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
@@ -139,6 +141,9 @@ class VellHandler : public CefClient,
 
   // CefDragHandler: every drag into the browser is refused.
   bool OnDragEnter(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData>, DragOperationsMask) override { return true; }
+
+  // CefFocusHandler: Tab past the page's ends moves on to the launcher's widgets.
+  void OnTakeFocus(CefRefPtr<CefBrowser> browser, bool next) override;
 
   // CefContextMenuHandler: no context menu.
   void OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefContextMenuParams>,

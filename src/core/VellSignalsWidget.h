@@ -69,6 +69,8 @@ class VellSignalsWidget : public QObject, public VellSignalsWidgetMixin<VellSign
   void OnQuitKeyPress();
   // The page entered or left fullscreen (a video's fullscreen button, Escape).
   void OnFullscreenModeChange(bool bFullscreen);
+  // Tab (bNext) or Shift+Tab left the page: the launcher's next widget takes the keys.
+  void OnTakeFocus(bool bNext);
 
  private:
   void _ConnectInternals();

@@ -48,6 +48,8 @@ void VellWidget::_ShowBrowser() {
   m_pLayout->addWidget(m_pBrowserContainer, 0, Qt::Alignment());
   connect(GetVellSignalsWidget(), &VellSignalsWidget::OnFullscreenModeChange, this, &VellWidget::_SetPageFullscreen,
           Qt::UniqueConnection);
+  connect(GetVellSignalsWidget(), &VellSignalsWidget::OnTakeFocus, this, &VellWidget::_FocusNeighbour,
+          Qt::UniqueConnection);
   _ApplyRender();
 }
 
@@ -72,6 +74,19 @@ void VellWidget::_SetPageFullscreen(bool bFullscreen) {
     topLevel->setWindowState(m_topLevelStatesBeforeFullscreen);
   }
   _ApplyRender();
+}
+
+void VellWidget::_FocusNeighbour(bool bNext) {
+  QWidget* start = m_pBrowserContainer ? m_pBrowserContainer.data() : this;
+  for (QWidget* candidate = bNext ? start->nextInFocusChain() : start->previousInFocusChain(); candidate != start;
+       candidate = bNext ? candidate->nextInFocusChain() : candidate->previousInFocusChain()) {
+    const bool inBrowser = candidate == this || isAncestorOf(candidate);
+    if (inBrowser || !candidate->isVisible() || !candidate->isEnabled() || !(candidate->focusPolicy() & Qt::TabFocus)) {
+      continue;
+    }
+    candidate->setFocus(bNext ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return;
+  }
 }
 
 bool VellWidget::eventFilter(QObject* watched, QEvent* event) {

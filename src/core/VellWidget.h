@@ -53,6 +53,8 @@ class VellWidget : public QWidget {
   // The browser window at the widget's size, or at 0x0 while rendering is stopped.
   void _ApplyRender() const;
   void _SetPageFullscreen(bool bFullscreen);
+  // The keyboard to the widget before (or after) the browser in the focus chain.
+  void _FocusNeighbour(bool bNext);
   void _StartRender() const;
   void _StopRender() const { _ResizeBrowser(QSize(0, 0)); }
 

@@ -119,4 +119,68 @@ TEST_F(DisplayHandlerTest, LoadingProgressGrowsToOne) {
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 }
 
+class FocusHandlerTest : public DisplayHandlerTest {
+ protected:
+  void Tab(bool shift) {
+    QKeyEvent press(QEvent::KeyPress, shift ? Qt::Key_Backtab : Qt::Key_Tab, shift ? Qt::ShiftModifier : Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, shift ? Qt::Key_Backtab : Qt::Key_Tab,
+                      shift ? Qt::ShiftModifier : Qt::NoModifier);
+    QCoreApplication::sendEvent(Surface(), &press);
+    QCoreApplication::sendEvent(Surface(), &release);
+  }
+};
+
+const char kFields[] =
+    "<input id=one><input id=two><script>"
+    "addEventListener('focusin', (e) => console.log('focus:' + e.target.id));</script>";
+
+TEST_F(FocusHandlerTest, TabPastTheEndsLetsTheKeyboardGo) {
+  Create(DataUrl(kFields));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Run("document.getElementById('two').focus()");
+  ASSERT_TRUE(WaitForConsole("focus:two"));
+  Tab(false);
+  ASSERT_TRUE(WaitForLast("OnTakeFocus", "next", true));
+  Run("console.log('active:' + document.activeElement.tagName)");
+  EXPECT_TRUE(WaitForConsole("active:BODY")) << "the last field kept the focus";
+  Run("document.getElementById('one').focus()");
+  ASSERT_TRUE(WaitForConsole("focus:one"));
+  Tab(true);
+  ASSERT_TRUE(WaitForLast("OnTakeFocus", "next", false));
+  // Within the page, Tab moves as it always does.
+  Run("document.getElementById('one').focus()");
+  Tab(false);
+  EXPECT_TRUE(WaitForConsole("focus:two"));
+  EXPECT_EQ(recorder.Count("OnTakeFocus"), 2u);
+}
+
+TEST_F(FocusHandlerTest, TheSurfacesFocusIsThePagesAndTheClientMayRefuseIt) {
+  Create(DataUrl(kFields));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  browser->GetHost()->SetFocus(true);
+  ASSERT_TRUE(recorder.WaitForKind("OnGotFocus"));
+  EXPECT_EQ(recorder.Of("OnSetFocus")[0].data["source"], FOCUS_SOURCE_SYSTEM);
+  browser->GetHost()->SetFocus(false);
+  client->refuseFocus = true;
+  browser->GetHost()->SetFocus(true);
+  ASSERT_TRUE(recorder.WaitForKind("OnSetFocus", 2));
+  browser->GetHost()->SetFocus(false);
+  client->refuseFocus = false;
+  browser->GetHost()->SetFocus(true);
+  ASSERT_TRUE(recorder.WaitForKind("OnGotFocus", 2));
+  EXPECT_EQ(recorder.Count("OnSetFocus"), 3u) << "the refused focus was given";
+}
+
+TEST_F(FocusHandlerTest, APageThatKeepsTabToItselfIsLeftAlone) {
+  Create(DataUrl(std::string(kFields) +
+                 "<script>addEventListener('keydown', (e) => { if (e.key === 'Tab') e.preventDefault(); });</script>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Run("document.getElementById('two').focus()");
+  ASSERT_TRUE(WaitForConsole("focus:two"));
+  Tab(false);
+  Run("console.log('still:' + document.activeElement.id)");
+  ASSERT_TRUE(WaitForConsole("still:two"));
+  EXPECT_EQ(recorder.Count("OnTakeFocus"), 0u);
+}
+
 }  // namespace

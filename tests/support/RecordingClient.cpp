@@ -183,6 +183,15 @@ bool RecordingClient::OnCursorChange(CefRefPtr<CefBrowser>, CefCursorHandle, cef
   return showsCursor;
 }
 
+void RecordingClient::OnTakeFocus(CefRefPtr<CefBrowser>, bool next) { Record("OnTakeFocus", {{"next", next}}); }
+
+bool RecordingClient::OnSetFocus(CefRefPtr<CefBrowser>, FocusSource source) {
+  Record("OnSetFocus", {{"source", static_cast<int>(source)}});
+  return refuseFocus;
+}
+
+void RecordingClient::OnGotFocus(CefRefPtr<CefBrowser>) { Record("OnGotFocus", {}); }
+
 bool RecordingClient::OnPreKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent& event, CefEventHandle, bool*) {
   Record("OnPreKeyEvent", KeyInfo(event));
   return false;

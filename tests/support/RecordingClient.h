@@ -48,6 +48,7 @@ class RecordingClient : public CefClient,
                         public CefKeyboardHandler,
                         public CefRequestHandler,
                         public CefDragHandler,
+                        public CefFocusHandler,
                         public CefJSDialogHandler,
                         public CefDialogHandler,
                         public CefContextMenuHandler {
@@ -66,6 +67,7 @@ class RecordingClient : public CefClient,
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
   CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }
   CefRefPtr<CefDragHandler> GetDragHandler() override { return this; }
+  CefRefPtr<CefFocusHandler> GetFocusHandler() override { return this; }
   CefRefPtr<CefJSDialogHandler> GetJSDialogHandler() override { return this; }
   CefRefPtr<CefDialogHandler> GetDialogHandler() override { return this; }
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
@@ -94,6 +96,10 @@ class RecordingClient : public CefClient,
   void OnLoadingProgressChange(CefRefPtr<CefBrowser> browser, double progress) override;
   bool OnCursorChange(CefRefPtr<CefBrowser> browser, CefCursorHandle cursor, cef_cursor_type_t type,
                       const CefCursorInfo& custom_cursor_info) override;
+  void OnTakeFocus(CefRefPtr<CefBrowser> browser, bool next) override;
+  bool OnSetFocus(CefRefPtr<CefBrowser> browser, FocusSource source) override;
+  void OnGotFocus(CefRefPtr<CefBrowser> browser) override;
+  bool refuseFocus = false;
   // Whether the cursor and tooltips are shown by this client (true) or left to the view.
   bool showsCursor = false;
   bool showsTooltips = false;

@@ -36,7 +36,8 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       fileDialogs_(this, client_, session_),
       view_(this, session_),
       input_(this, client_, session_),
-      display_(this, client_, frames_, view_) {
+      display_(this, client_, frames_, view_),
+      focus_(this, client_, view_) {
   navigation_.SetOnMainFrameStopped([this] { RefreshTitle(); });
 }
 
@@ -173,6 +174,7 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   if (fetch_) Send("Fetch.enable", {{"patterns", Json::array({{{"urlPattern", "*"}}})}});
   contextMenu_.Install(session_);
   display_.Install(session_);
+  focus_.Install(session_);
   fileDialogs_.Install(session_);
   const cef_color_t color = runtime->Settings().background_color;
   if (color != 0) {

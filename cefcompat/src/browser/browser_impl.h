@@ -18,6 +18,7 @@
 #include "browser/devtools_host.h"
 #include "browser/display_reporter.h"
 #include "browser/file_dialog_runner.h"
+#include "browser/focus_reporter.h"
 #include "browser/frame_tree.h"
 #include "browser/js_dialog_runner.h"
 #include "browser/navigation_controller.h"
@@ -73,6 +74,9 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   bool HasDevTools() override { return devTools_.IsOpen(); }
   void WasResized() override {}
   void WasHidden(bool hidden) override { view_.SetHidden(hidden); }
+  void SetFocus(bool focus) override {
+    PostToUi([this, focus]() { focus_.SetFocus(focus); });
+  }
   void SendKeyEvent(const CefKeyEvent& event) override {
     if (!display_.LeavesFullscreen(event)) input_.SendKeyEvent(event);
   }
@@ -176,6 +180,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   ScreencastView view_;
   InputDispatcher input_;
   DisplayReporter display_;
+  FocusReporter focus_;
   std::unique_ptr<FetchInterceptor> fetch_;
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;

@@ -10,13 +10,13 @@ namespace cefcompat {
 
 namespace {
 
-constexpr char kBinding[] = "__cefcompatDisplay";
+constexpr char kDisplayBinding[] = "__cefcompatDisplay";
 
 // Reports what changes under the mouse (cursor, tooltip, link) and the main
 // document's fullscreen state. An `auto` cursor is what a browser shows for
 // it: an I-beam over text and editable fields, an arrow elsewhere; a `url()`
 // cursor is its fallback keyword.
-const char kScript[] = R"JS((() => {
+const char kDisplayScript[] = R"JS((() => {
   const report = window.__cefcompatDisplay;
   if (typeof report !== 'function') return;
   try { delete window.__cefcompatDisplay; } catch (e) {}
@@ -98,7 +98,7 @@ DisplayReporter::DisplayReporter(CefBrowser* browser, CefRefPtr<CefClient> clien
 void DisplayReporter::Install(PageSession& session) {
   session_ = &session;
   session.On("Runtime.bindingCalled", [this](const Json& params) {
-    if (params.value("name", std::string()) == kBinding) OnBinding(params);
+    if (params.value("name", std::string()) == kDisplayBinding) OnBinding(params);
   });
   session.On("Page.frameStartedLoading", [this](const Json& params) {
     if (frames_.IsMain(params.value("frameId", std::string()))) StartProgress();
@@ -111,8 +111,8 @@ void DisplayReporter::Install(PageSession& session) {
   session.On("Network.requestWillBeSent", [this](const Json&) { OnRequest(false); });
   session.On("Network.loadingFinished", [this](const Json&) { OnRequest(true); });
   session.On("Network.loadingFailed", [this](const Json&) { OnRequest(true); });
-  session.Send("Runtime.addBinding", {{"name", kBinding}});
-  session.Send("Page.addScriptToEvaluateOnNewDocument", {{"source", kScript}});
+  session.Send("Runtime.addBinding", {{"name", kDisplayBinding}});
+  session.Send("Page.addScriptToEvaluateOnNewDocument", {{"source", kDisplayScript}});
 }
 
 CefRefPtr<CefDisplayHandler> DisplayReporter::Handler() const {

@@ -133,6 +133,19 @@ void ScreencastView::ShowTooltip(const std::string& text) {
   });
 }
 
+void ScreencastView::ReleaseKeyboard() {
+  if (!nursery_) return;
+  CefRefPtr<CefBrowser> keep(browser_);
+  Threads::PostToQt([this, keep]() {
+    if (surface_) surface_->ReleaseKeyboard();
+  });
+}
+
+void ScreencastView::TakeKeyboard() {
+  constexpr unsigned long kCurrentTime = 0;
+  if (nursery_ && nativeWindow_) nursery_->Focus(nativeWindow_, kCurrentTime);
+}
+
 void ScreencastView::ReleaseSurface() {
   CefRefPtr<CefBrowser> keep(browser_);
   Threads::PostToQt([this, keep]() {

@@ -43,6 +43,11 @@ class ScreencastView {
   // a Chromium window shows its own.
   void ShowCursor(cef_cursor_type_t type);
   void ShowTooltip(const std::string& text);
+  // TID_UI: the page let the keyboard go; a Chromium window gives it to the
+  // surface's top-level window (Qt's widgets), as a native child would.
+  void ReleaseKeyboard();
+  // TID_UI: a Chromium window takes the keyboard.
+  void TakeKeyboard();
   // Reader thread.
   void DeliverFrame(const Json& params);
   // Any thread: the browser closed; its surface goes on the Qt thread.

@@ -125,6 +125,11 @@ void SurfaceWindow::Embed(unsigned long child, WindowNursery* nursery) {
   PlaceEmbedded();
 }
 
+void SurfaceWindow::ReleaseKeyboard() {
+  constexpr unsigned long kCurrentTime = 0;
+  if (embedded_) nursery_->Focus(TopLevelHandle(), kCurrentTime);
+}
+
 void SurfaceWindow::PlaceEmbedded() {
   if (!embedded_) return;
   const qreal scale = devicePixelRatio();
@@ -187,6 +192,15 @@ void SurfaceWindow::ReportGeometry() {
   // means "show nothing".
   const bool shrunk = width() <= 1 || height() <= 1;
   view_->OnGeometry(shrunk ? 0 : width(), shrunk ? 0 : height(), isExposed());
+}
+
+// A windowless page has the keyboard while its surface has Qt's focus.
+void SurfaceWindow::focusInEvent(QFocusEvent*) {
+  if (browser_ && !embedded_) browser_->GetHost()->SetFocus(true);
+}
+
+void SurfaceWindow::focusOutEvent(QFocusEvent*) {
+  if (browser_ && !embedded_) browser_->GetHost()->SetFocus(false);
 }
 
 void SurfaceWindow::SendKey(QKeyEvent* event, bool down) {

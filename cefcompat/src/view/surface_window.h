@@ -35,6 +35,8 @@ class SurfaceWindow : public QRasterWindow {
   // before this window's native window goes.
   void Embed(unsigned long child, WindowNursery* nursery);
   unsigned long Embedded() const { return embedded_; }
+  // The embedded window's keyboard focus goes to this window's top-level.
+  void ReleaseKeyboard();
   // The visible surface holding a Chromium window at `global` (a screen
   // position) inside the top-level native window `topLevel`; null when none.
   static SurfaceWindow* EmbeddingAt(const QPoint& global, unsigned long topLevel);
@@ -59,6 +61,8 @@ class SurfaceWindow : public QRasterWindow {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
