@@ -163,7 +163,10 @@ json MeasurePeer(XScreen& screen) {
   XKeyLatency latency(screen, peer.Window());
   const std::vector<double> times = latency.Measure(kKeyPresses, kKeyWarmUp);
   return {{"keys",
-           {{"ms", times}, {"missed", latency.Missed()}, {"window_focused", focused}, {"damage_reports", screen.DamageReports()}}}};
+           {{"ms", times},
+            {"missed", latency.Missed()},
+            {"window_focused", focused},
+            {"damage_reports", screen.DamageReports()}}}};
 }
 
 // --- The report ---------------------------------------------------------------
@@ -175,7 +178,8 @@ void ReportFrames(BenchReport& report, const std::string& size, const json& wind
   report.Row("view " + size + " animating, windowed", Format("%.1f frames/s", frames),
              Format("windowless %.1f frames/s", peer), Ratio(frames, peer),
              large ? Format(">= %.0f frames/s", kFramesGoal) : "(reference)");
-  report.Row("view " + size + " animating, windowed, page's own", Format("%.1f frames/s", windowed.value("page_frames_per_s", 0.0)),
+  report.Row("view " + size + " animating, windowed, page's animation frames",
+             Format("%.1f frames/s", windowed.value("page_frames_per_s", 0.0)),
              Format("presented %.1f frames/s", frames), Ratio(windowed.value("page_frames_per_s", 0.0), frames),
              "(reference)");
   for (const char* mode : {"windowed", "windowless"}) {
@@ -228,8 +232,8 @@ void ReportKeys(BenchReport& report, const json& windowed, const json& windowles
 
 void Report(const json& windowed, const json& windowless, const json& peer) {
   // Everything measured, for the log.
-  std::printf("windowed: %s\nwindowless: %s\nChromium alone: %s\n", windowed.dump().c_str(),
-              windowless.dump().c_str(), peer.dump().c_str());
+  std::printf("windowed: %s\nwindowless: %s\nChromium alone: %s\n", windowed.dump().c_str(), windowless.dump().c_str(),
+              peer.dump().c_str());
   BenchReport report("view");
   for (const ViewSize& size : kViewSizes) {
     const std::string name = SizeName(size);

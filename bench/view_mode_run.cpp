@@ -3,10 +3,12 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -60,18 +62,50 @@ pid_t XServerPid() {
 }
 
 // CPU seconds of Chromium's processes by kind (--type=: "browser" for the
-// browser process, "gpu-process", "renderer", "utility"...).
+// browser process, "gpu-process", "renderer", "utility"...). Chromium's
+// child processes rewrite their command line into one string.
 std::map<std::string, double> ChromiumCpuByKind(pid_t chromium) {
   std::map<std::string, double> byKind;
   for (pid_t pid : ProcessTree(chromium)) {
-    std::ifstream cmdline("/proc/" + std::to_string(pid) + "/cmdline");
-    std::string kind = "browser";
-    for (std::string arg; std::getline(cmdline, arg, '\0');) {
-      if (arg.rfind("--type=", 0) == 0) kind = arg.substr(7);
-    }
+    std::ifstream file("/proc/" + std::to_string(pid) + "/cmdline");
+    std::string cmdline((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+    const size_t type = cmdline.find("--type=");
+    const std::string kind =
+        type == std::string::npos ? "browser" : cmdline.substr(type + 7, cmdline.find(' ', type) - type - 7);
     byKind[kind] += ProcessCpuSeconds(pid);
   }
   return byKind;
+}
+
+// The CPU seconds spent so far by each party to a frame.
+struct CpuSample {
+  std::map<std::string, double> chromium;  // by kind
+  double launcher = 0;
+  double xServer = -1;  // -1: not found
+};
+
+CpuSample TakeCpuSample(pid_t chromium, pid_t xServer) {
+  CpuSample sample;
+  sample.chromium = ChromiumCpuByKind(chromium);
+  sample.launcher = LauncherCpuSeconds(chromium);
+  if (xServer > 0) sample.xServer = ProcessCpuSeconds(xServer);
+  return sample;
+}
+
+nlohmann::json CpuPerSecond(const CpuSample& before, const CpuSample& after, double seconds) {
+  nlohmann::json kinds = nlohmann::json::object();
+  double chromium = 0;
+  for (const auto& [kind, cpu] : after.chromium) {
+    const auto earlier = before.chromium.find(kind);
+    const double spent = cpu - (earlier == before.chromium.end() ? 0 : earlier->second);
+    kinds[kind] = spent / seconds;
+    chromium += spent;
+  }
+  return {{"chromium_cpu_per_s", chromium / seconds},
+          {"chromium_cpu_per_s_by_kind", kinds},
+          {"launcher_cpu_per_s", (after.launcher - before.launcher) / seconds},
+          {"x_server_cpu_per_s", before.xServer < 0 ? -1 : (after.xServer - before.xServer) / seconds}};
 }
 
 // Frames are centred: the page is the same colour all over.
@@ -102,34 +136,21 @@ nlohmann::json ViewModeRun::Animate(int width, int height) {
   const pid_t xServer = XServerPid();
   const int paintedBefore = painted_;
   const double pageFramesBefore = Number(page_.Evaluate("window.__frames"));
-  const double chromiumBefore = ChromiumTreeCpuSeconds(chromium);
-  const std::map<std::string, double> kindsBefore = ChromiumCpuByKind(chromium);
-  const double launcherBefore = LauncherCpuSeconds(chromium);
-  const double xServerBefore = xServer > 0 ? ProcessCpuSeconds(xServer) : 0;
+  const CpuSample cpuBefore = TakeCpuSample(chromium, xServer);
   QElapsedTimer elapsed;
   elapsed.start();
   RunFor(kMeasureMs);
   const double seconds = elapsed.elapsed() / 1000.0;
-  const double chromiumCpu = ChromiumTreeCpuSeconds(chromium) - chromiumBefore;
-  nlohmann::json kinds = nlohmann::json::object();
-  for (const auto& [kind, cpu] : ChromiumCpuByKind(chromium)) {
-    const auto before = kindsBefore.find(kind);
-    kinds[kind] = (cpu - (before == kindsBefore.end() ? 0 : before->second)) / seconds;
-  }
-  const double launcherCpu = LauncherCpuSeconds(chromium) - launcherBefore;
-  const double xServerCpu = xServer > 0 ? ProcessCpuSeconds(xServer) - xServerBefore : -1;
+  nlohmann::json figures = CpuPerSecond(cpuBefore, TakeCpuSample(chromium, xServer), seconds);
   const double pageFrames = Number(page_.Evaluate("window.__frames")) - pageFramesBefore;
   const DamageCounter::Counts counts = damage.Stop();
   // Windowed: frames Chromium presented in its X window, from the X server's
   // damage reports. Windowless: frames painted into the surface.
   const double frames = windowed_ ? counts.frames : painted_ - paintedBefore;
-  return {{"frames_per_s", frames / seconds},
-          {"page_frames_per_s", pageFrames / seconds},
-          {"damage_reports_per_s", counting ? counts.reports / seconds : -1},
-          {"chromium_cpu_per_s", chromiumCpu / seconds},
-          {"chromium_cpu_per_s_by_kind", kinds},
-          {"launcher_cpu_per_s", launcherCpu / seconds},
-          {"x_server_cpu_per_s", xServerCpu < 0 ? -1 : xServerCpu / seconds}};
+  figures["frames_per_s"] = frames / seconds;
+  figures["page_frames_per_s"] = pageFrames / seconds;
+  figures["damage_reports_per_s"] = counting ? counts.reports / seconds : -1;
+  return figures;
 }
 
 nlohmann::json ViewModeRun::Keys() {

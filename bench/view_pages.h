@@ -53,8 +53,11 @@ inline std::string AnimatingPage() {
 inline std::string KeyPage(const std::string& title) {
   char colours[64];
   std::snprintf(colours, sizeof(colours), "['#%06x','#%06x']", kKeyColours[0], kKeyColours[1]);
-  return HtmlDataUrl("<title>" + title + "</title><style>html,body{margin:0;height:100%;overflow:hidden}</style><script>"
-                     "const colours=" + colours + ";let n=0;"
+  return HtmlDataUrl("<title>" + title +
+                     "</title><style>html,body{margin:0;height:100%;overflow:hidden}</style><script>"
+                     "const colours=" +
+                     colours +
+                     ";let n=0;"
                      "const paint=()=>{document.documentElement.style.background=colours[n%2];};paint();"
                      "addEventListener('keydown',()=>{++n;paint();});</script>");
 }
@@ -65,7 +68,8 @@ inline int KeyColourIndex(unsigned int rgb) {
   for (int i = 0; i < 2; ++i) {
     int off = 0;
     for (int shift : {0, 8, 16}) {
-      off = std::max(off, std::abs(static_cast<int>((rgb >> shift) & 0xff) - static_cast<int>((kKeyColours[i] >> shift) & 0xff)));
+      off = std::max(
+          off, std::abs(static_cast<int>((rgb >> shift) & 0xff) - static_cast<int>((kKeyColours[i] >> shift) & 0xff)));
     }
     if (off <= 24) return i;
   }

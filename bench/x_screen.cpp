@@ -93,9 +93,7 @@ XScreen::~XScreen() {
   XCloseDisplay(display_);
 }
 
-bool XScreen::HasWindowManager() const {
-  return !WindowList(display_, "_NET_SUPPORTING_WM_CHECK").empty();
-}
+bool XScreen::HasWindowManager() const { return !WindowList(display_, "_NET_SUPPORTING_WM_CHECK").empty(); }
 
 bool XScreen::WaitForWindowManager(int timeoutMs) {
   // It announces itself with a property of the root window.

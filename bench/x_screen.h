@@ -45,8 +45,7 @@ class XScreen {
   // Waits until `match` holds for the colour at (x, y) of `window`, reading
   // it again on each damage report (and every few ms, in case none comes);
   // false after `timeoutMs`.
-  bool WaitForPixel(unsigned long window, int x, int y, const std::function<bool(unsigned int)>& match,
-                    int timeoutMs);
+  bool WaitForPixel(unsigned long window, int x, int y, const std::function<bool(unsigned int)>& match, int timeoutMs);
   // Damage reports read so far.
   int DamageReports() const { return damageReports_; }
 
