@@ -207,6 +207,12 @@ void ReportCpu(BenchReport& report, const std::string& size, const json& windowe
   row("Chromium", chromium, chromiumPeer, "(reference)");
   row("launcher", launcher, launcherPeer, "(reference)");
   row("Chromium + launcher", chromium + launcher, chromiumPeer + launcherPeer, Format("<= %.1fx windowless", kCpuGoal));
+  // Per frame shown: a busy machine leaves windowless fewer frames, and so
+  // less CPU per second, than it would take.
+  const double perFrame = Ratio(chromium + launcher, windowed.value("frames_per_s", 0.0)) * 1000;
+  const double perFramePeer = Ratio(chromiumPeer + launcherPeer, windowless.value("frames_per_s", 0.0)) * 1000;
+  report.Row("view " + size + " animating, CPU per frame, windowed, Chromium + launcher", Ms(perFrame),
+             "windowless " + Ms(perFramePeer), Ratio(perFrame, perFramePeer), "(reference)");
   row("X server", windowed.value("x_server_cpu_per_s", 0.0), windowless.value("x_server_cpu_per_s", 0.0),
       "(reference)");
 }
