@@ -31,6 +31,7 @@ inline bool WaitFor(Waker& waker, const std::function<bool()>& done, int ms) {
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <iterator>
 #include <sstream>
 
@@ -122,7 +123,6 @@ inline double Median(std::vector<double> values) {
   return values.empty() ? 0 : values[values.size() / 2];
 }
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -74,18 +74,18 @@ std::string Title(Display* display, Window window) {
   return title;
 }
 
-// Windows that vanish between listing and reading must not end the process.
-int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+int DropError(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
 XScreen::XScreen() : display_(XOpenDisplay(nullptr)) {
   if (!display_) return;
-  XSetErrorHandler(IgnoreErrors);
   int errorBase = 0;
   int eventBase = 0;
   if (XDamageQueryExtension(display_, &eventBase, &errorBase)) damageEventBase_ = eventBase;
 }
+
+void XScreen::IgnoreErrors() { XSetErrorHandler(DropError); }
 
 XScreen::~XScreen() {
   if (!display_) return;

@@ -17,6 +17,11 @@ class XScreen {
   XScreen(const XScreen&) = delete;
   XScreen& operator=(const XScreen&) = delete;
 
+  // For a process without the runtime (which logs X errors and goes on):
+  // windows that vanish between listing and reading must not end it. Xlib's
+  // error handler is the whole process's.
+  static void IgnoreErrors();
+
   bool IsOpen() const { return display_ != nullptr; }
   // A window manager that follows EWMH announces itself on the root window.
   bool HasWindowManager() const;
