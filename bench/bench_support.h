@@ -31,6 +31,7 @@ inline bool WaitFor(Waker& waker, const std::function<bool()>& done, int ms) {
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <iterator>
 #include <sstream>
 
@@ -39,11 +40,24 @@ inline bool WaitFor(Waker& waker, const std::function<bool()>& done, int ms) {
 #include <vector>
 
 // Runs the Qt event loop until `done` holds or `ms` pass; returns `done()`.
+// `done` is checked after each batch of events, and at least every 5 ms for
+// what other threads change without an event. (processEvents with a time
+// limit never waits for events: it would keep the Qt thread busy, which a
+// CPU figure would count and the machine's other processes would feel.)
 inline bool RunUntil(const std::function<bool()>& done, int ms) {
   QElapsedTimer timer;
   timer.start();
-  while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  QTimer tick;
+  tick.start(5);
+  while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   return done();
+}
+
+// Runs the Qt event loop for `ms`.
+inline void RunFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
 }
 
 // `root` and every process below it (from /proc's child lists).
@@ -90,11 +104,23 @@ inline double ProcessCpuSeconds(pid_t pid) {
   return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// Chromium's browser process and all its children (renderers, GPU, utilities).
-inline double ChromiumTreeCpuSeconds(pid_t root) {
+// CPU seconds of `root` and every process below it.
+inline double TreeCpuSeconds(pid_t root) {
   double total = 0;
   for (pid_t pid : ProcessTree(root)) total += ProcessCpuSeconds(pid);
   return total;
+}
+
+// Chromium's browser process and all its children (renderers, GPU, utilities).
+inline double ChromiumTreeCpuSeconds(pid_t root) { return TreeCpuSeconds(root); }
+
+// This process and its children (render sub-processes) but Chromium's tree:
+// the launcher's own share.
+inline double LauncherCpuSeconds(pid_t chromium) { return TreeCpuSeconds(getpid()) - TreeCpuSeconds(chromium); }
+
+inline double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
 }
 
 #include <cmath>

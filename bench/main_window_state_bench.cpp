@@ -37,10 +37,6 @@ constexpr double kGoalRatio = 0.10;
 constexpr int kMeasureMs = 5000;
 constexpr int kSettleMs = 1000;
 
-void RunFor(int ms) {
-  RunUntil([] { return false; }, ms);
-}
-
 struct Figures {
   double cpuPerSecond = 0;
   double framesPerSecond = 0;

@@ -43,18 +43,12 @@ bool Shown(VellSignalsWidget* signalsWidget, const std::string& url) {
   return !signalsWidget->IsLoading() && signalsWidget->GetUrl().toStdString() == url;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 long TreePssKb(pid_t root) {
   long total = 0;
   for (pid_t pid : ProcessTree(root)) total += ProcessPssKb(pid);
   return total;
 }
 
-void Settle(int ms) { RunUntil([] { return false; }, ms); }
 
 // Cold: a browser created for the page, until the page has loaded.
 double ColdMs(const std::string& url) {
@@ -75,7 +69,7 @@ double ColdMs(const std::string& url) {
 double PooledMs(VellWidgetPool& pool, const std::string& url, bool load) {
   // The reserve holds one browser with its page in (the last round's has gone).
   RunUntil([] { return VellBrowserLifeSpanMonitor::Instance()->GetBrowserCount() == 1; }, kTimeoutMs);
-  Settle(500);
+  RunFor(500);
   QElapsedTimer timer;
   timer.start();
   std::unique_ptr<VellWidget> widget(pool.Acquire());
@@ -118,13 +112,13 @@ void MeasureShowing(BenchReport& report) {
 
 void MeasureIdleMemory(BenchReport& report) {
   const pid_t self = getpid();
-  Settle(1500);
+  RunFor(1500);
   const long baseline = TreePssKb(self) - ProcessPssKb(self);
   VellWidgetPool pool(0, 4);
   pool.Init(nullptr);
   constexpr int kIdle = 4;
   RunUntil([] { return VellBrowserLifeSpanMonitor::Instance()->GetBrowserCount() == kIdle; }, 4 * 2000 + kTimeoutMs);
-  Settle(3000);
+  RunFor(3000);
   const long withIdle = TreePssKb(self) - ProcessPssKb(self);
   const double perBrowserMb = static_cast<double>(withIdle - baseline) / kIdle / 1024.0;
   char value[32], goal[32];

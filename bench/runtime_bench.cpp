@@ -62,11 +62,6 @@ class BenchClient : public CefClient, public CefLifeSpanHandler, public CefLoadH
 };
 
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
-}
-
 double OwnCpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

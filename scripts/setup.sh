@@ -11,6 +11,8 @@ PACKAGES=(
   libzip-dev libssl-dev zlib1g-dev libdeflate-dev libxcb1-dev
   # Windowed mode (Xlib, X-Resource), and the X11 tests (XTest, xclip).
   libx11-dev libxres-dev libxtst-dev xclip
+  # The view benchmark reads what Chromium presents through XDamage.
+  libxdamage-dev
   chromium
   python3
   xvfb xauth openbox
