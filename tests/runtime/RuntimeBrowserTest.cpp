@@ -55,7 +55,7 @@ std::vector<std::string> MainFrameKinds(const EventRecorder& recorder) {
       kinds.push_back(event.data["loading"] ? "Loading" : "Loaded");
       continue;
     }
-    if (event.kind.rfind("OnLoad", 0) == 0) kinds.push_back(event.kind);
+    if (event.kind == "OnLoadStart" || event.kind == "OnLoadEnd" || event.kind == "OnLoadError") kinds.push_back(event.kind);
   }
   return kinds;
 }

@@ -249,8 +249,25 @@ void RecordingClient::OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFr
   data["x"] = params->GetXCoord();
   data["y"] = params->GetYCoord();
   data["items"] = model->GetCount();
-  model->Clear();
+  data["editable"] = params->IsEditable();
+  if (clearMenus) model->Clear();
   Record("OnBeforeContextMenu", data);
+}
+
+bool RecordingClient::RunContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefContextMenuParams>,
+                                     CefRefPtr<CefMenuModel> model, CefRefPtr<CefRunContextMenuCallback> callback) {
+  Record("RunContextMenu", {{"items", model->GetCount()}});
+  return runMenu && runMenu(callback);
+}
+
+bool RecordingClient::OnContextMenuCommand(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefContextMenuParams>,
+                                           int command_id, EventFlags) {
+  Record("OnContextMenuCommand", {{"command", command_id}});
+  return false;
+}
+
+void RecordingClient::OnContextMenuDismissed(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>) {
+  Record("OnContextMenuDismissed", {});
 }
 
 bool RecordingClient::OnProcessMessageReceived(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, CefProcessId source,

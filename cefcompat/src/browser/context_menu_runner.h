@@ -8,20 +8,27 @@
 namespace cefcompat {
 
 // A right click the page does not cancel: the page reports it through a
-// binding, and the client's context menu handler gets the menu's parameters
-// and model. TID_UI.
+// binding (and Chromium's own menu is never shown); the client's context
+// menu handler gets the menu's parameters and model, and may show it itself.
+// Otherwise the model is shown as a Qt menu at the click, and the chosen
+// item's command runs: navigation on the browser, editing in the page. TID_UI.
 class ContextMenuRunner {
  public:
   ContextMenuRunner(CefBrowser* browser, CefRefPtr<CefClient> client, FrameTree& frames);
   // Subscribes, and puts the reporting script into every document of the session.
   void Install(PageSession& session);
+  // TID_UI: the command of a chosen item, unless the client carries it out.
+  void Choose(CefRefPtr<CefFrame> frame, CefRefPtr<CefContextMenuParams> params, int commandId, int eventFlags);
+  void Dismiss(CefRefPtr<CefFrame> frame);
 
  private:
   void OnBinding(const Json& params);
+  void RunDefault(int commandId);
 
   CefBrowser* const browser_;  // owns this
   const CefRefPtr<CefClient> client_;
   FrameTree& frames_;
+  PageSession* session_ = nullptr;
 };
 
 }  // namespace cefcompat

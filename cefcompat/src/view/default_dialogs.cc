@@ -1,6 +1,8 @@
 #include "view/default_dialogs.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QMenu>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -128,9 +130,11 @@ void DefaultDialogs::CloseAll(CefWindowHandle surface) {
   if (!HasWidgets()) return;
   Threads::PostToQt([surface] {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* dialog = qobject_cast<QDialog*>(widget);
-      if (!dialog || !dialog->isVisible()) continue;
-      if (dialog->property(kSurfaceProperty).toULongLong() == static_cast<qulonglong>(surface)) dialog->reject();
+      if (!widget->isVisible() || widget->property(kSurfaceProperty).toULongLong() != static_cast<qulonglong>(surface)) {
+        continue;
+      }
+      if (auto* dialog = qobject_cast<QDialog*>(widget)) dialog->reject();
+      if (auto* menu = qobject_cast<QMenu*>(widget)) menu->close();
     }
   });
 }
@@ -143,6 +147,60 @@ QStringList DefaultDialogs::NameFilters(const std::vector<CefString>& acceptFilt
   if (!patterns.isEmpty()) filters << QObject::tr("Accepted files (%1)").arg(patterns.join(' '));
   filters << QObject::tr("All files (*)");
   return filters;
+}
+
+namespace {
+
+struct MenuItem {
+  int id;
+  QString label;
+  cef_menu_item_type_t type;
+  bool enabled;
+  bool checked;
+};
+
+void ShowMenuNow(CefWindowHandle surface, int x, int y, const std::vector<MenuItem>& items,
+                 const std::function<void(int)>& done) {
+  auto* menu = new QMenu(WindowOf(surface));
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->setProperty(kSurfaceProperty, QVariant::fromValue(static_cast<qulonglong>(surface)));
+  for (const MenuItem& item : items) {
+    if (item.type == MENUITEMTYPE_SEPARATOR) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(item.label);
+    action->setData(item.id);
+    action->setEnabled(item.enabled);
+    action->setCheckable(item.type == MENUITEMTYPE_CHECK || item.type == MENUITEMTYPE_RADIO);
+    action->setChecked(item.checked);
+  }
+  auto chosen = std::make_shared<int>(-1);
+  QObject::connect(menu, &QMenu::triggered, menu, [chosen](QAction* action) { *chosen = action->data().toInt(); });
+  // Hidden before the triggered action is told: the answer waits a turn.
+  QObject::connect(menu, &QMenu::aboutToHide, menu, [chosen, done] {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [chosen, done] { done(*chosen); }, Qt::QueuedConnection);
+  });
+  QWindow* window = SurfaceForHandle(surface);
+  menu->popup(window ? window->mapToGlobal(QPoint(x, y)) : QCursor::pos());
+}
+
+}  // namespace
+
+void DefaultDialogs::ShowContextMenu(CefWindowHandle surface, int x, int y, CefRefPtr<CefMenuModel> model,
+                                     std::function<void(int commandId)> done) {
+  std::vector<MenuItem> items;
+  for (size_t i = 0; i < model->GetCount(); ++i) {
+    const int id = model->GetCommandIdAt(i);
+    items.push_back({id, QString::fromStdString(model->GetLabelAt(i).ToString()), model->GetTypeAt(i),
+                     model->IsEnabledAt(i), model->IsChecked(id)});
+  }
+  if (!HasWidgets()) {
+    Log(LOGSEVERITY_WARNING, "a context menu was not shown: the application has no QApplication");
+    done(-1);
+    return;
+  }
+  Threads::PostToQt([surface, x, y, items = std::move(items), done = std::move(done)] { ShowMenuNow(surface, x, y, items, done); });
 }
 
 }  // namespace cefcompat

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <QStringList>
 
+#include "include/cef_context_menu_handler.h"
 #include "include/cef_dialog_handler.h"
 #include "include/cef_jsdialog_handler.h"
 
@@ -29,7 +31,12 @@ class DefaultDialogs {
   static void ShowJsDialog(CefWindowHandle surface, const JsDialog& dialog, CefRefPtr<CefJSDialogCallback> callback);
   static void ShowFileDialog(CefWindowHandle surface, bool multiple, const std::vector<CefString>& acceptFilters,
                              CefRefPtr<CefFileDialogCallback> callback);
-  // Closes, unanswered, every default dialog of the browser whose surface is `surface`.
+  // `model` as a menu at (`x`, `y`) of the surface (at the pointer when the
+  // handle is no surface); `done` gets the chosen command id, or -1 when the
+  // menu closed with none. `model` is read before this returns (TID_UI).
+  static void ShowContextMenu(CefWindowHandle surface, int x, int y, CefRefPtr<CefMenuModel> model,
+                              std::function<void(int commandId)> done);
+  // Closes, unanswered, every default dialog and menu of the browser whose surface is `surface`.
   static void CloseAll(CefWindowHandle surface);
 
   // The name filters of a file dialog for an input's accepted types (".png",

@@ -1,8 +1,11 @@
-// The display handler's view of what the page shows around its content, and
-// what a windowless surface shows when the handler leaves it.
+// What the page shows around its content (display handler), where the
+// keyboard goes (focus handler) and the context menu, with what a windowless
+// surface shows when the handler leaves it.
 #include <QCoreApplication>
 #include <QCursor>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QToolTip>
 #include <QWindow>
 
@@ -181,6 +184,74 @@ TEST_F(FocusHandlerTest, APageThatKeepsTabToItselfIsLeftAlone) {
   Run("console.log('still:' + document.activeElement.id)");
   ASSERT_TRUE(WaitForConsole("still:two"));
   EXPECT_EQ(recorder.Count("OnTakeFocus"), 0u);
+}
+
+class ContextMenuTest : public DisplayHandlerTest {
+ protected:
+  void RightClick(int x, int y) {
+    CefMouseEvent at;
+    at.x = x, at.y = y;
+    browser->GetHost()->SendMouseClickEvent(at, MBT_RIGHT, false, 1);
+    browser->GetHost()->SendMouseClickEvent(at, MBT_RIGHT, true, 1);
+  }
+  static QMenu* ShownMenu() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+  static QStringList Labels(QMenu* menu) {
+    QStringList labels;
+    for (QAction* action : menu->actions()) labels << (action->isSeparator() ? "-" : action->text());
+    return labels;
+  }
+};
+
+TEST_F(ContextMenuTest, TheDefaultMenuRunsTheChosenEditingCommand) {
+  client->clearMenus = false;
+  Create(DataUrl("<input id=field value='all of it' style='width:300px;height:40px'>"
+                 "<script>field.onselect = () => console.log('selected:' + field.selectionStart + '-' + "
+                 "field.selectionEnd);</script>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  Run("field.focus()");
+  RightClick(20, 20);
+  ASSERT_TRUE(WaitUntil([] { return ShownMenu() != nullptr; })) << "no menu was shown";
+  QMenu* menu = ShownMenu();
+  EXPECT_EQ(Labels(menu).join(","), "&Undo,&Redo,-,Cu&t,&Copy,&Paste,&Delete,-,Select &all");
+  const QPoint click = Surface()->mapToGlobal(QPoint(20, 20));
+  EXPECT_EQ(menu->pos(), click) << "the menu is not at the click";
+  menu->actions().last()->trigger();
+  menu->close();
+  ASSERT_TRUE(WaitForLast("OnContextMenuCommand", "command", MENU_ID_SELECT_ALL));
+  ASSERT_TRUE(recorder.WaitForKind("OnContextMenuDismissed"));
+  EXPECT_TRUE(WaitForConsole("selected:0-9"));
+}
+
+TEST_F(ContextMenuTest, AMenuTheClientShowsIsAnsweredThroughItsCallback) {
+  client->clearMenus = false;
+  client->runMenu = [](CefRefPtr<CefRunContextMenuCallback> callback) {
+    callback->Continue(MENU_ID_RELOAD, EVENTFLAG_NONE);
+    callback->Continue(MENU_ID_RELOAD, EVENTFLAG_NONE);  // a second answer is ignored
+    return true;
+  };
+  Create(DataUrl("<p style='height:200px'>page</p>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  RightClick(20, 150);
+  ASSERT_TRUE(WaitForLast("OnContextMenuCommand", "command", MENU_ID_RELOAD));
+  ASSERT_TRUE(recorder.WaitForKind("OnContextMenuDismissed"));
+  EXPECT_TRUE(WaitForMainLoadEnd(2)) << "the page was not reloaded";
+  EXPECT_EQ(ShownMenu(), nullptr);
+  EXPECT_EQ(recorder.Count("OnContextMenuCommand"), 1u);
+}
+
+TEST_F(ContextMenuTest, AnEmptyModelOrAPageThatCancelsShowsNothing) {
+  Create(DataUrl("<p style='height:100px'>page</p>"
+                 "<div id=own style='height:100px' oncontextmenu='event.preventDefault()'>own menu</div>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  RightClick(20, 50);
+  ASSERT_TRUE(recorder.WaitForKind("OnBeforeContextMenu"));
+  client->clearMenus = false;
+  RightClick(20, 150);
+  Run("console.log('after the own menu')");
+  ASSERT_TRUE(WaitForConsole("after the own menu"));
+  EXPECT_EQ(recorder.Count("OnBeforeContextMenu"), 1u);
+  EXPECT_EQ(recorder.Count("RunContextMenu"), 0u);
+  EXPECT_EQ(ShownMenu(), nullptr);
 }
 
 }  // namespace
