@@ -46,6 +46,7 @@ const char kPage[] =
     "f.onclick = () => document.documentElement.requestFullscreen();"
     "document.onfullscreenchange = () => log('fullscreen', !!document.fullscreenElement);"
     "addEventListener('keydown', (e) => log('key', e.key));"
+    "addEventListener('contextmenu', () => log('contextmenu'));"
     "addEventListener('resize', () => log('size', innerWidth + 'x' + innerHeight));"
     // Chromium's window takes the focus in a few steps (focus, blur, focus...):
     // "page focus|n" once the n-th focus has lasted 150 ms of the page's time.
@@ -111,18 +112,39 @@ void WriteClipboard(const std::string& text) {
   xclip.waitForFinished(5000);  // it stays behind, serving the text, until another takes the clipboard
 }
 
+// The page's size as it last logged it ("WxH"), at its load or a resize since.
+std::string LastPageSize() {
+  std::string size;
+  for (const auto& line : HostLog().Matching("|")) {
+    const std::string& text = line.text;
+    for (const char* tag : {" size|", " ready|"}) {
+      const auto at = text.find(tag);
+      if (at == std::string::npos) continue;
+      const std::string rest = text.substr(at + std::string(tag).size());
+      size = rest.substr(0, rest.find('|'));
+    }
+  }
+  return size;
+}
+
+std::string SizeText(const QSize& size) { return std::to_string(size.width()) + "x" + std::to_string(size.height()); }
+
 TEST_F(WindowedTest, ThePageIsChromiumsOwnWindowFillingTheWidget) {
   ASSERT_NE(Surface(), nullptr);
   EXPECT_NE(Surface()->Embedded(), 0u) << "no Chromium window in the surface";
-  const std::string size = std::to_string(widget->width()) + "x" + std::to_string(widget->height());
-  EXPECT_EQ(ConsoleLines("ready|" + size + "|" + std::to_string(static_cast<int>(qApp->devicePixelRatio()))).size(), 1u)
-      << "the page is not " << size << " at the screen's pixel ratio";
+  const auto ready = HostLog().Matching(" ready|");
+  ASSERT_FALSE(ready.empty());
+  EXPECT_EQ(ready.back().text.substr(ready.back().text.rfind('|') + 1),
+            std::to_string(static_cast<int>(qApp->devicePixelRatio())))
+      << "the page is not at the screen's pixel ratio";
+  // Loaded before or after the window took the widget's size, it ends at that size.
+  EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(widget->size()); }))
+      << "the page is " << LastPageSize() << ", not the widget's " << SizeText(widget->size());
   // It follows the widget.
   mainWindow.resize(700, 520);
   ASSERT_TRUE(WaitUntil([&] { return widget->width() == 700; }));
-  widget->LoadUrl(Page(kPage));
-  ASSERT_TRUE(WaitForConsole("ready|700x" + std::to_string(widget->height()) + "|" +
-                             std::to_string(static_cast<int>(qApp->devicePixelRatio()))));
+  EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(widget->size()); }))
+      << "the page is " << LastPageSize() << ", not the widget's " << SizeText(widget->size());
 }
 
 TEST_F(WindowedTest, ASelectsListShowsUnderItAndAClickPicksAnOption) {
@@ -184,6 +206,15 @@ TEST_F(WindowedTest, CopyAndPasteGoThroughTheDesktopsClipboard) {
   EXPECT_TRUE(WaitForConsole("input|from the desktop"));
 }
 
+TEST_F(WindowedTest, ARightClickShowsNoMenuOfChromiumsOwn) {
+  const int popupsBefore = desktop.ViewablePopups();
+  desktop.Click(At(100, 120), 3);
+  ASSERT_TRUE(WaitForConsole("contextmenu"));
+  // The framework's handler empties the menu: nothing may show, Chromium's own neither.
+  EXPECT_FALSE(WaitUntil([&] { return desktop.ViewablePopups() > popupsBefore; }, 1000)) << "a menu was shown";
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
 TEST_F(WindowedTest, AnAlertIsTheLaunchersDialogAndThePageWaitsForIt) {
   desktop.Click(At(340, 175));
   QMessageBox* dialog = WaitForVisibleDialog<QMessageBox>();
@@ -193,16 +224,6 @@ TEST_F(WindowedTest, AnAlertIsTheLaunchersDialogAndThePageWaitsForIt) {
   dialog->accept();
   EXPECT_TRUE(WaitForConsole("alert answered"));
 }
-
-// The page's size as it last logged it ("WxH").
-std::string LastPageSize() {
-  const auto lines = HostLog().Matching(" size|");
-  if (lines.empty()) return {};
-  const std::string& line = lines.back().text;
-  return line.substr(line.rfind('|') + 1);
-}
-
-std::string SizeText(const QSize& size) { return std::to_string(size.width()) + "x" + std::to_string(size.height()); }
 
 TEST_F(WindowedTest, FullscreenFillsTheTopLevelWindowAndEscapeLeavesIt) {
   const QSize normal = widget->size();
