@@ -103,16 +103,12 @@ ContextMenuRunner::ContextMenuRunner(CefBrowser* browser, CefRefPtr<CefClient> c
 
 void ContextMenuRunner::Install(PageSession& session) {
   session_ = &session;
-  session.On("Runtime.bindingCalled", [this](const Json& params) {
-    if (params.value("name", std::string()) == kMenuBinding) OnBinding(params);
-  });
-  session.Send("Runtime.addBinding", {{"name", kMenuBinding}});
-  session.Send("Page.addScriptToEvaluateOnNewDocument", {{"source", kMenuScript}});
+  session.AddReportingScript(kMenuBinding, kMenuScript,
+                             [this](const Json& report, const Json& params) { OnReport(report, params); });
 }
 
-void ContextMenuRunner::OnBinding(const Json& params) {
-  const Json info = Json::parse(params.value("payload", std::string("{}")), nullptr, false);
-  if (!info.is_object() || !browser_->IsValid()) return;
+void ContextMenuRunner::OnReport(const Json& info, const Json& params) {
+  if (!browser_->IsValid()) return;
   CefRefPtr<CefFrame> frame = frames_.FrameOfContext(params.value("executionContextId", 0)).get();
   CefRefPtr<FrameImpl> main = frames_.Main();
   CefRefPtr<CefContextMenuParams> menuParams(

@@ -22,7 +22,7 @@ class ContextMenuRunner {
   void Dismiss(CefRefPtr<CefFrame> frame);
 
  private:
-  void OnBinding(const Json& params);
+  void OnReport(const Json& info, const Json& params);
   void RunDefault(int commandId);
 
   CefBrowser* const browser_;  // owns this

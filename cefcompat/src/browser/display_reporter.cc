@@ -97,9 +97,7 @@ DisplayReporter::DisplayReporter(CefBrowser* browser, CefRefPtr<CefClient> clien
 
 void DisplayReporter::Install(PageSession& session) {
   session_ = &session;
-  session.On("Runtime.bindingCalled", [this](const Json& params) {
-    if (params.value("name", std::string()) == kDisplayBinding) OnBinding(params);
-  });
+  session.AddReportingScript(kDisplayBinding, kDisplayScript, [this](const Json& report, const Json&) { OnReport(report); });
   session.On("Page.frameStartedLoading", [this](const Json& params) {
     if (frames_.IsMain(params.value("frameId", std::string()))) StartProgress();
   });
@@ -111,17 +109,14 @@ void DisplayReporter::Install(PageSession& session) {
   session.On("Network.requestWillBeSent", [this](const Json&) { OnRequest(false); });
   session.On("Network.loadingFinished", [this](const Json&) { OnRequest(true); });
   session.On("Network.loadingFailed", [this](const Json&) { OnRequest(true); });
-  session.Send("Runtime.addBinding", {{"name", kDisplayBinding}});
-  session.Send("Page.addScriptToEvaluateOnNewDocument", {{"source", kDisplayScript}});
 }
 
 CefRefPtr<CefDisplayHandler> DisplayReporter::Handler() const {
   return client_ ? client_->GetDisplayHandler() : nullptr;
 }
 
-void DisplayReporter::OnBinding(const Json& params) {
-  const Json report = Json::parse(params.value("payload", std::string("{}")), nullptr, false);
-  if (!report.is_object() || !browser_->IsValid()) return;
+void DisplayReporter::OnReport(const Json& report) {
+  if (!browser_->IsValid()) return;
   const std::string kind = report.value("kind", std::string());
   const Json& value = report.contains("value") ? report["value"] : Json();
   if (kind == "cursor" && value.is_string()) return OnCursor(value.get<std::string>());

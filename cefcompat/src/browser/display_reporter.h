@@ -28,7 +28,7 @@ class DisplayReporter {
   bool LeavesFullscreen(const CefKeyEvent& event);
 
  private:
-  void OnBinding(const Json& params);
+  void OnReport(const Json& report);
   void OnCursor(const std::string& css);
   void OnTooltip(const std::string& text);
   void OnFullscreen(bool fullscreen);

@@ -57,11 +57,7 @@ FocusReporter::FocusReporter(CefBrowser* browser, CefRefPtr<CefClient> client, S
 
 void FocusReporter::Install(PageSession& session) {
   session_ = &session;
-  session.On("Runtime.bindingCalled", [this](const Json& params) {
-    if (params.value("name", std::string()) == kFocusBinding) OnBinding(params);
-  });
-  session.Send("Runtime.addBinding", {{"name", kFocusBinding}});
-  session.Send("Page.addScriptToEvaluateOnNewDocument", {{"source", kFocusScript}});
+  session.AddReportingScript(kFocusBinding, kFocusScript, [this](const Json& report, const Json&) { OnReport(report); });
 }
 
 void FocusReporter::SetFocus(bool focus) {
@@ -85,9 +81,8 @@ CefRefPtr<CefFocusHandler> FocusReporter::Handler() const {
   return client_ ? client_->GetFocusHandler() : nullptr;
 }
 
-void FocusReporter::OnBinding(const Json& params) {
-  const Json report = Json::parse(params.value("payload", std::string("{}")), nullptr, false);
-  if (!report.is_object() || !browser_->IsValid()) return;
+void FocusReporter::OnReport(const Json& report) {
+  if (!browser_->IsValid()) return;
   const std::string kind = report.value("kind", std::string());
   if (kind == "got") return OnGot();
   if (kind == "lost") {

@@ -23,7 +23,7 @@ class FocusReporter {
   void SetFocus(bool focus);
 
  private:
-  void OnBinding(const Json& params);
+  void OnReport(const Json& report);
   void OnGot();
   void LetGo();
   CefRefPtr<CefFocusHandler> Handler() const;

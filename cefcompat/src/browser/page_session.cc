@@ -29,6 +29,16 @@ void PageSession::SendToChromium(const std::string& method, Json params, Connect
 
 void PageSession::On(const std::string& method, EventHandler handler) { handlers_.emplace(method, std::move(handler)); }
 
+void PageSession::AddReportingScript(const std::string& binding, const std::string& script, ReportHandler report) {
+  On("Runtime.bindingCalled", [binding, report = std::move(report)](const Json& params) {
+    if (params.value("name", std::string()) != binding) return;
+    const Json payload = Json::parse(params.value("payload", std::string("{}")), nullptr, false);
+    if (payload.is_object()) report(payload, params);
+  });
+  Send("Runtime.addBinding", {{"name", binding}});
+  Send("Page.addScriptToEvaluateOnNewDocument", {{"source", script}});
+}
+
 void PageSession::Dispatch(const std::string& method, const Json& params) const {
   const auto [first, last] = handlers_.equal_range(method);
   for (auto it = first; it != last; ++it) it->second(params);

@@ -29,6 +29,12 @@ class PageSession {
   static void SendToChromium(const std::string& method, Json params, Connection::ReplyCallback callback = nullptr);
 
   void On(const std::string& method, EventHandler handler);
+  // `script` runs at the start of every document of the session and reports
+  // through the page function `binding` (which it should delete from the
+  // page), one JSON object per call: `report` gets it with the call's event
+  // (its executionContextId). Reports that are no JSON object are dropped.
+  using ReportHandler = std::function<void(const Json& report, const Json& params)>;
+  void AddReportingScript(const std::string& binding, const std::string& script, ReportHandler report);
   void Dispatch(const std::string& method, const Json& params) const;
 
  private:
