@@ -112,20 +112,8 @@ void WriteClipboard(const std::string& text) {
   xclip.waitForFinished(5000);  // it stays behind, serving the text, until another takes the clipboard
 }
 
-// The page's size as it last logged it ("WxH"), at its load or a resize since.
-std::string LastPageSize() {
-  std::string size;
-  for (const auto& line : HostLog().Matching("|")) {
-    const std::string& text = line.text;
-    for (const char* tag : {" size|", " ready|"}) {
-      const auto at = text.find(tag);
-      if (at == std::string::npos) continue;
-      const std::string rest = text.substr(at + std::string(tag).size());
-      size = rest.substr(0, rest.find('|'));
-    }
-  }
-  return size;
-}
+// The page's size as it last logged it, at its load or a resize since.
+std::string LastPageSize() { return LastLoggedSize({"ready", "size"}); }
 
 std::string SizeText(const QSize& size) { return std::to_string(size.width()) + "x" + std::to_string(size.height()); }
 

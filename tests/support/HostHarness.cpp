@@ -1,5 +1,8 @@
 #include "HostHarness.h"
 
+#include <regex>
+#include <sstream>
+
 #include "RuntimeEnvironment.h"
 
 LogCapture& HostLog() {
@@ -23,6 +26,24 @@ std::vector<LogCapture::Line> ConsoleLines(const std::string& message) {
     }
   }
   return lines;
+}
+
+std::string LastLoggedSize(const std::vector<std::string>& tags) {
+  static const std::regex kSize("^[0-9]+x[0-9]+$");
+  std::string size;
+  for (const auto& line : g_log->Matching("OnConsoleMessage: ")) {
+    for (const std::string& tag : tags) {
+      const auto at = line.text.find(" " + tag + "|");
+      if (at == std::string::npos) continue;
+      std::istringstream fields(line.text.substr(at + 1));
+      for (std::string field; std::getline(fields, field, '|');) {
+        if (!std::regex_match(field, kSize)) continue;
+        size = field;
+        break;
+      }
+    }
+  }
+  return size;
 }
 
 bool WaitForConsole(const std::string& message) { return WaitUntil([&] { return !ConsoleLines(message).empty(); }); }
