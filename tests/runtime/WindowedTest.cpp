@@ -2,6 +2,7 @@
 // under Xvfb with openbox): each page is Chromium's own window inside the
 // launcher's widget, driven by real X input and read back from X and from
 // the page.
+#include <csignal>
 #include <memory>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
@@ -20,6 +22,7 @@
 #include "VisibleDialog.h"
 #include "X11Desktop.h"
 #include "inter/VellBrowserWrapper.h"
+#include "testing_hooks.h"
 #include "view/surface_window.h"
 
 namespace {
@@ -189,6 +192,7 @@ TEST_F(WindowedTest, CopyAndPasteGoThroughTheDesktopsClipboard) {
   EXPECT_TRUE(WaitUntil([] { return ReadClipboard() == "copy me"; })) << "the clipboard holds '" << ReadClipboard() << "'";
 
   WriteClipboard("from the desktop");
+  ASSERT_TRUE(WaitUntil([] { return ReadClipboard() == "from the desktop"; })) << "xclip did not take the clipboard";
   desktop.Key("a", {"ctrl"});
   desktop.Key("v", {"ctrl"});
   EXPECT_TRUE(WaitForConsole("input|from the desktop"));
@@ -226,6 +230,84 @@ TEST_F(WindowedTest, FullscreenFillsTheTopLevelWindowAndEscapeLeavesIt) {
   ASSERT_TRUE(WaitForConsole("fullscreen|false"));
   ASSERT_TRUE(WaitUntil([&] { return !mainWindow.isFullScreen() && widget->size() == normal; }));
   EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(normal); })) << LastPageSize();
+}
+
+// ---- faults and bad input: no hang, no crash, no window left behind ------------
+
+int VisibleMessageBoxes() {
+  int visible = 0;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (qobject_cast<QMessageBox*>(widget) && widget->isVisible()) ++visible;
+  }
+  return visible;
+}
+
+TEST_F(WindowedTest, AHundredAlertsComeOneAtATimeAndClosingTheBrowserEndsThem) {
+  widget->LoadUrl(Page("for (let i = 0; i < 100; ++i) alert('alert ' + i); log('all answered');"));
+  for (int i = 0; i < 3; ++i) {
+    QMessageBox* dialog = WaitForVisibleDialog<QMessageBox>();
+    ASSERT_NE(dialog, nullptr) << "alert " << i << " was not shown";
+    EXPECT_EQ(dialog->text().toStdString(), "alert " + std::to_string(i));
+    EXPECT_EQ(VisibleMessageBoxes(), 1);
+    dialog->accept();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleMessageBoxes() == 0 || WaitForVisibleDialog<QMessageBox>() != dialog; }));
+  }
+  bool ticked = false;  // the launcher's own event loop runs meanwhile
+  QTimer::singleShot(0, [&] { ticked = true; });
+  EXPECT_TRUE(WaitUntil([&] { return ticked; }));
+  widget.reset();
+  ASSERT_TRUE(WaitUntil([&] { return closed_->count() == 1; })) << "the browser did not close";
+  EXPECT_TRUE(WaitUntil([] { return VisibleMessageBoxes() == 0; })) << "a dialog outlived its browser";
+  EXPECT_TRUE(HostLog().Matching("all answered").empty());
+}
+
+TEST_F(WindowedTest, ChromiumKilledWithAListOpenLeavesNoWindowBehind) {
+  const int popupsBefore = desktop.ViewablePopups();
+  desktop.Click(At(60, 35));
+  ASSERT_TRUE(WaitUntil([&] { return desktop.ViewablePopups() > popupsBefore; })) << "no list was shown";
+  ASSERT_EQ(kill(cefcompat::ChromiumPidForTesting(), SIGKILL), 0);
+  ASSERT_TRUE(WaitUntil([&] { return closed_->count() == 1; })) << "the browser was not closed";
+  EXPECT_TRUE(WaitUntil([&] { return desktop.ViewablePopups() == popupsBefore; })) << "the list stayed";
+  EXPECT_FALSE(HostLog().Matching("Chromium is gone").empty());
+  EXPECT_TRUE(WaitForLog("Chromium started again"));
+}
+
+TEST_F(WindowedTest, ChromiumKilledWithADialogOpenClosesTheDialog) {
+  desktop.Click(At(340, 175));
+  ASSERT_NE(WaitForVisibleDialog<QMessageBox>(), nullptr) << "no dialog was shown";
+  ASSERT_EQ(kill(cefcompat::ChromiumPidForTesting(), SIGKILL), 0);
+  ASSERT_TRUE(WaitUntil([&] { return closed_->count() == 1; })) << "the browser was not closed";
+  EXPECT_TRUE(WaitUntil([] { return VisibleMessageBoxes() == 0; })) << "the dialog outlived Chromium";
+  EXPECT_TRUE(WaitForLog("Chromium started again"));
+}
+
+TEST_F(WindowedTest, AWidgetMovedToAnotherWindowWhileItsPageLoadsEndsFillingIt) {
+  widget->LoadUrl(Page(kPage));  // loads again while the widget moves
+  QWidget other;
+  auto* layout = new QVBoxLayout(&other);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(widget.get());
+  other.setGeometry(150, 150, 500, 300);
+  other.show();
+  ASSERT_TRUE(WaitUntil([&] { return other.windowHandle()->isExposed() && widget->size() == other.size(); }));
+  EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(widget->size()); }))
+      << "the page is " << LastPageSize() << ", not the widget's " << SizeText(widget->size());
+  ClickIntoPage(At(100, 175));  // still a page a person can use
+  desktop.Type("moved");
+  EXPECT_TRUE(WaitForConsole("input|moved"));
+  widget.reset();  // before its new window goes
+}
+
+TEST_F(WindowedTest, APageThatChangesItsCursorOnEveryMoveStaysResponsive) {
+  widget->LoadUrl(Page("const shapes = ['pointer', 'text', 'wait', 'move', 'crosshair']; let moves = 0;"
+                       "const root = document.documentElement; root.style.height = '100vh';"
+                       "addEventListener('mousemove', () => { root.style.cursor = shapes[++moves % 5]; });"
+                       "addEventListener('click', () => log('clicked after', moves > 0 ? 'moves' : 'none'));"
+                       "addEventListener('load', () => log('cursor page'));"));
+  ASSERT_TRUE(WaitForConsole("cursor page"));
+  for (int i = 0; i < 60; ++i) desktop.MoveTo(At(20 + 5 * i, 100 + (i % 7)));
+  desktop.Click(At(320, 120));
+  EXPECT_TRUE(WaitForConsole("clicked after|moves"));
 }
 
 }  // namespace
