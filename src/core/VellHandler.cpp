@@ -315,6 +315,12 @@ void VellHandler::OnFullscreenModeChange(CefRefPtr<CefBrowser>, bool fullscreen)
   _Notify([fullscreen](VellSignalsWidget* widget) { emit widget->OnFullscreenModeChange(fullscreen); });
 }
 
+bool VellHandler::OnDragEnter(CefRefPtr<CefBrowser> browser, CefRefPtr<CefDragData>, DragOperationsMask) {
+  VellLog(LOGSEVERITY_INFO, fmt::format("VellHandler::OnDragEnter: a drag into browser (id = {}) is refused",
+                                        browser->GetIdentifier()));
+  return true;
+}
+
 void VellHandler::OnTakeFocus(CefRefPtr<CefBrowser>, bool next) {
   _Notify([next](VellSignalsWidget* widget) { emit widget->OnTakeFocus(next); });
 }

@@ -139,8 +139,9 @@ class VellHandler : public CefClient,
                         const CefString& source, int line) override;
   void OnFullscreenModeChange(CefRefPtr<CefBrowser> browser, bool fullscreen) override;
 
-  // CefDragHandler: every drag into the browser is refused.
-  bool OnDragEnter(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData>, DragOperationsMask) override { return true; }
+  // CefDragHandler: every drag into the browser is refused (a file dropped
+  // on a page would replace the launcher's page with the file).
+  bool OnDragEnter(CefRefPtr<CefBrowser> browser, CefRefPtr<CefDragData> dragData, DragOperationsMask mask) override;
 
   // CefFocusHandler: Tab past the page's ends moves on to the launcher's widgets.
   void OnTakeFocus(CefRefPtr<CefBrowser> browser, bool next) override;

@@ -7,6 +7,9 @@
 #include <string>
 
 #include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -50,6 +53,9 @@ const char kPage[] =
     "document.onfullscreenchange = () => log('fullscreen', !!document.fullscreenElement);"
     "addEventListener('keydown', (e) => log('key', e.key));"
     "addEventListener('contextmenu', () => log('contextmenu'));"
+    "addEventListener('dragenter', (e) => log('dragenter', [...e.dataTransfer.types].join(',')));"
+    "addEventListener('dragover', (e) => e.preventDefault());"
+    "addEventListener('drop', (e) => { e.preventDefault(); log('drop', [...e.dataTransfer.files].map(f => f.name).join(',')); });"
     "addEventListener('resize', () => log('size', innerWidth + 'x' + innerHeight));"
     // Chromium's window takes the focus in a few steps (focus, blur, focus...):
     // "page focus|n" once the n-th focus has lasted 150 ms of the page's time.
@@ -230,6 +236,48 @@ TEST_F(WindowedTest, FullscreenFillsTheTopLevelWindowAndEscapeLeavesIt) {
   ASSERT_TRUE(WaitForConsole("fullscreen|false"));
   ASSERT_TRUE(WaitUntil([&] { return !mainWindow.isFullScreen() && widget->size() == normal; }));
   EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(normal); })) << LastPageSize();
+}
+
+// Drags a file from a Qt window of the test (an XDND source, as a file
+// manager is) onto the page at `target`, through real X pointer input.
+void DragFileOnto(const X11Desktop& desktop, const QPoint& target, const QString& path) {
+  QWidget source;
+  source.setGeometry(900, 100, 100, 100);
+  source.show();
+  ASSERT_TRUE(WaitUntil([&] { return source.windowHandle() && source.windowHandle()->isExposed(); }));
+  desktop.MoveTo(source.mapToGlobal(QPoint(50, 50)));
+  desktop.Button(1, true);
+  ASSERT_TRUE(WaitUntil([] { return QGuiApplication::mouseButtons() & Qt::LeftButton; })) << "Qt saw no press";
+  auto* mime = new QMimeData();
+  mime->setUrls({QUrl::fromLocalFile(path)});
+  auto* drag = new QDrag(&source);
+  drag->setMimeData(mime);
+  // The pointer travels while the drag runs its own loop, then lets go.
+  auto step = std::make_shared<int>(0);
+  auto timer = new QTimer(&source);
+  QObject::connect(timer, &QTimer::timeout, [&desktop, target, step, timer, from = source.mapToGlobal(QPoint(50, 50))] {
+    constexpr int kSteps = 12;
+    const int at = ++*step;
+    if (at > kSteps) {
+      desktop.Button(1, false);
+      timer->stop();
+      return;
+    }
+    desktop.MoveTo(from + (target - from) * at / kSteps);
+  });
+  timer->start(50);
+  drag->exec(Qt::CopyAction);
+}
+
+// The framework's drag handler refuses every drag: a file dropped on a page
+// must not replace the launcher's page with the file.
+TEST_F(WindowedTest, AFileDraggedFromTheDesktopAsksTheDragHandlerWhichRefusesIt) {
+  DragFileOnto(desktop, At(200, 300), "/tmp/dropped-notes.txt");
+  EXPECT_TRUE(WaitForLog("VellHandler::OnDragEnter: a drag into browser"));
+  widget->LoadUrl(Page("log('after the drop');"));
+  ASSERT_TRUE(WaitForConsole("after the drop"));
+  EXPECT_TRUE(HostLog().Matching("dragenter|").empty()) << "the page saw the refused drag";
+  EXPECT_TRUE(HostLog().Matching("drop|").empty()) << "the page got the file";
 }
 
 // ---- faults and bad input: no hang, no crash, no window left behind ------------

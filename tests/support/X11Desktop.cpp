@@ -45,6 +45,11 @@ void X11Desktop::Click(const QPoint& global, int button) const {
   XSync(m_pDisplay, False);
 }
 
+void X11Desktop::Button(int button, bool down) const {
+  XTestFakeButtonEvent(m_pDisplay, static_cast<unsigned int>(button), down ? True : False, CurrentTime);
+  XSync(m_pDisplay, False);
+}
+
 void X11Desktop::Press(unsigned int keycode, bool down) const {
   XTestFakeKeyEvent(m_pDisplay, keycode, down ? True : False, CurrentTime);
 }

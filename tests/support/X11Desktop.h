@@ -27,6 +27,8 @@ class X11Desktop {
 
   void MoveTo(const QPoint& global) const;
   void Click(const QPoint& global, int button = 1) const;
+  // A mouse button held down (or let go) where the pointer is.
+  void Button(int button, bool down) const;
   // A key by its X keysym name ("a", "Return", "Tab"), with "ctrl"/"shift" held.
   void Key(const std::string& keysym, const std::vector<std::string>& held = {}) const;
   void Type(const std::string& text) const;
