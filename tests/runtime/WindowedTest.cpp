@@ -7,6 +7,10 @@
 #include <string>
 
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QDrag>
 #include <QMimeData>
 #include <QUrl>
@@ -53,6 +57,7 @@ const char kPage[] =
     "document.onfullscreenchange = () => log('fullscreen', !!document.fullscreenElement);"
     "addEventListener('keydown', (e) => log('key', e.key));"
     "addEventListener('contextmenu', () => log('contextmenu'));"
+    "document.addEventListener('visibilitychange', () => log('visibility', document.visibilityState));"
     "addEventListener('dragenter', (e) => log('dragenter', [...e.dataTransfer.types].join(',')));"
     "addEventListener('dragover', (e) => e.preventDefault());"
     "addEventListener('drop', (e) => { e.preventDefault(); log('drop', [...e.dataTransfer.files].map(f => f.name).join(',')); });"
@@ -280,6 +285,43 @@ TEST_F(WindowedTest, AFileDraggedFromTheDesktopAsksTheDragHandlerWhichRefusesIt)
   EXPECT_TRUE(HostLog().Matching("drop|").empty()) << "the page got the file";
 }
 
+// Closes the browser (its widget) before the containers a test put it in go.
+struct WidgetReleaser {
+  std::unique_ptr<VellWidget>& widget;
+  ~WidgetReleaser() { widget.reset(); }
+};
+
+TEST_F(WindowedTest, InATabOfADialogBesideASplitterThePageFillsItsWidgetAndHidesWithIt) {
+  QDialog dialog;
+  QTabWidget tabs;
+  QSplitter splitter;
+  QLabel side("side");
+  QLabel other("another tab");
+  WidgetReleaser release{widget};
+  splitter.addWidget(&side);
+  splitter.addWidget(widget.get());
+  tabs.addTab(&other, "other");
+  tabs.addTab(&splitter, "page");
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(&tabs);
+  dialog.setGeometry(120, 120, 600, 420);
+  dialog.show();
+  tabs.setCurrentIndex(1);
+  ASSERT_TRUE(WaitUntil([&] { return dialog.windowHandle()->isExposed() && widget->isVisible(); }));
+  EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(widget->size()); }))
+      << "the page is " << LastPageSize() << ", not the widget's " << SizeText(widget->size());
+  splitter.setSizes({200, 400});
+  ASSERT_TRUE(WaitUntil([&] { return widget->width() < 420; }));
+  EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(widget->size()); }))
+      << "the page is " << LastPageSize() << ", not the widget's " << SizeText(widget->size());
+  const size_t hidden = ConsoleLines("visibility|hidden").size();
+  tabs.setCurrentIndex(0);
+  EXPECT_TRUE(WaitUntil([&] { return ConsoleLines("visibility|hidden").size() > hidden; })) << "the page stayed visible";
+  const size_t visible = ConsoleLines("visibility|visible").size();
+  tabs.setCurrentIndex(1);
+  EXPECT_TRUE(WaitUntil([&] { return ConsoleLines("visibility|visible").size() > visible; })) << "the page stayed hidden";
+}
+
 // ---- faults and bad input: no hang, no crash, no window left behind ------------
 
 int VisibleMessageBoxes() {
@@ -332,6 +374,7 @@ TEST_F(WindowedTest, ChromiumKilledWithADialogOpenClosesTheDialog) {
 TEST_F(WindowedTest, AWidgetMovedToAnotherWindowWhileItsPageLoadsEndsFillingIt) {
   widget->LoadUrl(Page(kPage));  // loads again while the widget moves
   QWidget other;
+  WidgetReleaser release{widget};
   auto* layout = new QVBoxLayout(&other);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(widget.get());
@@ -343,7 +386,6 @@ TEST_F(WindowedTest, AWidgetMovedToAnotherWindowWhileItsPageLoadsEndsFillingIt) 
   ClickIntoPage(At(100, 175));  // still a page a person can use
   desktop.Type("moved");
   EXPECT_TRUE(WaitForConsole("input|moved"));
-  widget.reset();  // before its new window goes
 }
 
 TEST_F(WindowedTest, APageThatChangesItsCursorOnEveryMoveStaysResponsive) {
