@@ -17,6 +17,7 @@ constexpr char kBlankUrl[] = "about:blank";
 constexpr int kCloseRetryMs = 500;
 constexpr int kCloseTimeoutMs = 5000;
 constexpr int kWindowTimeoutMs = 10000;
+constexpr int kTokenRewriteMs = 250;
 
 }  // namespace
 
@@ -128,13 +129,24 @@ void BrowserImpl::FindWindowThen(std::function<void()> then) {
       std::exchange(*done, nullptr)();
     });
   });
-  Send("Runtime.evaluate", {{"expression", "document.title = '" + token + "', 0"}});
+  WriteTokenUntilFound(token, done);
   Threads::Post(TID_UI, [self, done, token, &nursery]() {
     if (!*done) return;
     nursery.Cancel(token);
     Log(LOGSEVERITY_ERROR, "browser " + std::to_string(self->id_) + ": its Chromium window did not appear; the page is not shown");
     std::exchange(*done, nullptr)();
   }, kWindowTimeoutMs);
+}
+
+// The nursery reads a window's title as it is when the change is reported:
+// a page that sets a title of its own meanwhile (the DevTools front end does
+// as it starts) hides the token, which is written again until the window is
+// found or the search given up.
+void BrowserImpl::WriteTokenUntilFound(const std::string& token, std::shared_ptr<std::function<void()>> done) {
+  if (!*done || closed_) return;
+  Send("Runtime.evaluate", {{"expression", "document.title = '" + token + "', 0"}});
+  CefRefPtr<BrowserImpl> self(this);
+  Threads::Post(TID_UI, [self, token, done]() { self->WriteTokenUntilFound(token, done); }, kTokenRewriteMs);
 }
 
 void BrowserImpl::PlaceWindow(unsigned long window) {

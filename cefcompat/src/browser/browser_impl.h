@@ -137,6 +137,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void StartRenderer(std::function<void()> then);
   // Windowed mode: finds the page's Chromium window and puts it in place.
   void FindWindowThen(std::function<void()> then);
+  void WriteTokenUntilFound(const std::string& token, std::shared_ptr<std::function<void()>> done);
   void PlaceWindow(unsigned long window);
   void DescribeFramesThen(const std::string& url, bool notifyClient, bool withRenderer);
   void OnWindowOpened(const std::string& targetId, const std::string& error, const std::string& url, bool notifyClient,
