@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -99,6 +100,14 @@ class WindowedBrowsersTest : public ShownPage {
   }
   QPoint At(int x, int y) const { return widget->mapToGlobal(QPoint(x, y)); }
   CefRefPtr<CefBrowserHost> Host() const { return browser.GetVellHandler()->GetBrowser()->GetHost(); }
+  // A surface shown as a window of its own (the tools'); null when none.
+  static cefcompat::SurfaceWindow* ShownToolsSurface() {
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+      auto* surface = qobject_cast<cefcompat::SurfaceWindow*>(window);
+      if (surface && surface->isVisible()) return surface;
+    }
+    return nullptr;
+  }
 
   StrayWindowWatch watch;  // from before the page's browser is made
   X11Desktop desktop;
@@ -129,6 +138,36 @@ TEST_F(WindowedBrowsersTest, DeveloperToolsShowTheFrontEndInAWindowOfTheirOwnWit
   EXPECT_FALSE(Host()->HasDevTools());
   EXPECT_TRUE(WaitUntil([&] { return !surface || !surface->isVisible(); })) << "the tools' window stayed";
   client->ForgetBrowsers();
+}
+
+// The launcher's developer keys (the pass, then F8) toggle the tools, shown
+// in a surface of their own named after the page's address.
+TEST_F(WindowedBrowsersTest, TheDeveloperKeysShowAndCloseTheTools) {
+  // "page focus|n" once the n-th focus has lasted 150 ms of the page's time
+  // (Chromium's window takes the focus in a few steps).
+  widget->LoadUrl(Page("let focused = 0; addEventListener('focus', () => { const n = ++focused;"
+                       "  setTimeout(() => { if (n === focused && document.hasFocus()) log('page focus', n); }, 150); });"
+                       "addEventListener('keydown', (e) => log('key', e.key));"
+                       "addEventListener('load', () => log('keys ready'));"));
+  ASSERT_TRUE(WaitForConsole("keys ready"));
+  const auto pressDevKeys = [&] {
+    const size_t before = HostLog().Matching("page focus|").size();
+    desktop.Click(At(100, 100));
+    ASSERT_TRUE(WaitUntil([&] { return HostLog().Matching("page focus|").size() > before; })) << "the page got no focus";
+    desktop.Type("velldevtools");
+    desktop.Key("F8");
+  };
+  pressDevKeys();
+  QPointer<cefcompat::SurfaceWindow> tools;
+  ASSERT_TRUE(WaitUntil([&] {
+    tools = ShownToolsSurface();
+    return ShowsItsPage(tools);
+  })) << "the tools are not shown";
+  EXPECT_TRUE(Host()->HasDevTools());
+  EXPECT_EQ(tools->title().toStdString().rfind("data:text/html", 0), 0u) << tools->title().toStdString();
+  pressDevKeys();
+  EXPECT_TRUE(WaitUntil([&] { return !Host()->HasDevTools(); })) << "the keys did not close the tools";
+  EXPECT_TRUE(WaitUntil([&] { return !tools || !tools->isVisible(); })) << "the tools' window stayed";
 }
 
 // The framework sends a page's pop-ups to the user's browser: Chromium's

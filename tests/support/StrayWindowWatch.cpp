@@ -99,5 +99,15 @@ std::string StrayWindowWatch::Describe(unsigned long window) const {
   char* name = nullptr;
   std::string title = XFetchName(m_pDisplay, window, &name) && name ? name : "(untitled)";
   if (name) XFree(name);
-  return "'" + title + "' of pid " + std::to_string(OwnerPid(window));
+  XClassHint hint{};
+  std::string windowClass;
+  if (XGetClassHint(m_pDisplay, window, &hint)) {
+    windowClass = std::string(hint.res_name ? hint.res_name : "") + "/" + (hint.res_class ? hint.res_class : "");
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+  }
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(m_pDisplay, window, &attributes);
+  return "'" + title + "' (" + windowClass + ", " + std::to_string(attributes.width) + "x" +
+         std::to_string(attributes.height) + ") of pid " + std::to_string(OwnerPid(window));
 }

@@ -38,7 +38,8 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       view_(this, session_),
       input_(this, client_, session_),
       display_(this, client_, frames_, view_),
-      focus_(this, client_, view_) {
+      focus_(this, client_, view_),
+      keys_(this, client_) {
   navigation_.SetOnMainFrameStopped([this] { RefreshTitle(); });
 }
 
@@ -187,6 +188,8 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   contextMenu_.Install(session_);
   display_.Install(session_);
   focus_.Install(session_);
+  // A windowless page's keys come through SendKeyEvent, which tells the handler itself.
+  if (view_.UsesNativeWindow()) keys_.Install(session_);
   fileDialogs_.Install(session_);
   const cef_color_t color = runtime->Settings().background_color;
   if (color != 0) {

@@ -21,6 +21,7 @@
 #include "browser/focus_reporter.h"
 #include "browser/frame_tree.h"
 #include "browser/js_dialog_runner.h"
+#include "browser/key_reporter.h"
 #include "browser/navigation_controller.h"
 #include "browser/page_session.h"
 #include "browser/popup_broker.h"
@@ -182,6 +183,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   InputDispatcher input_;
   DisplayReporter display_;
   FocusReporter focus_;
+  KeyReporter keys_;
   std::unique_ptr<FetchInterceptor> fetch_;
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;
