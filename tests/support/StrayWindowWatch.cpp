@@ -20,14 +20,22 @@ std::vector<Window> Children(Display* display, Window window) {
   return list;
 }
 
-// Errors for windows gone meanwhile are expected: the watch looks late.
-int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+// Errors for windows gone meanwhile are expected on the watch's own
+// connection (it looks late); the others go to the handler there was before.
+Display* g_watchDisplay = nullptr;
+XErrorHandler g_previousHandler = nullptr;
+
+int OnXError(Display* display, XErrorEvent* error) {
+  if (display == g_watchDisplay || !g_previousHandler) return 0;
+  return g_previousHandler(display, error);
+}
 
 }  // namespace
 
 StrayWindowWatch::StrayWindowWatch() : m_pDisplay(XOpenDisplay(nullptr)) {
   if (!m_pDisplay) return;
-  XSetErrorHandler(&IgnoreErrors);
+  g_watchDisplay = m_pDisplay;
+  g_previousHandler = XSetErrorHandler(&OnXError);
   XSelectInput(m_pDisplay, DefaultRootWindow(m_pDisplay), SubstructureNotifyMask);
   XFlush(m_pDisplay);
   m_pNotifier = std::make_unique<QSocketNotifier>(ConnectionNumber(m_pDisplay), QSocketNotifier::Read);
@@ -36,7 +44,10 @@ StrayWindowWatch::StrayWindowWatch() : m_pDisplay(XOpenDisplay(nullptr)) {
 
 StrayWindowWatch::~StrayWindowWatch() {
   m_pNotifier.reset();
-  if (m_pDisplay) XCloseDisplay(m_pDisplay);
+  if (!m_pDisplay) return;
+  XCloseDisplay(m_pDisplay);
+  XSetErrorHandler(g_previousHandler);
+  g_watchDisplay = nullptr;
 }
 
 std::vector<std::string> StrayWindowWatch::Seen() {
