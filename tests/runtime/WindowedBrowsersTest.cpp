@@ -22,6 +22,7 @@
 #include "UrlSink.h"
 #include "X11Desktop.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
+#include "core/VellHandler.h"
 #include "inter/VellBrowserWrapper.h"
 #include "pool/VellWidgetPool.h"
 #include "testing_hooks.h"
@@ -100,6 +101,20 @@ class WindowedBrowsersTest : public ShownPage {
   }
   QPoint At(int x, int y) const { return widget->mapToGlobal(QPoint(x, y)); }
   CefRefPtr<CefBrowserHost> Host() const { return browser.GetVellHandler()->GetBrowser()->GetHost(); }
+  // A page that logs its keys and "page focus|n" once the n-th focus has
+  // lasted 150 ms of its time (Chromium's window takes the focus in a few steps).
+  void LoadPageForKeys() {
+    widget->LoadUrl(Page("let focused = 0; addEventListener('focus', () => { const n = ++focused;"
+                         "  setTimeout(() => { if (n === focused && document.hasFocus()) log('page focus', n); }, 150); });"
+                         "addEventListener('keydown', (e) => log('key', e.key));"
+                         "addEventListener('load', () => log('keys ready'));"));
+    ASSERT_TRUE(WaitForConsole("keys ready"));
+  }
+  void ClickIntoPage() {
+    const size_t before = HostLog().Matching("page focus|").size();
+    desktop.Click(At(100, 100));
+    ASSERT_TRUE(WaitUntil([&] { return HostLog().Matching("page focus|").size() > before; })) << "the page got no focus";
+  }
   // A surface shown as a window of its own (the tools'); null when none.
   static cefcompat::SurfaceWindow* ShownToolsSurface() {
     for (QWindow* window : QGuiApplication::topLevelWindows()) {
@@ -143,17 +158,9 @@ TEST_F(WindowedBrowsersTest, DeveloperToolsShowTheFrontEndInAWindowOfTheirOwnWit
 // The launcher's developer keys (the pass, then F8) toggle the tools, shown
 // in a surface of their own named after the page's address.
 TEST_F(WindowedBrowsersTest, TheDeveloperKeysShowAndCloseTheTools) {
-  // "page focus|n" once the n-th focus has lasted 150 ms of the page's time
-  // (Chromium's window takes the focus in a few steps).
-  widget->LoadUrl(Page("let focused = 0; addEventListener('focus', () => { const n = ++focused;"
-                       "  setTimeout(() => { if (n === focused && document.hasFocus()) log('page focus', n); }, 150); });"
-                       "addEventListener('keydown', (e) => log('key', e.key));"
-                       "addEventListener('load', () => log('keys ready'));"));
-  ASSERT_TRUE(WaitForConsole("keys ready"));
+  LoadPageForKeys();
   const auto pressDevKeys = [&] {
-    const size_t before = HostLog().Matching("page focus|").size();
-    desktop.Click(At(100, 100));
-    ASSERT_TRUE(WaitUntil([&] { return HostLog().Matching("page focus|").size() > before; })) << "the page got no focus";
+    ClickIntoPage();
     desktop.Type("velldevtools");
     desktop.Key("F8");
   };
@@ -168,6 +175,28 @@ TEST_F(WindowedBrowsersTest, TheDeveloperKeysShowAndCloseTheTools) {
   pressDevKeys();
   EXPECT_TRUE(WaitUntil([&] { return !Host()->HasDevTools(); })) << "the keys did not close the tools";
   EXPECT_TRUE(WaitUntil([&] { return !tools || !tools->isVisible(); })) << "the tools' window stayed";
+}
+
+// Keys a launcher sends through the host reach the page, and the keyboard
+// handler hears of each once: the developer keys' pass still matches.
+TEST_F(WindowedBrowsersTest, KeysSentThroughTheHostReachTheHandlerOnce) {
+  LoadPageForKeys();
+  ClickIntoPage();
+  CefRefPtr<CefBrowserHost> host = Host();
+  const auto press = [&](int code) {
+    CefKeyEvent event;
+    event.windows_key_code = code;
+    event.type = KEYEVENT_RAWKEYDOWN;
+    host->SendKeyEvent(event);
+    event.type = KEYEVENT_KEYUP;
+    host->SendKeyEvent(event);
+  };
+  for (int code : VellHandler::kDevKeyPass) press(code);
+  press(0x77);  // F8
+  EXPECT_TRUE(WaitUntil([&] { return Host()->HasDevTools(); })) << "the pass did not match";
+  EXPECT_TRUE(WaitUntil([&] { return ShowsItsPage(ShownToolsSurface()); })) << "the tools are not shown";
+  Host()->CloseDevTools();
+  EXPECT_TRUE(WaitUntil([&] { return !ShownToolsSurface(); })) << "the tools' window stayed";
 }
 
 // The framework sends a page's pop-ups to the user's browser: Chromium's

@@ -189,7 +189,10 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   display_.Install(session_);
   focus_.Install(session_);
   // A windowless page's keys come through SendKeyEvent, which tells the handler itself.
-  if (view_.UsesNativeWindow()) keys_.Install(session_);
+  if (view_.UsesNativeWindow()) {
+    keys_.Install(session_);
+    input_.LeaveKeysToPage();
+  }
   fileDialogs_.Install(session_);
   const cef_color_t color = runtime->Settings().background_color;
   if (color != 0) {
