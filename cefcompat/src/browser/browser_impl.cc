@@ -17,6 +17,7 @@ constexpr char kBlankUrl[] = "about:blank";
 constexpr int kCloseRetryMs = 500;
 constexpr int kCloseTimeoutMs = 5000;
 constexpr int kWindowTimeoutMs = 10000;
+constexpr int kTokenRewriteMs = 250;
 
 }  // namespace
 
@@ -37,7 +38,8 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       view_(this, session_),
       input_(this, client_, session_),
       display_(this, client_, frames_, view_),
-      focus_(this, client_, view_) {
+      focus_(this, client_, view_),
+      keys_(this, client_) {
   navigation_.SetOnMainFrameStopped([this] { RefreshTitle(); });
 }
 
@@ -128,13 +130,24 @@ void BrowserImpl::FindWindowThen(std::function<void()> then) {
       std::exchange(*done, nullptr)();
     });
   });
-  Send("Runtime.evaluate", {{"expression", "document.title = '" + token + "', 0"}});
+  WriteTokenUntilFound(token, done);
   Threads::Post(TID_UI, [self, done, token, &nursery]() {
     if (!*done) return;
     nursery.Cancel(token);
     Log(LOGSEVERITY_ERROR, "browser " + std::to_string(self->id_) + ": its Chromium window did not appear; the page is not shown");
     std::exchange(*done, nullptr)();
   }, kWindowTimeoutMs);
+}
+
+// The nursery reads a window's title as it is when the change is reported:
+// a page that sets a title of its own meanwhile (the DevTools front end does
+// as it starts) hides the token, which is written again until the window is
+// found or the search given up.
+void BrowserImpl::WriteTokenUntilFound(const std::string& token, std::shared_ptr<std::function<void()>> done) {
+  if (!*done || closed_) return;
+  Send("Runtime.evaluate", {{"expression", "document.title = '" + token + "', 0"}});
+  CefRefPtr<BrowserImpl> self(this);
+  Threads::Post(TID_UI, [self, token, done]() { self->WriteTokenUntilFound(token, done); }, kTokenRewriteMs);
 }
 
 void BrowserImpl::PlaceWindow(unsigned long window) {
@@ -175,6 +188,11 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   contextMenu_.Install(session_);
   display_.Install(session_);
   focus_.Install(session_);
+  // A windowless page's keys come through SendKeyEvent, which tells the handler itself.
+  if (view_.UsesNativeWindow()) {
+    keys_.Install(session_);
+    input_.LeaveKeysToPage();
+  }
   fileDialogs_.Install(session_);
   const cef_color_t color = runtime->Settings().background_color;
   if (color != 0) {

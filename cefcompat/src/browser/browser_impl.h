@@ -21,6 +21,7 @@
 #include "browser/focus_reporter.h"
 #include "browser/frame_tree.h"
 #include "browser/js_dialog_runner.h"
+#include "browser/key_reporter.h"
 #include "browser/navigation_controller.h"
 #include "browser/page_session.h"
 #include "browser/popup_broker.h"
@@ -137,6 +138,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void StartRenderer(std::function<void()> then);
   // Windowed mode: finds the page's Chromium window and puts it in place.
   void FindWindowThen(std::function<void()> then);
+  void WriteTokenUntilFound(const std::string& token, std::shared_ptr<std::function<void()>> done);
   void PlaceWindow(unsigned long window);
   void DescribeFramesThen(const std::string& url, bool notifyClient, bool withRenderer);
   void OnWindowOpened(const std::string& targetId, const std::string& error, const std::string& url, bool notifyClient,
@@ -181,6 +183,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   InputDispatcher input_;
   DisplayReporter display_;
   FocusReporter focus_;
+  KeyReporter keys_;
   std::unique_ptr<FetchInterceptor> fetch_;
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;

@@ -469,7 +469,22 @@ void Runtime::OnPopupTarget(const Json& targetInfo) {
     GetConnection().Send("Target.closeTarget", {{"targetId", targetId}});
     return;
   }
+  if (windowed_) return ReopenPopup(targetId, opener->GetClient(), url, name);
   AdoptTarget(targetId, opener->GetClient(), true, name, false, true);
+}
+
+// Windowed mode: Chromium puts a page's pop-up in a window of its own choice
+// (a link's new tab goes to a browser window with tabs and an address bar).
+// The page is opened again the way every browser is, as a pop-up of the
+// application window, in a surface of its own that is shown; Chromium's
+// window goes, unseen. The new page has no opener.
+void Runtime::ReopenPopup(const std::string& targetId, CefRefPtr<CefClient> client, const std::string& url,
+                          const std::string& windowName) {
+  GetConnection().Send("Target.closeTarget", {{"targetId", targetId}});
+  CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, CefBrowserSettings(), true));
+  CreateSurfaceThen(browser, windowName, true, [browser, url]() {
+    Threads::Post(TID_UI, [browser, url]() { browser->Attach(std::string(), url, true); });
+  });
 }
 
 CefRefPtr<BrowserImpl> Runtime::AdoptTarget(const std::string& targetId, CefRefPtr<CefClient> client, bool isPopup,

@@ -66,6 +66,8 @@ class Runtime {
   void FinishWaiting(bool running);
   void OnRootEvent(const std::string& method, const Json& params);
   void OnPopupTarget(const Json& targetInfo);
+  void ReopenPopup(const std::string& targetId, CefRefPtr<CefClient> client, const std::string& url,
+                   const std::string& windowName);
   void OnConnectionClosed(const Connection* connection, const std::string& reason);
   void CreateSurfaceThen(CefRefPtr<BrowserImpl> browser, const std::string& title, bool show,
                          std::function<void()> then);

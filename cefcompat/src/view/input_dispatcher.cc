@@ -15,6 +15,7 @@ void InputDispatcher::PostToUi(std::function<void()> task) {
 
 void InputDispatcher::SendKeyEvent(const CefKeyEvent& event) {
   PostToUi([this, event]() {
+    if (keysToPage_) return session_.Send("Input.dispatchKeyEvent", KeyEventToProtocol(event));
     auto handler = client_ ? client_->GetKeyboardHandler() : nullptr;
     bool isShortcut = false;
     if (handler && handler->OnPreKeyEvent(browser_, event, nullptr, &isShortcut)) return;

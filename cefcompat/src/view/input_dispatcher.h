@@ -21,6 +21,10 @@ class InputDispatcher {
   InputDispatcher(CefBrowser* browser, CefRefPtr<CefClient> client, PageSession& session);
 
   void SendKeyEvent(const CefKeyEvent& event);
+  // TID_UI, before the first key: the page's own script tells the keyboard
+  // handler of each key (windowed mode, see KeyReporter), so a key sent here
+  // goes to the page only, and the handler hears of it once.
+  void LeaveKeysToPage() { keysToPage_ = true; }
   void SendMouseClickEvent(const CefMouseEvent& event, cef_mouse_button_type_t type, bool mouseUp, int clickCount);
   void SendMouseMoveEvent(const CefMouseEvent& event);
   void SendMouseWheelEvent(const CefMouseEvent& event, int deltaX, int deltaY);
@@ -38,6 +42,7 @@ class InputDispatcher {
   const CefRefPtr<CefClient> client_;
   PageSession& session_;
   std::atomic<bool> dragRefused_{false};
+  bool keysToPage_ = false;  // TID_UI
 };
 
 }  // namespace cefcompat

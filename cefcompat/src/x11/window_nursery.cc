@@ -79,7 +79,11 @@ void WindowNursery::OnEvent(Display* display, const XEvent& event) {
     case PropertyNotify:
       if (unclaimed_.count(event.xproperty.window)) CheckTitle(display, event.xproperty.window);
       return;
+    case ReparentNotify:
+      TakeBack(display, event.xreparent.window, event.xreparent.parent);
+      return;
     case DestroyNotify:
+      taken_.erase(event.xdestroywindow.window);
       unclaimed_.erase(event.xdestroywindow.window);
       bounds_.erase(event.xdestroywindow.window);
       states_.erase(event.xdestroywindow.window);
@@ -104,8 +108,17 @@ void WindowNursery::OnEvent(Display* display, const XEvent& event) {
 void WindowNursery::Adopt(Display* display, unsigned long window) {
   XSelectInput(display, window, PropertyChangeMask | StructureNotifyMask);
   XReparentWindow(display, window, nursery_, 0, 0);
+  taken_.insert(window);
   unclaimed_.insert(window);
   CheckTitle(display, window);
+}
+
+// Chromium may map a window before the nursery has taken it in: the window
+// manager then frames it, on its own on the desktop. It is taken back at once.
+void WindowNursery::TakeBack(Display* display, unsigned long window, unsigned long parent) {
+  if (!taken_.count(window) || parent == nursery_ || hosts_.count(parent)) return;
+  Log(LOGSEVERITY_WARNING, "a window of Chromium's was put on the desktop before the nursery took it in; taken back");
+  XReparentWindow(display, window, nursery_, 0, 0);
 }
 
 void WindowNursery::CheckTitle(Display* display, unsigned long window) {

@@ -64,6 +64,7 @@ class WindowNursery {
   void Create(_XDisplay* display);
   void Adopt(_XDisplay* display, unsigned long window);
   void CheckTitle(_XDisplay* display, unsigned long window);
+  void TakeBack(_XDisplay* display, unsigned long window, unsigned long parent);
   pid_t OwnerPid(_XDisplay* display, unsigned long window) const;
   void WriteState(_XDisplay* display, unsigned long window);
   void SetState(_XDisplay* display, unsigned long window, const char* state, bool on);
@@ -78,6 +79,7 @@ class WindowNursery {
   std::atomic<pid_t> pid_{-1};
   // X thread only.
   unsigned long nursery_ = 0;
+  std::set<unsigned long> taken_;      // every Chromium window taken in and not destroyed
   std::set<unsigned long> unclaimed_;  // Chromium's windows no browser has claimed yet
   std::map<std::string, Found> claims_;
   std::map<unsigned long, unsigned long> hosts_;  // host window -> the Chromium window placed in it
