@@ -92,6 +92,7 @@ void WindowNursery::OnEvent(Display* display, const XEvent& event) {
       OnStateRequest(display, event);
       return;
     case ConfigureNotify:
+      if (OnHostConfigured(display, event)) return;
       KeepBounds(display, event);
       return;
     case ButtonPress: {
@@ -176,6 +177,33 @@ void WindowNursery::OnStateRequest(Display* display, const XEvent& event) {
   WriteState(display, message.window);
 }
 
+// A window placed at its host's origin fills the host at the host's own size
+// as the X server has it, now and after each change: the size the host's
+// owner asked for may not have reached the server yet when it places the
+// window, and its later resize may come before the window is placed.
+void WindowNursery::FollowHost(Display* display, unsigned long host, unsigned long window) {
+  Bounds& bounds = bounds_[window];
+  if (bounds.x != 0 || bounds.y != 0) return;
+  XSelectInput(display, host, StructureNotifyMask);
+  XWindowAttributes attributes{};
+  if (!XGetWindowAttributes(display, host, &attributes) || attributes.width < 1 || attributes.height < 1) return;
+  bounds.width = attributes.width;
+  bounds.height = attributes.height;
+}
+
+bool WindowNursery::OnHostConfigured(Display* display, const XEvent& event) {
+  const XConfigureEvent& configure = event.xconfigure;
+  if (configure.event != configure.window) return false;
+  const auto host = hosts_.find(configure.window);
+  if (host == hosts_.end()) return false;
+  const auto bounds = bounds_.find(host->second);
+  if (bounds == bounds_.end() || bounds->second.x != 0 || bounds->second.y != 0) return true;
+  bounds->second.width = std::max(1, configure.width);
+  bounds->second.height = std::max(1, configure.height);
+  XMoveResizeWindow(display, host->second, 0, 0, bounds->second.width, bounds->second.height);
+  return true;
+}
+
 // A hosted window keeps the place its host gives it, whatever size Chromium
 // chooses for it (the screen's, when a page goes fullscreen).
 void WindowNursery::KeepBounds(Display* display, const XEvent& event) {
@@ -211,9 +239,11 @@ void WindowNursery::Place(unsigned long window, unsigned long host, int x, int y
   x_.Post([=](Display* display) {
     hosts_[host] = window;
     bounds_[window] = {x, y, std::max(1, width), std::max(1, height)};
+    FollowHost(display, host, window);
     XGrabButton(display, AnyButton, AnyModifier, host, False, ButtonPressMask, GrabModeSync, GrabModeAsync, None, None);
-    XReparentWindow(display, window, host, x, y);
-    XMoveResizeWindow(display, window, x, y, std::max(1, width), std::max(1, height));
+    const Bounds& placed = bounds_[window];
+    XReparentWindow(display, window, host, placed.x, placed.y);
+    XMoveResizeWindow(display, window, placed.x, placed.y, placed.width, placed.height);
     XMapWindow(display, window);
   });
 }

@@ -70,6 +70,9 @@ class WindowNursery {
   void SetState(_XDisplay* display, unsigned long window, const char* state, bool on);
   void OnStateRequest(_XDisplay* display, const _XEvent& event);
   void KeepBounds(_XDisplay* display, const _XEvent& event);
+  void FollowHost(_XDisplay* display, unsigned long host, unsigned long window);
+  // True when `event` was a host's own change of size.
+  bool OnHostConfigured(_XDisplay* display, const _XEvent& event);
 
   struct Bounds {
     int x, y, width, height;
