@@ -162,8 +162,8 @@ void DisplayReporter::StartProgress() {
   loading_ = true;
   requestsStarted_ = 0;
   requestsFinished_ = 0;
-  progress_ = 0;
-  ReportProgress(kProgressAtStart);
+  progress_ = kProgressAtStart;
+  if (auto handler = Handler()) handler->OnLoadingProgressChange(browser_, progress_);
 }
 
 void DisplayReporter::OnRequest(bool finished) {
@@ -176,8 +176,7 @@ void DisplayReporter::OnRequest(bool finished) {
 
 // The progress only grows within a load, and small steps are not reported.
 void DisplayReporter::ReportProgress(double progress) {
-  const bool restart = progress == kProgressAtStart && progress_ == 0;
-  if (!restart && progress < 1 && progress < progress_ + 0.01) return;
+  if (progress < 1 && progress < progress_ + 0.01) return;
   progress_ = progress;
   if (auto handler = Handler()) handler->OnLoadingProgressChange(browser_, progress);
 }

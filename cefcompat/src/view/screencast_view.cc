@@ -142,8 +142,7 @@ void ScreencastView::ReleaseKeyboard() {
 }
 
 void ScreencastView::TakeKeyboard() {
-  constexpr unsigned long kCurrentTime = 0;
-  if (nursery_ && nativeWindow_) nursery_->Focus(nativeWindow_, kCurrentTime);
+  if (nursery_ && nativeWindow_) nursery_->Focus(nativeWindow_);
 }
 
 void ScreencastView::ReleaseSurface() {

@@ -126,8 +126,7 @@ void SurfaceWindow::Embed(unsigned long child, WindowNursery* nursery) {
 }
 
 void SurfaceWindow::ReleaseKeyboard() {
-  constexpr unsigned long kCurrentTime = 0;
-  if (embedded_) nursery_->Focus(TopLevelHandle(), kCurrentTime);
+  if (embedded_) nursery_->Focus(TopLevelHandle());
 }
 
 void SurfaceWindow::PlaceEmbedded() {

@@ -46,8 +46,8 @@ class WindowNursery {
   // has left its host when this returns (the host may be destroyed next).
   // Not on the X thread.
   void Park(unsigned long window);
-  // Keyboard focus to `window` (X time `time`).
-  void Focus(unsigned long window, unsigned long time);
+  // Keyboard focus to `window` (X time `time`; 0: now).
+  void Focus(unsigned long window, unsigned long time = 0);
   // The top-level `window` takes keyboard focus itself (ICCCM's WM_TAKE_FOCUS),
   // so that the window manager does not take it from the page inside.
   void TakeFocusItself(unsigned long topLevel);
