@@ -99,7 +99,7 @@ class RecordingClient : public CefClient,
   void OnTakeFocus(CefRefPtr<CefBrowser> browser, bool next) override;
   bool OnSetFocus(CefRefPtr<CefBrowser> browser, FocusSource source) override;
   void OnGotFocus(CefRefPtr<CefBrowser> browser) override;
-  bool refuseFocus = false;
+  std::atomic<bool> refuseFocus{false};  // read on TID_UI
   // Whether the cursor and tooltips are shown by this client (true) or left to the view.
   bool showsCursor = false;
   bool showsTooltips = false;
