@@ -9,8 +9,8 @@ PACKAGES=(
   nlohmann-json3-dev libfmt-dev
   googletest libgtest-dev libgmock-dev
   libzip-dev libssl-dev zlib1g-dev libdeflate-dev libxcb1-dev
-  # Windowed mode (Xlib, X-Resource), and the X11 tests (XTest, xclip).
-  libx11-dev libxres-dev libxtst-dev xclip
+  # Windowed mode (Xlib, X-Resource), and the X11 tests (XTest, XFixes, xclip).
+  libx11-dev libxres-dev libxtst-dev libxfixes-dev xclip
   # The view benchmark reads what Chromium presents through XDamage.
   libxdamage-dev
   chromium

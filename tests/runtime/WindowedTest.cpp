@@ -243,6 +243,37 @@ TEST_F(WindowedTest, FullscreenFillsTheTopLevelWindowAndEscapeLeavesIt) {
   EXPECT_TRUE(WaitUntil([&] { return LastPageSize() == SizeText(normal); })) << LastPageSize();
 }
 
+// The pointer's shape as X shows it over the page, beside the same shape a Qt
+// widget shows (both come from the desktop's cursor theme, or X's cursor font
+// without one): a hand over a link, an I-beam over text and fields, the arrow
+// elsewhere. Chromium may show an arrow for a moment on the way, so each shape
+// is waited for.
+TEST_F(WindowedTest, TheCursorXShowsIsTheDesktopsShapeForWhatIsUnderThePointer) {
+  desktop.MoveTo(lineEdit.mapToGlobal(QPoint(lineEdit.width() - 20, lineEdit.height() / 2)));
+  // Qt names the cursors it sets; each shape asked differs from the one before.
+  X11Desktop::Cursor shown;
+  auto qtCursor = [&](Qt::CursorShape shape) {
+    const X11Desktop::Cursor before = shown;
+    lineEdit.setCursor(shape);
+    EXPECT_TRUE(WaitUntil([&] { return (shown = desktop.ShownCursor()) != before && !shown.name.empty(); }))
+        << "Qt's cursor " << shape << " not shown";
+    return shown;
+  };
+  const X11Desktop::Cursor arrow = qtCursor(Qt::ArrowCursor);
+  const X11Desktop::Cursor hand = qtCursor(Qt::PointingHandCursor);
+  const X11Desktop::Cursor ibeam = qtCursor(Qt::IBeamCursor);
+  ASSERT_NE(hand, arrow);
+  ASSERT_NE(ibeam, arrow);
+  desktop.MoveTo(At(320, 38));
+  EXPECT_TRUE(WaitUntil([&] { return desktop.ShownCursor() == hand; })) << "no hand over the link";
+  desktop.MoveTo(At(60, 118));
+  EXPECT_TRUE(WaitUntil([&] { return desktop.ShownCursor() == ibeam; })) << "no I-beam over the text";
+  desktop.MoveTo(At(560, 400));
+  EXPECT_TRUE(WaitUntil([&] { return desktop.ShownCursor() == arrow; })) << "no arrow over the page's background";
+  desktop.MoveTo(At(60, 175));
+  EXPECT_TRUE(WaitUntil([&] { return desktop.ShownCursor() == ibeam; })) << "no I-beam over the field";
+}
+
 // Drags a file from a Qt window of the test (an XDND source, as a file
 // manager is) onto the page at `target`, through real X pointer input.
 void DragFileOnto(const X11Desktop& desktop, const QPoint& target, const QString& path) {

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 
 #include "WaitUntil.h"
 
@@ -103,6 +104,16 @@ int X11Desktop::ViewablePopups() const {
   }
   if (children) XFree(children);
   return popups;
+}
+
+X11Desktop::Cursor X11Desktop::ShownCursor() const {
+  Cursor cursor;
+  XFixesCursorImage* image = XFixesGetCursorImage(m_pDisplay);
+  if (!image) return cursor;
+  if (image->name) cursor.name = image->name;
+  cursor.pixels.assign(image->pixels, image->pixels + image->width * image->height);
+  XFree(image);
+  return cursor;
 }
 
 void WindowManagerEnvironment::SetUp() {

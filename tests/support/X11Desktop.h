@@ -38,6 +38,16 @@ class X11Desktop {
   // Override-redirect windows (pop-up lists, menus, tooltips) now viewable.
   int ViewablePopups() const;
 
+  // The cursor X shows now (XFixes): its name when the client named it, and
+  // its picture. Two cursors are the same shape when their pictures are.
+  struct Cursor {
+    std::string name;
+    std::vector<unsigned long> pixels;
+    bool operator==(const Cursor& other) const { return pixels == other.pixels; }
+    bool operator!=(const Cursor& other) const { return !(*this == other); }
+  };
+  Cursor ShownCursor() const;
+
  private:
   void Press(unsigned int keycode, bool down) const;
 
