@@ -46,10 +46,6 @@ void VellWidget::_ShowBrowser() {
   if (!m_pBrowserWindow) return;
   m_pBrowserContainer = QWidget::createWindowContainer(m_pBrowserWindow);
   m_pLayout->addWidget(m_pBrowserContainer, 0, Qt::Alignment());
-  // Qt gives a drag from another application to the widget under the
-  // pointer, never to a window inside it: the container hands it on.
-  m_pBrowserContainer->setAcceptDrops(true);
-  m_pBrowserContainer->installEventFilter(this);
   connect(GetVellSignalsWidget(), &VellSignalsWidget::OnFullscreenModeChange, this, &VellWidget::_SetPageFullscreen,
           Qt::UniqueConnection);
   connect(GetVellSignalsWidget(), &VellSignalsWidget::OnTakeFocus, this, &VellWidget::_FocusNeighbour,
@@ -94,13 +90,6 @@ void VellWidget::_FocusNeighbour(bool bNext) {
 }
 
 bool VellWidget::eventFilter(QObject* watched, QEvent* event) {
-  const QEvent::Type type = event->type();
-  const bool drag = type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::DragLeave ||
-                    type == QEvent::Drop;
-  if (drag && watched == m_pBrowserContainer && m_pBrowserWindow) {
-    QCoreApplication::sendEvent(m_pBrowserWindow, event);
-    return true;
-  }
   if (m_bPageFullscreen && event->type() == QEvent::Resize && watched == window() && m_pBrowserContainer) {
     m_pBrowserContainer->setGeometry(window()->rect());
     _ApplyRender();

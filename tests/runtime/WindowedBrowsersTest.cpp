@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include <QFile>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
@@ -252,6 +256,44 @@ TEST_F(WindowedBrowsersTest, PopUpsAClientAllowsShowInSurfacesOfTheirOwnWithoutB
   }
   for (const auto& each : client->browsers) each->GetHost()->CloseBrowser(true);
   EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose", 3));
+  client->ForgetBrowsers();
+}
+
+// A client that takes drags gets a file dragged from the desktop onto its
+// page, shown in a window container beside another widget: the drag handler
+// hears of it, and the page's drop reads the file.
+TEST_F(WindowedBrowsersTest, AFileDroppedOnAPageWhoseClientTakesDragsReachesThePage) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath("patch-notes.txt");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("new maps") == 8);
+  file.close();
+  EventRecorder recorder;
+  CefRefPtr<RecordingClient> client(new RecordingClient(&recorder));
+  client->refuseDrags = false;
+  const std::string page = Page(
+      "addEventListener('dragover', (e) => e.preventDefault());"
+      "addEventListener('drop', async (e) => { e.preventDefault(); const f = e.dataTransfer.files[0];"
+      "  log('dropped', f.name, await f.text()); });"
+      "addEventListener('load', () => log('drop ready'));");
+  ASSERT_TRUE(CefBrowserHost::CreateBrowser(CefWindowInfo(), client, page, CefBrowserSettings(), nullptr, nullptr));
+  ASSERT_TRUE(recorder.WaitForKind("OnAfterCreated"));
+  QWidget host;
+  auto* hostLayout = new QHBoxLayout(&host);
+  hostLayout->addWidget(new QLabel("beside the page"));
+  hostLayout->addWidget(QWidget::createWindowContainer(SurfaceOf(client->browser->GetHost()->GetWindowHandle())), 1);
+  host.setGeometry(100, 620, 600, 300);
+  host.show();
+  ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Of("OnConsoleMessage").size() == 1; }));
+  ASSERT_EQ(recorder.Of("OnConsoleMessage")[0].data.value("message", ""), "drop ready");
+
+  desktop.DragFileOnto(host.mapToGlobal(QPoint(450, 150)), path);
+  ASSERT_TRUE(recorder.WaitForKind("OnDragEnter"));
+  EXPECT_EQ(recorder.Of("OnDragEnter")[0].data["files"], nlohmann::json::array({path.toStdString()}));
+  ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Of("OnConsoleMessage").size() == 2; })) << "the page got no drop";
+  EXPECT_EQ(recorder.Of("OnConsoleMessage")[1].data.value("message", ""), "dropped|patch-notes.txt|new maps");
+  client->browser->GetHost()->CloseBrowser(true);
+  EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose"));
   client->ForgetBrowsers();
 }
 

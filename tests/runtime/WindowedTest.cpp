@@ -11,9 +11,6 @@
 #include <QLabel>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QDrag>
-#include <QMimeData>
-#include <QUrl>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -274,41 +271,10 @@ TEST_F(WindowedTest, TheCursorXShowsIsTheDesktopsShapeForWhatIsUnderThePointer) 
   EXPECT_TRUE(WaitUntil([&] { return desktop.ShownCursor() == ibeam; })) << "no I-beam over the field";
 }
 
-// Drags a file from a Qt window of the test (an XDND source, as a file
-// manager is) onto the page at `target`, through real X pointer input.
-void DragFileOnto(const X11Desktop& desktop, const QPoint& target, const QString& path) {
-  QWidget source;
-  source.setGeometry(900, 100, 100, 100);
-  source.show();
-  ASSERT_TRUE(WaitUntil([&] { return source.windowHandle() && source.windowHandle()->isExposed(); }));
-  desktop.MoveTo(source.mapToGlobal(QPoint(50, 50)));
-  desktop.Button(1, true);
-  ASSERT_TRUE(WaitUntil([] { return QGuiApplication::mouseButtons() & Qt::LeftButton; })) << "Qt saw no press";
-  auto* mime = new QMimeData();
-  mime->setUrls({QUrl::fromLocalFile(path)});
-  auto* drag = new QDrag(&source);
-  drag->setMimeData(mime);
-  // The pointer travels while the drag runs its own loop, then lets go.
-  auto step = std::make_shared<int>(0);
-  auto timer = new QTimer(&source);
-  QObject::connect(timer, &QTimer::timeout, [&desktop, target, step, timer, from = source.mapToGlobal(QPoint(50, 50))] {
-    constexpr int kSteps = 12;
-    const int at = ++*step;
-    if (at > kSteps) {
-      desktop.Button(1, false);
-      timer->stop();
-      return;
-    }
-    desktop.MoveTo(from + (target - from) * at / kSteps);
-  });
-  timer->start(50);
-  drag->exec(Qt::CopyAction);
-}
-
 // The framework's drag handler refuses every drag: a file dropped on a page
 // must not replace the launcher's page with the file.
 TEST_F(WindowedTest, AFileDraggedFromTheDesktopAsksTheDragHandlerWhichRefusesIt) {
-  DragFileOnto(desktop, At(200, 300), "/tmp/dropped-notes.txt");
+  desktop.DragFileOnto(At(200, 300), "/tmp/dropped-notes.txt");
   EXPECT_TRUE(WaitForLog("VellHandler::OnDragEnter: a drag into browser"));
   widget->LoadUrl(Page("log('after the drop');"));
   ASSERT_TRUE(WaitForConsole("after the drop"));

@@ -207,7 +207,13 @@ void RecordingClient::OnRenderProcessTerminated(CefRefPtr<CefBrowser>, Terminati
 }
 
 bool RecordingClient::OnDragEnter(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData> dragData, DragOperationsMask) {
-  Record("OnDragEnter", {{"text", dragData->GetFragmentText().ToString()}, {"link", dragData->GetLinkURL().ToString()}});
+  std::vector<CefString> names;
+  dragData->GetFileNames(names);
+  nlohmann::json files = nlohmann::json::array();
+  for (const CefString& name : names) files.push_back(name.ToString());
+  Record("OnDragEnter", {{"text", dragData->GetFragmentText().ToString()},
+                         {"link", dragData->GetLinkURL().ToString()},
+                         {"files", files}});
   return refuseDrags;
 }
 

@@ -1,5 +1,15 @@
 #include "X11Desktop.h"
 
+#include <memory>
+
+#include <QDrag>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <QWindow>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -79,6 +89,36 @@ void X11Desktop::Type(const std::string& text) const {
       Key(std::string(1, c));
     }
   }
+}
+
+void X11Desktop::DragFileOnto(const QPoint& target, const QString& path) const {
+  QWidget source;
+  source.setGeometry(900, 100, 100, 100);
+  source.show();
+  ASSERT_TRUE(WaitUntil([&] { return source.windowHandle() && source.windowHandle()->isExposed(); }));
+  const QPoint from = source.mapToGlobal(QPoint(50, 50));
+  MoveTo(from);
+  Button(1, true);
+  ASSERT_TRUE(WaitUntil([] { return QGuiApplication::mouseButtons() & Qt::LeftButton; })) << "Qt saw no press";
+  auto* mime = new QMimeData();
+  mime->setUrls({QUrl::fromLocalFile(path)});
+  auto* drag = new QDrag(&source);
+  drag->setMimeData(mime);
+  // The pointer travels while the drag runs its own loop, then lets go.
+  auto step = std::make_shared<int>(0);
+  auto* timer = new QTimer(&source);
+  QObject::connect(timer, &QTimer::timeout, [this, from, target, step, timer] {
+    constexpr int kSteps = 12;
+    const int at = ++*step;
+    if (at > kSteps) {
+      Button(1, false);
+      timer->stop();
+      return;
+    }
+    MoveTo(from + (target - from) * at / kSteps);
+  });
+  timer->start(50);
+  drag->exec(Qt::CopyAction);
 }
 
 unsigned long X11Desktop::FocusWindow() const {

@@ -6,6 +6,7 @@
 
 #include <QPoint>
 #include <QProcess>
+#include <QString>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ class X11Desktop {
   // A key by its X keysym name ("a", "Return", "Tab"), with "ctrl"/"shift" held.
   void Key(const std::string& keysym, const std::vector<std::string>& held = {}) const;
   void Type(const std::string& text) const;
+  // Drags a file from a window of the test's own (an XDND source, as a file
+  // manager is) to `target`, through real pointer input, and drops it there.
+  void DragFileOnto(const QPoint& target, const QString& path) const;
 
   // The window with the keyboard focus.
   unsigned long FocusWindow() const;

@@ -1,6 +1,7 @@
 #include "view/surface_window.h"
 
 #include <map>
+#include <utility>
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -78,6 +79,24 @@ Qt::CursorShape CursorShapeOf(cef_cursor_type_t type) {
 
 // Chromium's delay before a `title` shows.
 constexpr int kTooltipDelayMs = 500;
+
+// The page's drag data from Qt's.
+CefRefPtr<CefDragData> DragDataOf(const QMimeData* mime) {
+  CefRefPtr<CefDragData> data = CefDragData::Create();
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile()) {
+      data->AddFile(url.toLocalFile().toStdString());
+    } else if (data->GetLinkURL().empty()) {
+      data->SetLinkURL(url.toString().toStdString());
+    }
+  }
+  if (mime->hasText()) data->SetFragmentText(mime->text().toStdString());
+  return data;
+}
+
+bool IsDrag(QEvent::Type type) {
+  return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::DragLeave || type == QEvent::Drop;
+}
 
 }  // namespace
 
@@ -181,6 +200,7 @@ void SurfaceWindow::resizeEvent(QResizeEvent* event) {
 void SurfaceWindow::exposeEvent(QExposeEvent* event) {
   QRasterWindow::exposeEvent(event);
   // A surface moved into another window (a container reparented) says so here.
+  if (isExposed()) WatchDragsOfTopLevel();
   if (embedded_ && isExposed() && TopLevelHandle() != topLevel_) PlaceEmbedded();
   ReportGeometry();
 }
@@ -246,32 +266,70 @@ void SurfaceWindow::wheelEvent(QWheelEvent* event) {
                                 event->angleDelta().y());
 }
 
+
+void SurfaceWindow::TakeDrag(QDropEvent* drag, const QPoint& at, InputDispatcher::DragStage stage) {
+  dragInside_ = stage != InputDispatcher::DragStage::Drop;
+  if (!browser_ || !input_->Drag(stage, DragDataOf(drag->mimeData()), at.x(), at.y())) {
+    drag->ignore();
+    return;
+  }
+  drag->acceptProposedAction();
+}
+
+void SurfaceWindow::LeaveDrag() {
+  if (!std::exchange(dragInside_, false) || !browser_) return;
+  input_->Drag(InputDispatcher::DragStage::Cancel, CefDragData::Create(), 0, 0);
+}
+
+// Qt gives a drag from another application to the top-level window under the
+// pointer, which hands it to its widgets, never to a window inside it: over
+// this surface's area, the surface takes it, as a native child window would.
+void SurfaceWindow::WatchDragsOfTopLevel() {
+  QWindow* top = this;
+  while (top->parent()) top = top->parent();
+  if (top == dragHost_) return;
+  if (dragHost_) dragHost_->removeEventFilter(this);
+  dragHost_ = top == this ? nullptr : top;
+  if (dragHost_) dragHost_->installEventFilter(this);
+}
+
+bool SurfaceWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != dragHost_ || !IsDrag(event->type())) return QRasterWindow::eventFilter(watched, event);
+  if (event->type() == QEvent::DragLeave) {
+    LeaveDrag();
+    return false;
+  }
+  auto* drag = static_cast<QDropEvent*>(event);
+  const QPoint at = mapFromGlobal(dragHost_->mapToGlobal(drag->pos()));
+  if (!isVisible() || !QRect(QPoint(0, 0), size()).contains(at)) {
+    LeaveDrag();
+    return false;
+  }
+  if (event->type() == QEvent::Drop) {
+    TakeDrag(drag, at, InputDispatcher::DragStage::Drop);
+    return true;
+  }
+  if (dragInside_) {
+    TakeDrag(drag, at, InputDispatcher::DragStage::Over);
+    return true;
+  }
+  // Coming from a widget beside the surface, which is told the drag left it.
+  QDragLeaveEvent leave;
+  if (event->type() == QEvent::DragMove) QCoreApplication::sendEvent(dragHost_, &leave);
+  TakeDrag(drag, at, InputDispatcher::DragStage::Enter);
+  return true;
+}
+
 bool SurfaceWindow::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop: {
       auto* drag = static_cast<QDropEvent*>(event);
-      if (!browser_) return false;
-      const QMimeData* mime = drag->mimeData();
-      CefRefPtr<CefDragData> data = CefDragData::Create();
-      for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile()) {
-          data->AddFile(url.toLocalFile().toStdString());
-        } else if (data->GetLinkURL().empty()) {
-          data->SetLinkURL(url.toString().toStdString());
-        }
-      }
-      if (mime->hasText()) data->SetFragmentText(mime->text().toStdString());
-      const QPoint at = drag->pos();
-      const auto kind = event->type() == QEvent::DragEnter  ? InputDispatcher::DragStage::Enter
-                        : event->type() == QEvent::DragMove ? InputDispatcher::DragStage::Over
-                                                            : InputDispatcher::DragStage::Drop;
-      if (!input_->Drag(kind, data, at.x(), at.y())) {
-        drag->ignore();
-        return true;
-      }
-      drag->acceptProposedAction();
+      TakeDrag(drag, drag->pos(),
+               event->type() == QEvent::DragEnter  ? InputDispatcher::DragStage::Enter
+               : event->type() == QEvent::DragMove ? InputDispatcher::DragStage::Over
+                                                   : InputDispatcher::DragStage::Drop);
       return true;
     }
     case QEvent::PlatformSurface:
@@ -283,7 +341,7 @@ bool SurfaceWindow::event(QEvent* event) {
       }
       return QRasterWindow::event(event);
     case QEvent::DragLeave:
-      if (browser_) input_->Drag(InputDispatcher::DragStage::Cancel, CefDragData::Create(), 0, 0);
+      LeaveDrag();
       return true;
     default:
       return QRasterWindow::event(event);

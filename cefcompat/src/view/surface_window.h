@@ -6,14 +6,17 @@
 #include "include/cefcompat_surface.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QRasterWindow>
 #include <QTimer>
 
 #include "include/cef_browser.h"
+#include "view/input_dispatcher.h"
+
+class QDropEvent;
 
 namespace cefcompat {
 
-class InputDispatcher;
 class ScreencastView;
 class WindowNursery;
 
@@ -64,6 +67,7 @@ class SurfaceWindow : public QRasterWindow {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ReportGeometry();
@@ -71,6 +75,9 @@ class SurfaceWindow : public QRasterWindow {
   unsigned long TopLevelHandle() const;
   void SendKey(QKeyEvent* event, bool down);
   void SendMouseButton(QMouseEvent* event, bool up);
+  void WatchDragsOfTopLevel();
+  void TakeDrag(QDropEvent* drag, const QPoint& at, InputDispatcher::DragStage stage);
+  void LeaveDrag();
 
   CefRefPtr<CefBrowser> browser_;
   ScreencastView* view_;
@@ -81,6 +88,8 @@ class SurfaceWindow : public QRasterWindow {
   unsigned long topLevel_ = 0;  // the top-level that was told to take focus itself
   QString tooltip_;
   QTimer tooltipDelay_;
+  QPointer<QWindow> dragHost_;  // the top-level whose drags over this surface it takes
+  bool dragInside_ = false;
 };
 
 // SurfaceForHandle (include/cefcompat_surface.h): every surface by native
