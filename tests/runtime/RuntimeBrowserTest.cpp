@@ -417,15 +417,19 @@ TEST_F(InputTest, SurfacePaintsThePage) {
   ASSERT_NE(surface, nullptr);
   surface->resize(320, 200);
   surface->show();
+  // Frames have the surface's own pixels (twice its size at Qt's scale 2).
+  const int scale = static_cast<int>(surface->devicePixelRatio());
   ASSERT_TRUE(recorder.WaitFor(
       [&] {
         const QImage frame = surface->LastFrame();
-        if (frame.width() != 320) return false;
-        const QColor color = frame.pixelColor(160, 100);
+        if (frame.width() != 320 * scale) return false;
+        const QColor color = frame.pixelColor(160 * scale, 100 * scale);
         return color.green() > 140 && color.red() < 30 && color.blue() < 30;
       },
       15000))
       << "last frame " << surface->LastFrame().width() << "x" << surface->LastFrame().height();
+  browser->GetMainFrame()->ExecuteJavaScript("console.log('ratio:' + devicePixelRatio)", "", 0);
+  EXPECT_TRUE(WaitForConsole("ratio:" + std::to_string(scale)));
   surface->hide();
 }
 
@@ -441,9 +445,11 @@ TEST_F(InputTest, WindowContainerHoldsTheSurfaceAndItsSizeFollows) {
   layout->addWidget(container);
   host.resize(400, 300);
   host.show();
+  const int scale = static_cast<int>(surface->devicePixelRatio());
   ASSERT_TRUE(recorder.WaitFor([&] {
     const QImage frame = surface->LastFrame();
-    return frame.width() == 400 && frame.height() == 300 && frame.pixelColor(200, 150).blue() > 160;
+    return frame.width() == 400 * scale && frame.height() == 300 * scale &&
+           frame.pixelColor(200 * scale, 150 * scale).blue() > 160;
   })) << surface->LastFrame().width() << "x" << surface->LastFrame().height();
   browser->GetHost()->CloseBrowser(true);
   ASSERT_TRUE(recorder.WaitForKind("OnBeforeClose"));

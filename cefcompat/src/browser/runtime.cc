@@ -186,6 +186,10 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
     windowed_->AddSwitches(chromiumArgs);
   } else {
     chromiumArgs.push_back("--headless");
+    // Frames come at Chromium's own pixel ratio: the sharpest screen's, so
+    // that every surface gets as many pixels as it shows.
+    chromiumScale_ = SurfaceWindow::LargestScreenScale();
+    chromiumArgs.push_back("--force-device-scale-factor=" + std::to_string(chromiumScale_));
   }
   if (settings.no_sandbox || geteuid() == 0) chromiumArgs.push_back("--no-sandbox");
   AddStringSwitch(chromiumArgs, "lang", settings.locale);
@@ -512,7 +516,7 @@ bool Runtime::CreateBrowser(CefRefPtr<CefClient> client, const std::string& url,
     return true;
   }
   if (windowInfo.width > 0 && windowInfo.height > 0) {
-    browser->View().OnGeometry(windowInfo.width, windowInfo.height, false);
+    browser->View().OnGeometry(windowInfo.width, windowInfo.height, chromiumScale_, false);
   }
   CreateSurfaceThen(browser, CefString(&windowInfo.window_name).ToString(), false, [browser, url]() {
     Threads::Post(TID_UI, [browser, url]() { browser->Attach(std::string(), url, true); });
@@ -528,7 +532,7 @@ void Runtime::CreateSurfaceThen(CefRefPtr<BrowserImpl> browser, const std::strin
       surface->setTitle(QString::fromStdString(title));
       surface->resize(800, 600);
       browser->View().SetSurface(surface, static_cast<CefWindowHandle>(surface->winId()));
-      browser->View().OnGeometry(surface->width(), surface->height(), false);
+      browser->View().OnGeometry(surface->width(), surface->height(), surface->devicePixelRatio(), false);
       if (show) surface->show();
     }
     then();

@@ -79,6 +79,7 @@ class Runtime {
   std::string profileDir_;
   bool ownsProfile_ = false;
   std::vector<std::string> chromiumArgs_;
+  double chromiumScale_ = 1.0;  // windowless: the pixel ratio Chromium renders at
   std::string logPath_;
   std::string product_;
   std::unique_ptr<WindowedMode> windowed_;  // made on start, used on TID_UI

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 
+#include <QImage>
 #include <QPointer>
 
 #include "browser/page_session.h"
@@ -13,9 +15,10 @@ class SurfaceWindow;
 class WindowNursery;
 
 // How a browser's page is seen: Chromium's screencast of the page, painted
-// into the browser's surface window at the surface's size. A surface without
-// a size parks the page (its Chromium window minimised); a hidden browser
-// stops the screencast.
+// into the browser's surface window at the surface's size and pixel ratio. A
+// surface without a size parks the page (its Chromium window minimised); a
+// hidden browser stops the screencast. Only the newest frame waits for the
+// surface: one the surface had no time to show is dropped, never queued.
 //
 // Threads: the surface is set and painted on the Qt thread; geometry and
 // visibility arrive from any thread and are applied on TID_UI; frames arrive
@@ -27,8 +30,8 @@ class ScreencastView {
   // Qt thread.
   void SetSurface(SurfaceWindow* surface, CefWindowHandle handle);
   CefWindowHandle WindowHandle() const { return windowHandle_; }
-  // Any thread.
-  void OnGeometry(int width, int height, bool visible);
+  // Any thread: the surface's size (in its own pixels) and pixel ratio.
+  void OnGeometry(int width, int height, double scale, bool visible);
   void SetHidden(bool hidden);
   // TID_UI: starts or stops the screencast as the surface now needs.
   void Apply();
@@ -55,6 +58,7 @@ class ScreencastView {
 
  private:
   void ApplyWindowState(bool minimized);
+  void ShowNewestFrame();
 
   CefBrowser* const browser_;  // owns this
   PageSession& session_;
@@ -63,6 +67,7 @@ class ScreencastView {
   // TID_UI.
   int width_ = 0;
   int height_ = 0;
+  double scale_ = 1.0;
   bool visible_ = false;
   bool hidden_ = false;
   bool screencasting_ = false;
@@ -71,6 +76,9 @@ class ScreencastView {
   unsigned long nativeWindow_ = 0;
   bool inForeignWindow_ = false;  // made as a child of a window given by the client
   int nativeShown_ = -1;          // as last told to the nursery
+  std::mutex frameMutex_;
+  QImage newestFrame_;  // under frameMutex_: decoded, not yet shown
+  std::atomic<bool> framePosted_{false};
 };
 
 }  // namespace cefcompat

@@ -1,5 +1,6 @@
 #include "view/surface_window.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -8,7 +9,9 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QToolTip>
 #include <QWheelEvent>
 
@@ -111,6 +114,8 @@ SurfaceWindow::SurfaceWindow(CefRefPtr<CefBrowser> browser, ScreencastView* view
   tooltipDelay_.setSingleShot(true);
   tooltipDelay_.setInterval(kTooltipDelayMs);
   connect(&tooltipDelay_, &QTimer::timeout, this, [this] { QToolTip::showText(QCursor::pos(), tooltip_); });
+  // A page moved to a screen of another pixel ratio renders at that ratio.
+  connect(this, &QWindow::screenChanged, this, [this] { ReportGeometry(); });
 }
 
 // By value: the native window, and with it winId(), may have changed since.
@@ -173,6 +178,13 @@ SurfaceWindow* SurfaceWindow::EmbeddingAt(const QPoint& global, unsigned long to
   return nullptr;
 }
 
+double SurfaceWindow::LargestScreenScale() {
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 1.0;
+  double largest = 1.0;
+  for (const QScreen* screen : QGuiApplication::screens()) largest = std::max(largest, screen->devicePixelRatio());
+  return largest;
+}
+
 void SurfaceWindow::ShowFrame(const QImage& frame) {
   frame_ = frame;
   update();
@@ -184,6 +196,8 @@ void SurfaceWindow::paintEvent(QPaintEvent*) {
     painter.fillRect(QRect(QPoint(0, 0), size()), Qt::white);
     return;
   }
+  // A frame made for a sharper screen than this surface's is scaled down.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
   painter.drawImage(QRect(QPoint(0, 0), size()), frame_);
   emit FramePainted();
 }
@@ -210,7 +224,7 @@ void SurfaceWindow::ReportGeometry() {
   // Qt keeps every window at least 1x1: a 0x0 request arrives as 1x1, and
   // means "show nothing".
   const bool shrunk = width() <= 1 || height() <= 1;
-  view_->OnGeometry(shrunk ? 0 : width(), shrunk ? 0 : height(), isExposed());
+  view_->OnGeometry(shrunk ? 0 : width(), shrunk ? 0 : height(), devicePixelRatio(), isExposed());
 }
 
 // A windowless page has the keyboard while its surface has Qt's focus.

@@ -43,6 +43,8 @@ class SurfaceWindow : public QRasterWindow {
   // The visible surface holding a Chromium window at `global` (a screen
   // position) inside the top-level native window `topLevel`; null when none.
   static SurfaceWindow* EmbeddingAt(const QPoint& global, unsigned long topLevel);
+  // The largest pixel ratio of the screens Qt knows (1 without a GUI application).
+  static double LargestScreenScale();
   QImage LastFrame() const { return frame_; }
   // The page's cursor, and its tooltip after the usual delay (empty: none).
   void ShowPageCursor(cef_cursor_type_t type);
