@@ -25,6 +25,7 @@
 #include "browser/navigation_controller.h"
 #include "browser/page_session.h"
 #include "browser/popup_broker.h"
+#include "browser/select_popup_runner.h"
 #include "include/cef_browser.h"
 #include "include/cef_client.h"
 #include "network/intercepted_browser.h"
@@ -184,6 +185,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   DisplayReporter display_;
   FocusReporter focus_;
   KeyReporter keys_;
+  SelectPopupRunner selectPopups_;
   std::unique_ptr<FetchInterceptor> fetch_;
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;

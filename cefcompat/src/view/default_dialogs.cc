@@ -14,6 +14,7 @@
 #include "base/log.h"
 #include "base/task_thread.h"
 #include "include/cefcompat_surface.h"
+#include "view/select_menu.h"
 
 namespace cefcompat {
 
@@ -201,6 +202,29 @@ void DefaultDialogs::ShowContextMenu(CefWindowHandle surface, int x, int y, CefR
     return;
   }
   Threads::PostToQt([surface, x, y, items = std::move(items), done = std::move(done)] { ShowMenuNow(surface, x, y, items, done); });
+}
+
+void DefaultDialogs::ShowSelectPopup(CefWindowHandle surface, const QRect& at, std::vector<SelectOption> options,
+                                     int selected, std::function<void(int index)> done) {
+  if (!HasWidgets()) {
+    Log(LOGSEVERITY_WARNING, "a select's list was not shown: the application has no QApplication");
+    done(-1);
+    return;
+  }
+  Threads::PostToQt([surface, at, options = std::move(options), selected, done = std::move(done)] {
+    auto* menu = new SelectMenu(WindowOf(surface));
+    menu->setProperty(kSurfaceProperty, QVariant::fromValue(static_cast<qulonglong>(surface)));
+    QString group;
+    for (size_t i = 0; i < options.size(); ++i) {
+      const QString label = QString::fromStdString(options[i].group);
+      if (label != group && !label.isEmpty()) menu->addSection(label);
+      group = label;
+      menu->AddOption(QString::fromStdString(options[i].label), static_cast<int>(i), options[i].enabled,
+                      static_cast<int>(i) == selected);
+    }
+    QWindow* window = SurfaceForHandle(surface);
+    menu->Open(window ? QRect(window->mapToGlobal(at.topLeft()), at.size()) : QRect(QCursor::pos(), QSize()), done);
+  });
 }
 
 }  // namespace cefcompat

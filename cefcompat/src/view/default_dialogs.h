@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include <QRect>
 #include <QStringList>
 
 #include "include/cef_context_menu_handler.h"
@@ -36,6 +37,16 @@ class DefaultDialogs {
   // menu closed with none. `model` is read before this returns (TID_UI).
   static void ShowContextMenu(CefWindowHandle surface, int x, int y, CefRefPtr<CefMenuModel> model,
                               std::function<void(int commandId)> done);
+  struct SelectOption {
+    std::string label;
+    std::string group;  // the option's group label; empty outside a group
+    bool enabled = true;
+  };
+  // A `<select>`'s options as a list under `at` (the select, in the
+  // surface's coordinates), `selected` current; `done` gets the chosen
+  // option's index, or -1 when the list closed with none.
+  static void ShowSelectPopup(CefWindowHandle surface, const QRect& at, std::vector<SelectOption> options, int selected,
+                              std::function<void(int index)> done);
   // Closes, unanswered, every default dialog and menu of the browser whose surface is `surface`.
   static void CloseAll(CefWindowHandle surface);
 
