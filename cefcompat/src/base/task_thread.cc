@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <shared_mutex>
 
@@ -11,7 +12,13 @@
 
 namespace cefcompat {
 
-TaskThread::TaskThread(std::string name) : name_(std::move(name)), thread_([this] { Run(); }) {}
+namespace {
+std::atomic<uint64_t> g_nextTaskThreadSerial{1};
+thread_local TaskThread* t_currentTaskThread = nullptr;
+}  // namespace
+
+TaskThread::TaskThread(std::string name)
+    : name_(std::move(name)), serial_(g_nextTaskThreadSerial++), thread_([this] { Run(); }) {}
 
 TaskThread::~TaskThread() { Stop(); }
 
@@ -35,7 +42,10 @@ void TaskThread::Stop() {
   if (thread_.joinable() && !IsCurrent()) thread_.join();
 }
 
+TaskThread* TaskThread::Current() { return t_currentTaskThread; }
+
 void TaskThread::Run() {
+  t_currentTaskThread = this;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     const auto now = std::chrono::steady_clock::now();
@@ -60,10 +70,10 @@ void TaskThread::Run() {
 
 namespace {
 
-constexpr CefThreadId kThreadIds[] = {TID_UI, TID_IO, TID_FILE_BACKGROUND};
+constexpr CefThreadId kThreadIds[] = {TID_UI, TID_IO, TID_FILE_BACKGROUND, TID_FILE_USER_VISIBLE, TID_FILE_USER_BLOCKING};
 
 std::shared_mutex g_threadsMutex;
-std::array<std::unique_ptr<TaskThread>, TID_RENDERER + 1> g_threads;
+std::array<std::shared_ptr<TaskThread>, TID_RENDERER + 1> g_threads;
 
 const char* NameOf(CefThreadId id) {
   switch (id) {
@@ -71,6 +81,10 @@ const char* NameOf(CefThreadId id) {
       return "cef-ui";
     case TID_IO:
       return "cef-io";
+    case TID_FILE_USER_VISIBLE:
+      return "cef-file-visible";
+    case TID_FILE_USER_BLOCKING:
+      return "cef-file-blocking";
     default:
       return "cef-file";
   }
@@ -81,17 +95,17 @@ const char* NameOf(CefThreadId id) {
 void Threads::Start() {
   std::unique_lock<std::shared_mutex> lock(g_threadsMutex);
   for (auto id : kThreadIds) {
-    if (!g_threads[id]) g_threads[id] = std::make_unique<TaskThread>(NameOf(id));
+    if (!g_threads[id]) g_threads[id] = std::make_shared<TaskThread>(NameOf(id));
   }
 }
 
 void Threads::StartRenderer() {
   std::unique_lock<std::shared_mutex> lock(g_threadsMutex);
-  if (!g_threads[TID_RENDERER]) g_threads[TID_RENDERER] = std::make_unique<TaskThread>("cef-renderer");
+  if (!g_threads[TID_RENDERER]) g_threads[TID_RENDERER] = std::make_shared<TaskThread>("cef-renderer");
 }
 
 void Threads::Stop() {
-  std::array<std::unique_ptr<TaskThread>, TID_RENDERER + 1> ending;
+  std::array<std::shared_ptr<TaskThread>, TID_RENDERER + 1> ending;
   {
     std::unique_lock<std::shared_mutex> lock(g_threadsMutex);
     ending.swap(g_threads);
@@ -105,6 +119,22 @@ bool Threads::Post(CefThreadId id, std::function<void()> task, int64_t delayMs) 
   std::shared_lock<std::shared_mutex> lock(g_threadsMutex);
   if (id < 0 || id > TID_RENDERER || !g_threads[id]) return false;
   return g_threads[id]->Post(std::move(task), delayMs);
+}
+
+std::shared_ptr<TaskThread> Threads::Get(CefThreadId id) {
+  std::shared_lock<std::shared_mutex> lock(g_threadsMutex);
+  if (id < 0 || id > TID_RENDERER) return nullptr;
+  return g_threads[id];
+}
+
+bool Threads::IdOf(const TaskThread* thread, CefThreadId* id) {
+  std::shared_lock<std::shared_mutex> lock(g_threadsMutex);
+  for (size_t i = 0; i < g_threads.size(); ++i) {
+    if (!thread || g_threads[i].get() != thread) continue;
+    *id = static_cast<CefThreadId>(i);
+    return true;
+  }
+  return false;
 }
 
 bool Threads::CurrentlyOn(CefThreadId id) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <queue>
 #include <string>
@@ -28,10 +29,14 @@ class TaskThread {
   // False once Stop() has been called.
   bool Post(std::function<void()> task, int64_t delayMs = 0);
   bool IsCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
+  // The task thread the caller runs on; null on any other thread.
+  static TaskThread* Current();
   // Runs what is already due, then ends the thread. Safe to call twice; not
   // from the thread itself.
   void Stop();
   const std::string& Name() const { return name_; }
+  // Unique for the life of the process, unlike the thread's address.
+  uint64_t Serial() const { return serial_; }
 
  private:
   struct Item {
@@ -46,6 +51,7 @@ class TaskThread {
   void Run();
 
   std::string name_;
+  const uint64_t serial_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::priority_queue<Item, std::vector<Item>, std::greater<Item>> queue_;
@@ -62,6 +68,11 @@ class Threads {
   static void StartRenderer();
   static void Stop();
   static bool Post(CefThreadId id, std::function<void()> task, int64_t delayMs = 0);
+  // The running thread behind `id`; null when it does not exist (not started,
+  // or ended by Stop()).
+  static std::shared_ptr<TaskThread> Get(CefThreadId id);
+  // The id of the running thread `thread`; false when it is none of them.
+  static bool IdOf(const TaskThread* thread, CefThreadId* id);
   // To the embedder's Qt thread (the QCoreApplication's); false without one.
   static bool PostToQt(std::function<void()> task);
   static bool CurrentlyOn(CefThreadId id);

@@ -13,8 +13,11 @@ namespace cefcompat {
 
 using Json = nlohmann::json;
 
-// {"link":"message","frame":<protocol frame id>,"name":...,"args":[{"t":..,"v":..}]}
-Json EncodeProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message);
+// {"link":"message","frame":<protocol frame id>,"name":...,"args":[...]}, the
+// arguments as ValueCodec writes them. False, with the reason logged, when the
+// message exceeds the codec's limits: it is then not sent.
+bool EncodeProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message, Json* out);
+// A read-only message, as CEF hands received ones to handlers.
 CefRefPtr<CefProcessMessage> DecodeProcessMessage(const Json& link);
 
 // A string member of a link message; empty when missing or of another type.

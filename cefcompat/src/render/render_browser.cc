@@ -47,7 +47,8 @@ void RenderBrowser::LoadInFrame(RenderFrame* frame, const std::string& url) {
 }
 
 void RenderBrowser::SendToBrowser(RenderFrame* frame, CefRefPtr<CefProcessMessage> message) {
-  connection_->SendRaw(EncodeProcessMessage(frame->ProtocolId(), message));
+  Json link;
+  if (EncodeProcessMessage(frame->ProtocolId(), message, &link)) connection_->SendRaw(link);
 }
 
 CefRefPtr<CefRenderProcessHandler> RenderBrowser::Handler() const { return process_->Handler(); }

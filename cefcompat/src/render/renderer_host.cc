@@ -182,7 +182,9 @@ void RendererHost::OnLinkMessage(const Json& message) {
 }
 
 void RendererHost::SendProcessMessage(const std::string& protocolFrameId, CefRefPtr<CefProcessMessage> message) {
-  relay_->SendDown(EncodeProcessMessage(protocolFrameId, message).dump(-1, ' ', false, Json::error_handler_t::replace));
+  Json link;
+  if (!EncodeProcessMessage(protocolFrameId, message, &link)) return;
+  relay_->SendDown(link.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 void RendererHost::Stop() {
