@@ -25,8 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What the receivers read: the kind, the frame, then the message.
   if (cefcompat::LinkString(link, "link") == "message") Require(cefcompat::LinkString(link, "frame").size() <= size);
   CefRefPtr<CefProcessMessage> message = cefcompat::DecodeProcessMessage(link);
-  const std::string once = Wire(cefcompat::EncodeProcessMessage("frame", message));
-  const auto again = cefcompat::DecodeProcessMessage(cefcompat::Json::parse(once));
-  Require(Wire(cefcompat::EncodeProcessMessage("frame", again)) == once);
+  // A decoded message is within the limits it is sent under.
+  cefcompat::Json encoded;
+  Require(cefcompat::EncodeProcessMessage("frame", message, &encoded));
+  const std::string once = Wire(encoded);
+  cefcompat::Json reencoded;
+  Require(cefcompat::EncodeProcessMessage("frame", cefcompat::DecodeProcessMessage(cefcompat::Json::parse(once)), &reencoded));
+  Require(Wire(reencoded) == once);
   return 0;
 }
