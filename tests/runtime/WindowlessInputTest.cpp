@@ -1,12 +1,16 @@
-// What a person touches in a windowless page that Chromium's screencast never
-// shows: a `<select>`'s list, shown by the runtime as a Qt list and used with
-// the mouse and keys, the choice reaching the page as a person's does.
+// What a person touches in a windowless page that headless Chromium keeps to
+// itself: a `<select>`'s list, shown by the runtime as a Qt list and used with
+// the mouse and keys, and the clipboard, which is the desktop's (Qt's).
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QWindow>
 
+#include "LogCapture.h"
 #include "RuntimeEnvironment.h"
 #include "WaitUntil.h"
 #include "include/cef_browser.h"
@@ -133,6 +137,131 @@ TEST_F(SelectPopupTest, ClosingTheBrowserClosesItsList) {
   browser->GetHost()->CloseBrowser(true);
   ASSERT_TRUE(recorder.WaitForKind("OnBeforeClose"));
   EXPECT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() == nullptr; }));
+}
+
+// A field, an editable area and a paragraph with bold text; the page logs
+// what reaches it.
+const char kClipboardPage[] =
+    "<body style='margin:0'><input id=i value='launcher text'><div id=e contenteditable>edit</div>"
+    "<p id=p>plain <b>bold</b> words</p><script>"
+    "i.oninput = () => console.log('input:' + i.value);"
+    "addEventListener('paste', (e) => console.log('paste event:' + e.clipboardData.getData('text/plain')));"
+    "</script></body>";
+
+class ClipboardTest : public SelectPopupTest {
+ protected:
+  void SetUp() override {
+    BrowserTest::SetUp();
+    Create(DataUrl(kClipboardPage));
+    ASSERT_TRUE(WaitForMainLoadEnd());
+    QGuiApplication::clipboard()->clear();
+  }
+  // Runs `script` and waits until it has run.
+  void RunNow(const std::string& script) {
+    static int step = 0;
+    const std::string done = "ran " + std::to_string(++step);
+    browser->GetMainFrame()->ExecuteJavaScript(script + "; console.log('" + done + "')", "", 0);
+    ASSERT_TRUE(WaitForConsole(done));
+  }
+  void Chord(int windowsCode, int modifiers) {
+    CefKeyEvent key;
+    key.windows_key_code = windowsCode;
+    key.modifiers = static_cast<uint32_t>(modifiers);
+    key.type = KEYEVENT_RAWKEYDOWN;
+    browser->GetHost()->SendKeyEvent(key);
+    key.type = KEYEVENT_KEYUP;
+    browser->GetHost()->SendKeyEvent(key);
+  }
+  void Type(char16_t character) {
+    CefKeyEvent key;
+    key.windows_key_code = character >= 'a' && character <= 'z' ? character - 32 : character;
+    key.character = key.unmodified_character = character;
+    key.type = KEYEVENT_CHAR;
+    browser->GetHost()->SendKeyEvent(key);
+  }
+  static std::string Desktop() { return QGuiApplication::clipboard()->text().toStdString(); }
+};
+
+// Ctrl+C and Ctrl+X put the page's selection on the desktop's clipboard:
+// a field's selected text, the HTML of a selection in the page, and what a
+// page's own copy handler set instead.
+TEST_F(ClipboardTest, CopyAndCutReachTheDesktopsClipboard) {
+  RunNow("i.focus(); i.setSelectionRange(0, 8)");
+  Chord(0x43, EVENTFLAG_CONTROL_DOWN);
+  ASSERT_TRUE(WaitUntil([] { return Desktop() == "launcher"; })) << Desktop();
+
+  Chord(0x58, EVENTFLAG_CONTROL_DOWN);
+  ASSERT_TRUE(WaitForConsole("input: text"));
+
+  RunNow("i.blur(); getSelection().selectAllChildren(p)");
+  Chord(0x43, EVENTFLAG_CONTROL_DOWN);
+  ASSERT_TRUE(WaitUntil([] { return Desktop() == "plain bold words"; })) << Desktop();
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  EXPECT_TRUE(data->hasHtml() && data->html().contains("<b>bold</b>")) << data->html().toStdString();
+
+  RunNow("addEventListener('copy', (e) => { e.clipboardData.setData('text/plain', 'the page said so'); e.preventDefault(); })");
+  Chord(0x43, EVENTFLAG_CONTROL_DOWN);
+  EXPECT_TRUE(WaitUntil([] { return Desktop() == "the page said so"; })) << Desktop();
+}
+
+// Ctrl+V and Shift+Insert give the page the desktop's text: a paste event
+// carrying it, then the text in the field, before the keys typed after it.
+TEST_F(ClipboardTest, PasteGivesThePageTheDesktopsClipboard) {
+  QGuiApplication::clipboard()->setText("from the desktop");
+  RunNow("i.value = ''; i.focus()");
+  Chord(0x56, EVENTFLAG_CONTROL_DOWN);
+  Type(u'x');
+  ASSERT_TRUE(WaitForConsole("paste event:from the desktop"));
+  EXPECT_TRUE(WaitForConsole("input:from the desktopx"));
+
+  RunNow("addEventListener('paste', (e) => e.preventDefault(), {once: true})");
+  Chord(0x2D, EVENTFLAG_SHIFT_DOWN);
+  ASSERT_TRUE(recorder.WaitFor([&] {
+    size_t events = 0;
+    for (const auto& message : recorder.Of("OnConsoleMessage")) {
+      events += message.data.value("message", "") == "paste event:from the desktop";
+    }
+    return events == 2;
+  }));
+  RunNow("console.log('value:' + i.value)");
+  EXPECT_TRUE(WaitForConsole("value:from the desktopx")) << "a paste the page cancelled was typed";
+}
+
+// The default context menu's Paste takes the desktop's clipboard too.
+TEST_F(ClipboardTest, TheContextMenusPasteTakesTheDesktopsClipboard) {
+  client->clearMenus = false;
+  QGuiApplication::clipboard()->setText("menu text");
+  RunNow("i.value = ''; i.focus()");
+  CefMouseEvent at;
+  at.x = 20, at.y = 10;
+  browser->GetHost()->SendMouseClickEvent(at, MBT_RIGHT, false, 1);
+  browser->GetHost()->SendMouseClickEvent(at, MBT_RIGHT, true, 1);
+  QMenu* menu = ShownList();
+  ASSERT_NE(menu, nullptr) << "no menu shown";
+  QAction* paste = nullptr;
+  for (QAction* action : menu->actions()) {
+    if (action->text().remove('&') == "Paste") paste = action;
+  }
+  ASSERT_NE(paste, nullptr);
+  paste->trigger();
+  menu->hide();
+  EXPECT_TRUE(WaitForConsole("input:menu text"));
+}
+
+// A clipboard over the limit, or holding no text, pastes nothing and says why.
+TEST_F(ClipboardTest, AHugeOrTextlessClipboardPastesNothingAndSaysWhy) {
+  LogCapture log;
+  RunNow("i.value = ''; i.focus()");
+  QGuiApplication::clipboard()->setText(QString(20 * 1024 * 1024, 'x'));
+  Chord(0x56, EVENTFLAG_CONTROL_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return !log.Matching("clipboard: a paste of 20971520 bytes is refused").empty(); }));
+  QImage image(8, 8, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QGuiApplication::clipboard()->setImage(image);
+  Chord(0x56, EVENTFLAG_CONTROL_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return !log.Matching("clipboard: nothing to paste").empty(); }));
+  RunNow("console.log('left:' + i.value.length)");
+  EXPECT_TRUE(WaitForConsole("left:0"));
 }
 
 }  // namespace

@@ -40,7 +40,8 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       display_(this, client_, frames_, view_),
       focus_(this, client_, view_),
       keys_(this, client_),
-      selectPopups_(this) {
+      selectPopups_(this),
+      clipboard_(this) {
   navigation_.SetOnMainFrameStopped([this] { RefreshTitle(); });
 }
 
@@ -190,12 +191,16 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   display_.Install(session_);
   focus_.Install(session_);
   // A windowless page's keys come through SendKeyEvent, which tells the handler itself.
-  // A windowless page's lists are the runtime's: Chromium's are never seen.
+  // A windowless page's lists and clipboard are the runtime's: Chromium's
+  // are never seen.
   if (view_.UsesNativeWindow()) {
     keys_.Install(session_);
     input_.LeaveKeysToPage();
   } else {
     selectPopups_.Install(session_);
+    clipboard_.Install(session_);
+    input_.PasteThrough([this](std::function<void()> done) { clipboard_.Paste(std::move(done)); });
+    contextMenu_.PasteWith([this]() { input_.Paste(); });
   }
   fileDialogs_.Install(session_);
   const cef_color_t color = runtime->Settings().background_color;

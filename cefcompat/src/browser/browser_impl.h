@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/live_count.h"
+#include "browser/clipboard_bridge.h"
 #include "browser/console_reporter.h"
 #include "browser/context_menu_runner.h"
 #include "browser/devtools_host.h"
@@ -186,6 +187,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   FocusReporter focus_;
   KeyReporter keys_;
   SelectPopupRunner selectPopups_;
+  ClipboardBridge clipboard_;
   std::unique_ptr<FetchInterceptor> fetch_;
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;

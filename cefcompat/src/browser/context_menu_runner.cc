@@ -153,6 +153,7 @@ void ContextMenuRunner::RunDefault(int commandId) {
     case MENU_ID_STOPLOAD: return browser_->StopLoad();
     default: break;
   }
+  if (commandId == MENU_ID_PASTE && paste_) return paste_();
   const auto command = EditingCommands().find(commandId);
   if (command == EditingCommands().end() || !session_) return;
   // An editing command goes with a key event, as a browser's menu runs it on

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "browser/frame_tree.h"
 #include "browser/page_session.h"
 #include "include/cef_browser.h"
@@ -20,6 +22,9 @@ class ContextMenuRunner {
   // TID_UI: the command of a chosen item, unless the client carries it out.
   void Choose(CefRefPtr<CefFrame> frame, CefRefPtr<CefContextMenuParams> params, int commandId, int eventFlags);
   void Dismiss(CefRefPtr<CefFrame> frame);
+  // TID_UI, before the first menu: Paste runs `paste` (the desktop's clipboard
+  // is not Chromium's in windowless mode) instead of Chromium's own command.
+  void PasteWith(std::function<void()> paste) { paste_ = std::move(paste); }
 
  private:
   void OnReport(const Json& info, const Json& params);
@@ -29,6 +34,7 @@ class ContextMenuRunner {
   const CefRefPtr<CefClient> client_;
   FrameTree& frames_;
   PageSession* session_ = nullptr;
+  std::function<void()> paste_;
 };
 
 }  // namespace cefcompat

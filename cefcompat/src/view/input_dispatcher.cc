@@ -8,9 +8,46 @@ namespace cefcompat {
 InputDispatcher::InputDispatcher(CefBrowser* browser, CefRefPtr<CefClient> client, PageSession& session)
     : browser_(browser), client_(std::move(client)), session_(session) {}
 
+namespace {
+
+bool IsPasteKey(const CefKeyEvent& event) {
+  if (event.type != KEYEVENT_RAWKEYDOWN && event.type != KEYEVENT_KEYDOWN) return false;
+  const uint32 held = event.modifiers & (EVENTFLAG_CONTROL_DOWN | EVENTFLAG_SHIFT_DOWN | EVENTFLAG_ALT_DOWN);
+  return (event.windows_key_code == 0x56 && held == EVENTFLAG_CONTROL_DOWN) ||
+         (event.windows_key_code == 0x2D && held == EVENTFLAG_SHIFT_DOWN);
+}
+
+}  // namespace
+
 void InputDispatcher::PostToUi(std::function<void()> task) {
   CefRefPtr<CefBrowser> keep(browser_);
-  Threads::Post(TID_UI, [keep, task = std::move(task)]() { task(); });
+  Threads::Post(TID_UI, [this, keep, task = std::move(task)]() {
+    if (holding_) return held_.push_back(std::move(task));
+    task();
+  });
+}
+
+void InputDispatcher::Paste() {
+  PostToUi([this]() { RunPaste([] {}); });
+}
+
+void InputDispatcher::RunPaste(std::function<void()> then) {
+  if (!paste_) return then();
+  holding_ = true;
+  CefRefPtr<CefBrowser> keep(browser_);
+  paste_([this, keep, then = std::move(then)]() {
+    then();
+    Release();
+  });
+}
+
+void InputDispatcher::Release() {
+  holding_ = false;
+  while (!held_.empty() && !holding_) {
+    auto task = std::move(held_.front());
+    held_.pop_front();
+    task();
+  }
 }
 
 void InputDispatcher::SendKeyEvent(const CefKeyEvent& event) {
@@ -20,6 +57,11 @@ void InputDispatcher::SendKeyEvent(const CefKeyEvent& event) {
     bool isShortcut = false;
     if (handler && handler->OnPreKeyEvent(browser_, event, nullptr, &isShortcut)) return;
     CefRefPtr<CefBrowser> keep(browser_);
+    if (paste_ && IsPasteKey(event)) {
+      return RunPaste([keep, handler, event]() {
+        if (handler && keep->IsValid()) handler->OnKeyEvent(keep, event, nullptr);
+      });
+    }
     session_.Send("Input.dispatchKeyEvent", KeyEventToProtocol(event), [keep, handler, event](const Connection::Reply&) {
       if (handler && keep->IsValid()) handler->OnKeyEvent(keep, event, nullptr);
     });

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
+#include <functional>
 
 #include "browser/page_session.h"
 #include "include/cef_browser.h"
@@ -35,14 +37,28 @@ class InputDispatcher {
   enum class DragStage { Enter, Over, Drop, Cancel };
   bool Drag(DragStage stage, CefRefPtr<CefDragData> data, int x, int y);
 
+  // TID_UI, before the first input: a paste (Ctrl+V, Shift+Insert, Paste())
+  // runs `paste` instead of reaching Chromium, whose clipboard is not the
+  // desktop's; later input waits until `paste` calls its `done`.
+  using PasteRunner = std::function<void(std::function<void()> done)>;
+  void PasteThrough(PasteRunner paste) { paste_ = std::move(paste); }
+  // Any thread: pastes into the focused element, in order with the input.
+  void Paste();
+
  private:
   void PostToUi(std::function<void()> task);
+  void RunPaste(std::function<void()> then);
+  void Release();
 
   CefBrowser* const browser_;  // owns this
   const CefRefPtr<CefClient> client_;
   PageSession& session_;
   std::atomic<bool> dragRefused_{false};
-  bool keysToPage_ = false;  // TID_UI
+  // TID_UI.
+  bool keysToPage_ = false;
+  PasteRunner paste_;
+  bool holding_ = false;  // a paste runs: input waits in held_
+  std::deque<std::function<void()>> held_;
 };
 
 }  // namespace cefcompat
