@@ -70,4 +70,16 @@ class CefBrowserHost : public virtual CefBaseRefCounted {
                                    bool mouseUp, int clickCount) = 0;
   virtual void SendMouseMoveEvent(const CefMouseEvent& event, bool mouseLeave) = 0;
   virtual void SendMouseWheelEvent(const CefMouseEvent& event, int deltaX, int deltaY) = 0;
+  // An input method's composition in the focused field (windowless mode; a
+  // windowed page's window has the desktop's input method itself). The
+  // underlines are Chromium's own to draw; `selection_range` is the caret
+  // inside the composition.
+  virtual void ImeSetComposition(const CefString& text, const std::vector<CefCompositionUnderline>& underlines,
+                                 const CefRange& replacement_range, const CefRange& selection_range) = 0;
+  // Ends any composition with `text` typed in its place.
+  virtual void ImeCommitText(const CefString& text, const CefRange& replacement_range, int relative_cursor_pos) = 0;
+  // Ends the composition with its text as it stands.
+  virtual void ImeFinishComposingText(bool keep_selection) = 0;
+  // Ends the composition, leaving nothing of it.
+  virtual void ImeCancelComposition() = 0;
 };

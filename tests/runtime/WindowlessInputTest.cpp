@@ -1,10 +1,12 @@
 // What a person touches in a windowless page that headless Chromium keeps to
 // itself: a `<select>`'s list, shown by the runtime as a Qt list and used with
-// the mouse and keys, and the clipboard, which is the desktop's (Qt's).
+// the mouse and keys, the clipboard, which is the desktop's (Qt's), and the
+// desktop's input method.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -262,6 +264,89 @@ TEST_F(ClipboardTest, AHugeOrTextlessClipboardPastesNothingAndSaysWhy) {
   ASSERT_TRUE(WaitUntil([&] { return !log.Matching("clipboard: nothing to paste").empty(); }));
   RunNow("console.log('left:' + i.value.length)");
   EXPECT_TRUE(WaitForConsole("left:0"));
+}
+
+// A field whose composition events the page logs.
+const char kImePage[] =
+    "<body style='margin:0'><input id=i style='position:absolute;left:10px;top:10px;width:300px;height:30px'>"
+    "<div style='position:absolute;top:100px;height:100px;width:100px'>elsewhere</div><script>"
+    "for (const kind of ['compositionstart', 'compositionupdate', 'compositionend'])"
+    "  i.addEventListener(kind, (e) => console.log(kind + ':' + e.data));"
+    "i.oninput = () => console.log('value:' + i.value);"
+    "i.focus();</script></body>";
+
+class InputMethodTest : public ClipboardTest {
+ protected:
+  void SetUp() override {
+    BrowserTest::SetUp();
+    Create(DataUrl(kImePage));
+    ASSERT_TRUE(WaitForMainLoadEnd());
+    surface = static_cast<cefcompat::SurfaceWindow*>(
+        cefcompat::SurfaceForHandle(browser->GetHost()->GetWindowHandle()));
+    ASSERT_NE(surface, nullptr);
+  }
+  void Compose(const QString& preedit, const QString& commit = QString()) {
+    QList<QInputMethodEvent::Attribute> attributes;
+    attributes << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, preedit.size(), 1, QVariant());
+    QInputMethodEvent event(preedit, attributes);
+    if (!commit.isEmpty()) event.setCommitString(commit);
+    QCoreApplication::sendEvent(surface, &event);
+  }
+  QVariant Query(Qt::InputMethodQuery query) {
+    QInputMethodQueryEvent event(query);
+    QCoreApplication::sendEvent(surface, &event);
+    return event.value(query);
+  }
+};
+
+// Preedit text is the page's composition; committed text (Chinese, emoji)
+// ends it and is typed.
+TEST_F(InputMethodTest, PreeditAndCommitReachTheFocusedField) {
+  EXPECT_TRUE(Query(Qt::ImEnabled).toBool());
+  Compose("ni");
+  ASSERT_TRUE(WaitForConsole("compositionstart:"));
+  ASSERT_TRUE(WaitForConsole("compositionupdate:ni"));
+  Compose("", QString::fromUtf8("你"));
+  ASSERT_TRUE(WaitForConsole("compositionend:" + std::string("你")));
+  EXPECT_TRUE(WaitForConsole("value:你"));
+  Compose("", QString::fromUtf8("😀"));
+  EXPECT_TRUE(WaitForConsole("value:你😀"));
+}
+
+// The input method's candidate window goes at the caret, which moves on as
+// text is typed.
+TEST_F(InputMethodTest, TheCaretRectangleFollowsTheTypedText) {
+  Compose("", "a");
+  ASSERT_TRUE(WaitForConsole("value:a"));
+  int first = 0;
+  ASSERT_TRUE(WaitUntil([&] { return (first = Query(Qt::ImCursorRectangle).toRect().x()) > 10; }));
+  Compose("", "wider text");
+  ASSERT_TRUE(WaitForConsole("value:awider text"));
+  EXPECT_TRUE(WaitUntil([&] { return Query(Qt::ImCursorRectangle).toRect().x() > first + 20; }))
+      << Query(Qt::ImCursorRectangle).toRect().x() << " after " << first;
+  const QRect caret = Query(Qt::ImCursorRectangle).toRect();
+  EXPECT_GE(caret.y(), 10);
+  EXPECT_LE(caret.bottom(), 41);
+}
+
+// A click elsewhere ends the composition with its text as it stands; a long
+// composition arrives whole.
+TEST_F(InputMethodTest, AClickEndsTheCompositionAndLongOnesArriveWhole) {
+  Compose("ka");
+  ASSERT_TRUE(WaitForConsole("compositionupdate:ka"));
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 150), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(surface, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 150), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(surface, &release);
+  ASSERT_TRUE(WaitForConsole("compositionend:ka"));
+  RunNow("i.focus(); console.log('kept:' + i.value)");
+  EXPECT_TRUE(WaitForConsole("kept:ka"));
+
+  const QString longText(10000, QChar(0x3042));
+  Compose(longText);
+  Compose("", longText);
+  RunNow("console.log('length:' + i.value.length)");
+  EXPECT_TRUE(WaitForConsole("length:10002"));
 }
 
 }  // namespace

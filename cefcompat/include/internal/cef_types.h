@@ -197,6 +197,30 @@ struct CefRect {
   int height = 0;
 };
 
+// A range of characters; `from` and `to` are UINT32_MAX for none.
+struct CefRange {
+  CefRange() = default;
+  CefRange(uint32 from_, uint32 to_) : from(from_), to(to_) {}
+  uint32 from = 0;
+  uint32 to = 0;
+};
+
+typedef enum {
+  CEF_CUS_SOLID,
+  CEF_CUS_DOT,
+  CEF_CUS_DASH,
+  CEF_CUS_NONE,
+} cef_composition_underline_style_t;
+
+// How part of an input method's composition is underlined.
+struct CefCompositionUnderline {
+  CefRange range;
+  cef_color_t color = 0;
+  cef_color_t background_color = 0;
+  int thick = 0;
+  cef_composition_underline_style_t style = CEF_CUS_SOLID;
+};
+
 struct CefPoint {
   int x = 0;
   int y = 0;

@@ -41,7 +41,8 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       focus_(this, client_, view_),
       keys_(this, client_),
       selectPopups_(this),
-      clipboard_(this) {
+      clipboard_(this),
+      caret_(this, view_) {
   navigation_.SetOnMainFrameStopped([this] { RefreshTitle(); });
 }
 
@@ -199,6 +200,7 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   } else {
     selectPopups_.Install(session_);
     clipboard_.Install(session_);
+    caret_.Install(session_);
     input_.PasteThrough([this](std::function<void()> done) { clipboard_.Paste(std::move(done)); });
     contextMenu_.PasteWith([this]() { input_.Paste(); });
   }

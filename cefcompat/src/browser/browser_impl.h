@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/live_count.h"
+#include "browser/caret_reporter.h"
 #include "browser/clipboard_bridge.h"
 #include "browser/console_reporter.h"
 #include "browser/context_menu_runner.h"
@@ -91,6 +92,13 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void SendMouseWheelEvent(const CefMouseEvent& event, int deltaX, int deltaY) override {
     input_.SendMouseWheelEvent(event, deltaX, deltaY);
   }
+  void ImeSetComposition(const CefString& text, const std::vector<CefCompositionUnderline>&, const CefRange&,
+                         const CefRange& selection_range) override {
+    input_.ImeSetComposition(text.ToString(), selection_range);
+  }
+  void ImeCommitText(const CefString& text, const CefRange&, int) override { input_.ImeCommitText(text.ToString()); }
+  void ImeFinishComposingText(bool) override { input_.ImeFinishComposingText(); }
+  void ImeCancelComposition() override { input_.ImeSetComposition(std::string(), CefRange(0, 0)); }
 
   // InterceptedBrowser (any thread)
   CefRefPtr<CefBrowser> Browser() override { return this; }
@@ -188,6 +196,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   KeyReporter keys_;
   SelectPopupRunner selectPopups_;
   ClipboardBridge clipboard_;
+  CaretReporter caret_;
   std::unique_ptr<FetchInterceptor> fetch_;
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;

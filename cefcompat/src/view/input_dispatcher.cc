@@ -1,5 +1,8 @@
 #include "view/input_dispatcher.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "base/task_thread.h"
 #include "view/keys.h"
 
@@ -97,6 +100,34 @@ void InputDispatcher::SendMouseWheelEvent(const CefMouseEvent& event, int deltaX
                                                {"deltaX", -deltaX},
                                                {"deltaY", -deltaY},
                                                {"modifiers", ProtocolModifiers(event.modifiers)}});
+  });
+}
+
+void InputDispatcher::ImeSetComposition(const std::string& text, const CefRange& selection) {
+  PostToUi([this, text, selection]() {
+    if (text.empty() && composing_.empty()) return;
+    composing_ = text;
+    // Chromium's caret is in UTF-16 units, as CEF's range is.
+    const uint32 end = static_cast<uint32>(CefString(text).ToString16().size());
+    const uint32 from = std::min(selection.from, end);
+    session_.Send("Input.imeSetComposition",
+                  {{"text", text}, {"selectionStart", from}, {"selectionEnd", std::max(from, std::min(selection.to, end))}});
+  });
+}
+
+void InputDispatcher::ImeCommitText(const std::string& text) {
+  PostToUi([this, text]() {
+    const bool composing = !composing_.empty();
+    composing_.clear();
+    if (!text.empty()) return session_.Send("Input.insertText", {{"text", text}});
+    if (composing) session_.Send("Input.imeSetComposition", {{"text", ""}, {"selectionStart", 0}, {"selectionEnd", 0}});
+  });
+}
+
+void InputDispatcher::ImeFinishComposingText() {
+  PostToUi([this]() {
+    if (composing_.empty()) return;
+    session_.Send("Input.insertText", {{"text", std::exchange(composing_, std::string())}});
   });
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <string>
 
 #include "browser/page_session.h"
 #include "include/cef_browser.h"
@@ -45,6 +46,13 @@ class InputDispatcher {
   // Any thread: pastes into the focused element, in order with the input.
   void Paste();
 
+  // Any thread: an input method's composition (empty: none), with the caret
+  // at `selection` inside it; text committed in its place; the composition
+  // kept as it stands.
+  void ImeSetComposition(const std::string& text, const CefRange& selection);
+  void ImeCommitText(const std::string& text);
+  void ImeFinishComposingText();
+
  private:
   void PostToUi(std::function<void()> task);
   void RunPaste(std::function<void()> then);
@@ -59,6 +67,7 @@ class InputDispatcher {
   PasteRunner paste_;
   bool holding_ = false;  // a paste runs: input waits in held_
   std::deque<std::function<void()>> held_;
+  std::string composing_;  // the input method's composition now in the page
 };
 
 }  // namespace cefcompat

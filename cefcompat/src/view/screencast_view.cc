@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRectF>
 
 #include "base/task_thread.h"
 #include "view/surface_window.h"
@@ -157,6 +158,14 @@ void ScreencastView::ShowTooltip(const std::string& text) {
   CefRefPtr<CefBrowser> keep(browser_);
   Threads::PostToQt([this, keep, text = QString::fromStdString(text)]() {
     if (surface_) surface_->ShowTooltip(text);
+  });
+}
+
+void ScreencastView::ShowCaret(double x, double y, double width, double height) {
+  CefRefPtr<CefBrowser> keep(browser_);
+  const QRectF caret(x, y, width, height);
+  Threads::PostToQt([this, keep, caret]() {
+    if (surface_) surface_->ShowCaret(caret.toAlignedRect());
   });
 }
 

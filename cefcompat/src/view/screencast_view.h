@@ -46,6 +46,8 @@ class ScreencastView {
   // a Chromium window shows its own.
   void ShowCursor(cef_cursor_type_t type);
   void ShowTooltip(const std::string& text);
+  // TID_UI: the caret of the page's focused field, for the surface's input method.
+  void ShowCaret(double x, double y, double width, double height);
   // TID_UI: the page let the keyboard go; a Chromium window gives it to the
   // surface's top-level window (Qt's widgets), as a native child would.
   void ReleaseKeyboard();

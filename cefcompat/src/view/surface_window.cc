@@ -6,6 +6,8 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -233,7 +235,55 @@ void SurfaceWindow::focusInEvent(QFocusEvent*) {
 }
 
 void SurfaceWindow::focusOutEvent(QFocusEvent*) {
+  FinishComposition();
   if (browser_ && !embedded_) browser_->GetHost()->SetFocus(false);
+}
+
+// An input method's composition reaches the page's focused field as
+// Chromium's composition; committed text is typed in its place.
+void SurfaceWindow::SendInputMethod(QInputMethodEvent* event) {
+  event->accept();
+  if (!browser_) return;
+  CefRefPtr<CefBrowserHost> host = browser_->GetHost();
+  const CefRange none(UINT32_MAX, UINT32_MAX);
+  if (!event->commitString().isEmpty()) {
+    composing_ = false;
+    host->ImeCommitText(event->commitString().toStdString(), none, 0);
+  }
+  const QString preedit = event->preeditString();
+  if (preedit.isEmpty()) {
+    if (std::exchange(composing_, false)) host->ImeCancelComposition();
+    return;
+  }
+  uint32 caret = static_cast<uint32>(preedit.size());
+  for (const QInputMethodEvent::Attribute& attribute : event->attributes()) {
+    if (attribute.type == QInputMethodEvent::Cursor) caret = static_cast<uint32>(attribute.start);
+  }
+  composing_ = true;
+  host->ImeSetComposition(preedit.toStdString(), {}, none, CefRange(caret, caret));
+}
+
+// A click or the focus leaving ends a composition with its text as it stands,
+// as in a browser; the input method forgets it.
+void SurfaceWindow::FinishComposition() {
+  if (!std::exchange(composing_, false) || !browser_) return;
+  QGuiApplication::inputMethod()->reset();
+  browser_->GetHost()->ImeFinishComposingText(false);
+}
+
+QVariant SurfaceWindow::AnswerInputMethod(Qt::InputMethodQuery query) const {
+  switch (query) {
+    case Qt::ImEnabled: return browser_ != nullptr && embedded_ == 0;
+    case Qt::ImCursorRectangle:
+    case Qt::ImAnchorRectangle: return caret_;
+    case Qt::ImHints: return static_cast<int>(Qt::ImhNone);
+    default: return QVariant();
+  }
+}
+
+void SurfaceWindow::ShowCaret(const QRect& caret) {
+  caret_ = caret;
+  if (QGuiApplication::focusWindow() == this) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
 void SurfaceWindow::SendKey(QKeyEvent* event, bool down) {
@@ -267,7 +317,10 @@ void SurfaceWindow::SendMouseButton(QMouseEvent* event, bool up) {
                                 clicks);
 }
 
-void SurfaceWindow::mousePressEvent(QMouseEvent* event) { SendMouseButton(event, false); }
+void SurfaceWindow::mousePressEvent(QMouseEvent* event) {
+  FinishComposition();
+  SendMouseButton(event, false);
+}
 void SurfaceWindow::mouseReleaseEvent(QMouseEvent* event) { SendMouseButton(event, true); }
 
 void SurfaceWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -357,6 +410,18 @@ bool SurfaceWindow::event(QEvent* event) {
     case QEvent::DragLeave:
       LeaveDrag();
       return true;
+    case QEvent::InputMethod:
+      SendInputMethod(static_cast<QInputMethodEvent*>(event));
+      return true;
+    case QEvent::InputMethodQuery: {
+      auto* query = static_cast<QInputMethodQueryEvent*>(event);
+      for (int bit = 0; bit < 32; ++bit) {
+        const auto each = static_cast<Qt::InputMethodQuery>(1u << bit);
+        if (query->queries() & each) query->setValue(each, AnswerInputMethod(each));
+      }
+      query->accept();
+      return true;
+    }
     default:
       return QRasterWindow::event(event);
   }

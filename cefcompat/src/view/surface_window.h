@@ -14,6 +14,7 @@
 #include "view/input_dispatcher.h"
 
 class QDropEvent;
+class QInputMethodEvent;
 
 namespace cefcompat {
 
@@ -49,6 +50,8 @@ class SurfaceWindow : public QRasterWindow {
   // The page's cursor, and its tooltip after the usual delay (empty: none).
   void ShowPageCursor(cef_cursor_type_t type);
   void ShowTooltip(const QString& text);
+  // The caret of the page's focused field, told to Qt's input method.
+  void ShowCaret(const QRect& caret);
 
  public slots:
   void ShowFrame(const QImage& frame);
@@ -77,6 +80,9 @@ class SurfaceWindow : public QRasterWindow {
   unsigned long TopLevelHandle() const;
   void SendKey(QKeyEvent* event, bool down);
   void SendMouseButton(QMouseEvent* event, bool up);
+  void SendInputMethod(QInputMethodEvent* event);
+  QVariant AnswerInputMethod(Qt::InputMethodQuery query) const;
+  void FinishComposition();
   void WatchDragsOfTopLevel();
   void TakeDrag(QDropEvent* drag, const QPoint& at, InputDispatcher::DragStage stage);
   void LeaveDrag();
@@ -92,6 +98,8 @@ class SurfaceWindow : public QRasterWindow {
   QTimer tooltipDelay_;
   QPointer<QWindow> dragHost_;  // the top-level whose drags over this surface it takes
   bool dragInside_ = false;
+  QRect caret_;
+  bool composing_ = false;
 };
 
 // SurfaceForHandle (include/cefcompat_surface.h): every surface by native
