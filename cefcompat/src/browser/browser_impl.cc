@@ -40,7 +40,9 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       display_(this, client_, frames_, view_),
       focus_(this, client_, view_),
       keys_(this, client_),
-      selectPopups_(this) {
+      selectPopups_(this),
+      zoom_(session_),
+      find_(this, client_, session_) {
   navigation_.SetOnMainFrameStopped([this] { RefreshTitle(); });
 }
 
