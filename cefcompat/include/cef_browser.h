@@ -82,4 +82,14 @@ class CefBrowserHost : public virtual CefBaseRefCounted {
   virtual void ImeFinishComposingText(bool keep_selection) = 0;
   // Ends the composition, leaving nothing of it.
   virtual void ImeCancelComposition() = 0;
+  // The page's zoom: a factor of 1.2 to the power of the level (0 is 100 %).
+  // It lays the page out again at that size and stays over navigations.
+  virtual double GetZoomLevel() = 0;
+  virtual void SetZoomLevel(double zoomLevel) = 0;
+  // Searches the page's text: `findNext` continues the search of the same
+  // text, moving to the next (or with `forward` false the previous) match,
+  // wrapping at the ends. The client's find handler hears OnFindResult.
+  virtual void Find(int identifier, const CefString& searchText, bool forward, bool matchCase, bool findNext) = 0;
+  // Ends the search; the active match stays selected unless `clearSelection`.
+  virtual void StopFinding(bool clearSelection) = 0;
 };

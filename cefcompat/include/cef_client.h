@@ -4,6 +4,7 @@
 #include "include/cef_dialog_handler.h"
 #include "include/cef_display_handler.h"
 #include "include/cef_drag_handler.h"
+#include "include/cef_find_handler.h"
 #include "include/cef_focus_handler.h"
 #include "include/cef_jsdialog_handler.h"
 #include "include/cef_keyboard_handler.h"
@@ -14,7 +15,6 @@
 
 class CefAudioHandler;
 class CefDownloadHandler;
-class CefFindHandler;
 class CefRenderHandler;
 
 // The per-browser callbacks. Every getter and callback is called on TID_UI.
@@ -24,6 +24,7 @@ class CefClient : public virtual CefBaseRefCounted {
   virtual CefRefPtr<CefDialogHandler> GetDialogHandler() { return nullptr; }
   virtual CefRefPtr<CefDisplayHandler> GetDisplayHandler() { return nullptr; }
   virtual CefRefPtr<CefDragHandler> GetDragHandler() { return nullptr; }
+  virtual CefRefPtr<CefFindHandler> GetFindHandler() { return nullptr; }
   virtual CefRefPtr<CefFocusHandler> GetFocusHandler() { return nullptr; }
   virtual CefRefPtr<CefJSDialogHandler> GetJSDialogHandler() { return nullptr; }
   virtual CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() { return nullptr; }

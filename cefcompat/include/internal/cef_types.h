@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "include/internal/cef_string.h"
+#include "include/internal/cef_time.h"
 
 using int64 = int64_t;
 using uint32 = uint32_t;
@@ -431,3 +432,32 @@ typedef struct _cef_window_info_t {
   int external_begin_frame_enabled;
   cef_window_handle_t window;
 } cef_window_info_t;
+
+typedef enum {
+  CEF_COOKIE_SAME_SITE_UNSPECIFIED,
+  CEF_COOKIE_SAME_SITE_NO_RESTRICTION,
+  CEF_COOKIE_SAME_SITE_LAX_MODE,
+  CEF_COOKIE_SAME_SITE_STRICT_MODE,
+} cef_cookie_same_site_t;
+
+typedef enum {
+  CEF_COOKIE_PRIORITY_LOW = -1,
+  CEF_COOKIE_PRIORITY_MEDIUM = 0,
+  CEF_COOKIE_PRIORITY_HIGH = 1,
+} cef_cookie_priority_t;
+
+typedef struct _cef_cookie_t {
+  cef_string_t name;
+  cef_string_t value;
+  // A domain cookie's domain starts with a dot; a host cookie's is its host.
+  cef_string_t domain;
+  cef_string_t path;
+  int secure;
+  int httponly;
+  cef_time_t creation;
+  cef_time_t last_access;
+  int has_expires;
+  cef_time_t expires;
+  cef_cookie_same_site_t same_site;
+  cef_cookie_priority_t priority;
+} cef_cookie_t;

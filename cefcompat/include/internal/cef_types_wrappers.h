@@ -73,3 +73,46 @@ struct CefMainArgsTraits {
   static void clear(struct_type*) {}
   static void set(const struct_type* src, struct_type* target, bool) { *target = *src; }
 };
+
+struct CefTimeTraits {
+  typedef cef_time_t struct_type;
+  static void init(struct_type*) {}
+  static void clear(struct_type*) {}
+  static void set(const struct_type* src, struct_type* target, bool) { *target = *src; }
+};
+
+// A cef_time_t with its conversions.
+class CefTime : public CefStructBase<CefTimeTraits> {
+ public:
+  typedef CefStructBase<CefTimeTraits> parent;
+  CefTime() = default;
+  CefTime(const cef_time_t& r) : parent(r) {}  // implicit, as in CEF
+  explicit CefTime(time_t r) { SetTimeT(r); }
+
+  void SetTimeT(time_t r) { cef_time_from_timet(r, this); }
+  time_t GetTimeT() const {
+    time_t time = 0;
+    cef_time_to_timet(this, &time);
+    return time;
+  }
+  void SetDoubleT(double r) { cef_time_from_doublet(r, this); }
+  double GetDoubleT() const {
+    double time = 0;
+    cef_time_to_doublet(this, &time);
+    return time;
+  }
+  void Now() { cef_time_now(this); }
+  long long Delta(const CefTime& other) {
+    long long delta = 0;
+    cef_time_delta(this, &other, &delta);
+    return delta;
+  }
+};
+
+struct CefCookieTraits {
+  typedef cef_cookie_t struct_type;
+  static void init(struct_type*) {}
+  static void clear(struct_type* s);
+  static void set(const struct_type* src, struct_type* target, bool copy);
+};
+typedef CefStructBase<CefCookieTraits> CefCookie;

@@ -23,6 +23,9 @@ constexpr cef_string_t cef_browser_settings_t::*kBrowserStrings[] = {
 
 constexpr cef_string_t cef_window_info_t::*kWindowStrings[] = {&cef_window_info_t::window_name};
 
+constexpr cef_string_t cef_cookie_t::*kCookieStrings[] = {&cef_cookie_t::name, &cef_cookie_t::value,
+                                                         &cef_cookie_t::domain, &cef_cookie_t::path};
+
 template <class Struct, size_t N>
 void ClearStrings(Struct* s, cef_string_t Struct::*const (&members)[N]) {
   for (auto member : members) cef_string_clear(&(s->*member));
@@ -59,4 +62,10 @@ void CefWindowInfoTraits::clear(struct_type* s) { ClearStrings(s, kWindowStrings
 
 void CefWindowInfoTraits::set(const struct_type* src, struct_type* target, bool copy) {
   SetStrings(src, target, copy, kWindowStrings);
+}
+
+void CefCookieTraits::clear(struct_type* s) { ClearStrings(s, kCookieStrings); }
+
+void CefCookieTraits::set(const struct_type* src, struct_type* target, bool copy) {
+  SetStrings(src, target, copy, kCookieStrings);
 }

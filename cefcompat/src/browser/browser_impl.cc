@@ -42,7 +42,9 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       keys_(this, client_),
       selectPopups_(this),
       clipboard_(this),
-      caret_(this, view_) {
+      caret_(this, view_),
+      zoom_(session_),
+      find_(this, client_, session_) {
   navigation_.SetOnMainFrameStopped([this] { RefreshTitle(); });
 }
 

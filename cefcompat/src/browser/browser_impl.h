@@ -20,6 +20,7 @@
 #include "browser/devtools_host.h"
 #include "browser/display_reporter.h"
 #include "browser/file_dialog_runner.h"
+#include "browser/find_runner.h"
 #include "browser/focus_reporter.h"
 #include "browser/frame_tree.h"
 #include "browser/js_dialog_runner.h"
@@ -28,6 +29,7 @@
 #include "browser/page_session.h"
 #include "browser/popup_broker.h"
 #include "browser/select_popup_runner.h"
+#include "browser/zoom_controller.h"
 #include "include/cef_browser.h"
 #include "include/cef_client.h"
 #include "network/intercepted_browser.h"
@@ -99,6 +101,16 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void ImeCommitText(const CefString& text, const CefRange&, int) override { input_.ImeCommitText(text.ToString()); }
   void ImeFinishComposingText(bool) override { input_.ImeFinishComposingText(); }
   void ImeCancelComposition() override { input_.ImeSetComposition(std::string(), CefRange(0, 0)); }
+  double GetZoomLevel() override { return zoom_.Level(); }
+  void SetZoomLevel(double zoomLevel) override {
+    PostToUi([this, zoomLevel]() { zoom_.Apply(zoomLevel); });
+  }
+  void Find(int identifier, const CefString& searchText, bool forward, bool matchCase, bool findNext) override {
+    PostToUi([this, identifier, text = searchText.ToString(), forward, matchCase, findNext]() { find_.Find(identifier, text, forward, matchCase, findNext); });
+  }
+  void StopFinding(bool clearSelection) override {
+    PostToUi([this, clearSelection]() { find_.Stop(clearSelection); });
+  }
 
   // InterceptedBrowser (any thread)
   CefRefPtr<CefBrowser> Browser() override { return this; }
@@ -197,6 +209,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   SelectPopupRunner selectPopups_;
   ClipboardBridge clipboard_;
   CaretReporter caret_;
+  ZoomController zoom_;
+  FindRunner find_;
   std::unique_ptr<FetchInterceptor> fetch_;
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;
