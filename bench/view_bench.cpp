@@ -3,8 +3,9 @@
 // launcher's widget) and windowless (a headless Chromium's screencast painted
 // into the widget). Figures: the frames per second of an animating page at
 // 1280x720 and 1920x1080, the CPU Chromium and the launcher spend meanwhile,
-// and the time from a key press to the first frame that shows its change,
-// beside Chromium's own window on the same server.
+// the time from a key press to the first frame that shows its change, beside
+// Chromium's own window on the same server, and how sharp a windowless frame
+// of text is at Qt's scale 1 and 2.
 //
 // Needs an X server; scripts/bench.sh runs it (from build/) as
 //   xvfb-run -a -s "-screen 0 2048x1200x24" env QT_QPA_PLATFORM=xcb
@@ -23,6 +24,8 @@
 // - Windowless frames are those painted into the launcher's surface.
 // - CPU: Chromium's whole process tree, and the launcher's process with its
 //   render sub-process; the X server's is recorded too.
+// - Text: the share of off-white pixels in the rows between lines of 12 px
+//   black text in a windowless frame (JPEG ringing shows there first).
 // - Keys: windowed and Chromium alone get a real key press through XTest, and
 //   the change is read back from the X server (the window's colour, read on
 //   each damage report); windowless gets a Qt key event into its surface and
@@ -59,6 +62,8 @@ namespace {
 using nlohmann::json;
 
 constexpr char kModeOption[] = "--view-mode=";
+constexpr char kHiDpiMode[] = "windowless-2x";
+constexpr double kOffWhiteGoal = 0.5;
 constexpr char kOutOption[] = "--view-out=";
 constexpr int kModeTimeoutMs = 180000;
 constexpr int kWindowManagerTimeoutMs = 10000;
@@ -92,6 +97,9 @@ int RunMode(int argc, char** argv, const std::string& mode, const std::string& o
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() == 1) return 1;
   qputenv("QT_QPA_PLATFORM", "xcb");
+  // The text's sharpness again at Qt's scale 2 (HiDPI), windowless.
+  const bool hidpi = mode == kHiDpiMode;
+  if (hidpi) qputenv("QT_SCALE_FACTOR", "2");
   if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
   QApplication app(argc, argv);
   const bool windowed = mode == "windowed";
@@ -106,7 +114,7 @@ int RunMode(int argc, char** argv, const std::string& mode, const std::string& o
   json figures;
   {
     ViewModeRun run(windowed);
-    figures = run.Run();
+    figures = hidpi ? json{{"text", run.Text()}} : run.Run();
   }
   std::ofstream(out) << figures.dump();
   VellBrowserLifeSpanMonitor::Instance()->Wait(kCloseTimeoutMs);
@@ -236,7 +244,20 @@ void ReportKeys(BenchReport& report, const json& windowed, const json& windowles
   report.Figure("key_chromium_damage_reports", peer.value("damage_reports", -1));
 }
 
-void Report(const json& windowed, const json& windowless, const json& peer) {
+// Off-white between lines of text, against the goal (no lossless peer frame
+// exists in the runtime: the figure is its own measure, and 0 is lossless).
+void ReportText(BenchReport& report, const json& windowless, const json& hidpi) {
+  for (const json* figures : {&windowless, &hidpi}) {
+    const json text = figures->value("text", json::object());
+    const int scale = text.value("scale", 0);
+    const double off = text.value("off_white_percent", -1.0);
+    report.Row("text between lines, windowless, off-white, scale " + std::to_string(scale), Format("%.2f %%", off),
+               "lossless 0 %", 0, Format("<= %.1f %%", kOffWhiteGoal));
+    report.Figure("text_off_white_percent_scale_" + std::to_string(scale), off);
+  }
+}
+
+void Report(const json& windowed, const json& windowless, const json& peer, const json& hidpi) {
   // Everything measured, for the log.
   std::printf("windowed: %s\nwindowless: %s\nChromium alone: %s\n", windowed.dump().c_str(), windowless.dump().c_str(),
               peer.dump().c_str());
@@ -251,6 +272,7 @@ void Report(const json& windowed, const json& windowless, const json& peer) {
   }
   ReportKeys(report, windowed.value("keys", json::object()), windowless.value("keys", json::object()),
              peer.value("keys", json::object()));
+  ReportText(report, windowless, hidpi);
 }
 
 int RunAll(int argc, char** argv) {
@@ -266,8 +288,9 @@ int RunAll(int argc, char** argv) {
   if (!StartWindowManager(windowManager, screen)) std::printf("no window manager: openbox did not start\n");
   const json windowed = MeasureMode("windowed");
   const json windowless = MeasureMode("windowless");
+  const json hidpi = MeasureMode(kHiDpiMode);
   const json peer = MeasurePeer(screen);
-  Report(windowed, windowless, peer);
+  Report(windowed, windowless, peer, hidpi);
   windowManager.terminate();
   if (!windowManager.waitForFinished(kCloseTimeoutMs)) StopProcessTree(windowManager);
   return 0;

@@ -12,9 +12,11 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QKeyEvent>
 
 #include "bench_support.h"
@@ -108,6 +110,34 @@ nlohmann::json CpuPerSecond(const CpuSample& before, const CpuSample& after, dou
           {"x_server_cpu_per_s", before.xServer < 0 ? -1 : (after.xServer - before.xServer) / seconds}};
 }
 
+// The share of pixels off-white (a channel under 250) in the rows between
+// lines of text: rows at least two CSS pixels from any row holding ink (a
+// pixel darker than 128), between the first and the last such row.
+double OffWhiteBetweenLines(const QImage& frame, int scale) {
+  std::vector<bool> ink(frame.height(), false);
+  for (int y = 0; y < frame.height(); ++y) {
+    for (int x = 0; x < frame.width() && !ink[y]; ++x) ink[y] = qGray(frame.pixel(x, y)) < 128;
+  }
+  const auto first = std::find(ink.begin(), ink.end(), true);
+  const auto last = std::find(ink.rbegin(), ink.rend(), true);
+  if (first == ink.end()) return -1;
+  const int from = static_cast<int>(first - ink.begin());
+  const int to = frame.height() - 1 - static_cast<int>(last - ink.rbegin());
+  const int margin = 2 * scale;
+  long pixels = 0, off = 0;
+  for (int y = from; y <= to; ++y) {
+    bool nearInk = false;
+    for (int d = -margin; d <= margin && !nearInk; ++d) nearInk = y + d >= 0 && y + d < frame.height() && ink[y + d];
+    if (nearInk) continue;
+    for (int x = 0; x < frame.width(); ++x) {
+      const QRgb pixel = frame.pixel(x, y);
+      ++pixels;
+      off += std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)}) < 250;
+    }
+  }
+  return pixels ? 100.0 * off / pixels : -1;
+}
+
 // Frames are centred: the page is the same colour all over.
 int CentreColour(const QImage& frame) {
   if (frame.isNull()) return -1;
@@ -124,7 +154,28 @@ nlohmann::json ViewModeRun::Run() {
   if (!page_.Load(AnimatingPage(), "window.__frames > 30")) return {{"error", "the animating page did not start"}};
   for (const ViewSize& size : kViewSizes) figures["sizes"][SizeName(size)] = Animate(size.width, size.height);
   figures["keys"] = Keys();
+  if (!windowed_) figures["text"] = Text();
   return figures;
+}
+
+nlohmann::json ViewModeRun::Text() {
+  if (!page_.Surface()) {
+    if (!page_.Start(kViewSizes[0].width, kViewSizes[0].height)) return {{"error", "the browser was not shown"}};
+    QObject::connect(page_.Surface(), &cefcompat::SurfaceWindow::FramePainted, [this] { ++painted_; });
+  }
+  if (!page_.Load(TextPage(), "window.__ready === 1")) return {{"error", "the text page did not load"}};
+  // A frame painted after the page settled.
+  RunFor(kSettleMs);
+  const int before = painted_;
+  page_.Evaluate("document.body.append(' ')");
+  QElapsedTimer waited;
+  waited.start();
+  while (painted_ == before && waited.elapsed() < kFocusTimeoutMs) RunFor(50);
+  const QImage frame = page_.Surface()->LastFrame();
+  const int scale = qRound(page_.Surface()->devicePixelRatio());
+  return {{"scale", scale},
+          {"frame_width", frame.width()},
+          {"off_white_percent", OffWhiteBetweenLines(frame.convertToFormat(QImage::Format_RGB32), scale)}};
 }
 
 nlohmann::json ViewModeRun::Animate(int width, int height) {

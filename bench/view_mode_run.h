@@ -16,6 +16,9 @@ class ViewModeRun {
 
   // The figures as JSON; {"error": ...} when the page could not be shown.
   nlohmann::json Run();
+  // Windowless: how sharp a frame of text is (the share of off-white pixels
+  // between its lines), at the process's pixel ratio.
+  nlohmann::json Text();
 
  private:
   nlohmann::json Animate(int width, int height);

@@ -75,3 +75,14 @@ inline int KeyColourIndex(unsigned int rgb) {
   }
   return -1;
 }
+
+// Lines of 12 px black text on white, 24 px apart: the rows between them are
+// white in a lossless frame.
+inline std::string TextPage() {
+  std::string lines;
+  for (int i = 0; i < 30; ++i) {
+    lines += "<div>The launcher's library, game " + std::to_string(i) + ": patch notes, screenshots and logs.</div>";
+  }
+  return HtmlDataUrl("<style>html,body{margin:0;background:white}div{font:12px sans-serif;line-height:24px;"
+                     "color:black;padding-left:8px}</style>" + lines + "<script>window.__ready=1</script>");
+}
