@@ -33,11 +33,13 @@ class SelectPopupTest : public BrowserTest {
     BrowserTest::SetUp();
     Create(DataUrl(kSelectPage));
     ASSERT_TRUE(WaitForMainLoadEnd());
-    surface = static_cast<cefcompat::SurfaceWindow*>(
-        cefcompat::SurfaceForHandle(browser->GetHost()->GetWindowHandle()));
+    surface = FindSurface();
     ASSERT_NE(surface, nullptr);
     surface->setGeometry(100, 100, 400, 300);
     surface->show();
+  }
+  cefcompat::SurfaceWindow* FindSurface() {
+    return static_cast<cefcompat::SurfaceWindow*>(cefcompat::SurfaceForHandle(browser->GetHost()->GetWindowHandle()));
   }
   void Click(int x, int y) {
     CefMouseEvent at;
@@ -165,15 +167,6 @@ class ClipboardTest : public SelectPopupTest {
     browser->GetMainFrame()->ExecuteJavaScript(script + "; console.log('" + done + "')", "", 0);
     ASSERT_TRUE(WaitForConsole(done));
   }
-  void Chord(int windowsCode, int modifiers) {
-    CefKeyEvent key;
-    key.windows_key_code = windowsCode;
-    key.modifiers = static_cast<uint32_t>(modifiers);
-    key.type = KEYEVENT_RAWKEYDOWN;
-    browser->GetHost()->SendKeyEvent(key);
-    key.type = KEYEVENT_KEYUP;
-    browser->GetHost()->SendKeyEvent(key);
-  }
   void Type(char16_t character) {
     CefKeyEvent key;
     key.windows_key_code = character >= 'a' && character <= 'z' ? character - 32 : character;
@@ -189,20 +182,20 @@ class ClipboardTest : public SelectPopupTest {
 // page's own copy handler set instead.
 TEST_F(ClipboardTest, CopyAndCutReachTheDesktopsClipboard) {
   RunNow("i.focus(); i.setSelectionRange(0, 8)");
-  Chord(0x43, EVENTFLAG_CONTROL_DOWN);
+  Key(0x43, EVENTFLAG_CONTROL_DOWN);
   ASSERT_TRUE(WaitUntil([] { return Desktop() == "launcher"; })) << Desktop();
 
-  Chord(0x58, EVENTFLAG_CONTROL_DOWN);
+  Key(0x58, EVENTFLAG_CONTROL_DOWN);
   ASSERT_TRUE(WaitForConsole("input: text"));
 
   RunNow("i.blur(); getSelection().selectAllChildren(p)");
-  Chord(0x43, EVENTFLAG_CONTROL_DOWN);
+  Key(0x43, EVENTFLAG_CONTROL_DOWN);
   ASSERT_TRUE(WaitUntil([] { return Desktop() == "plain bold words"; })) << Desktop();
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   EXPECT_TRUE(data->hasHtml() && data->html().contains("<b>bold</b>")) << data->html().toStdString();
 
   RunNow("addEventListener('copy', (e) => { e.clipboardData.setData('text/plain', 'the page said so'); e.preventDefault(); })");
-  Chord(0x43, EVENTFLAG_CONTROL_DOWN);
+  Key(0x43, EVENTFLAG_CONTROL_DOWN);
   EXPECT_TRUE(WaitUntil([] { return Desktop() == "the page said so"; })) << Desktop();
 }
 
@@ -211,13 +204,13 @@ TEST_F(ClipboardTest, CopyAndCutReachTheDesktopsClipboard) {
 TEST_F(ClipboardTest, PasteGivesThePageTheDesktopsClipboard) {
   QGuiApplication::clipboard()->setText("from the desktop");
   RunNow("i.value = ''; i.focus()");
-  Chord(0x56, EVENTFLAG_CONTROL_DOWN);
+  Key(0x56, EVENTFLAG_CONTROL_DOWN);
   Type(u'x');
   ASSERT_TRUE(WaitForConsole("paste event:from the desktop"));
   EXPECT_TRUE(WaitForConsole("input:from the desktopx"));
 
   RunNow("addEventListener('paste', (e) => e.preventDefault(), {once: true})");
-  Chord(0x2D, EVENTFLAG_SHIFT_DOWN);
+  Key(0x2D, EVENTFLAG_SHIFT_DOWN);
   ASSERT_TRUE(recorder.WaitFor([&] {
     size_t events = 0;
     for (const auto& message : recorder.Of("OnConsoleMessage")) {
@@ -255,12 +248,12 @@ TEST_F(ClipboardTest, AHugeOrTextlessClipboardPastesNothingAndSaysWhy) {
   LogCapture log;
   RunNow("i.value = ''; i.focus()");
   QGuiApplication::clipboard()->setText(QString(20 * 1024 * 1024, 'x'));
-  Chord(0x56, EVENTFLAG_CONTROL_DOWN);
+  Key(0x56, EVENTFLAG_CONTROL_DOWN);
   ASSERT_TRUE(WaitUntil([&] { return !log.Matching("clipboard: a paste of 20971520 bytes is refused").empty(); }));
   QImage image(8, 8, QImage::Format_RGB32);
   image.fill(Qt::red);
   QGuiApplication::clipboard()->setImage(image);
-  Chord(0x56, EVENTFLAG_CONTROL_DOWN);
+  Key(0x56, EVENTFLAG_CONTROL_DOWN);
   ASSERT_TRUE(WaitUntil([&] { return !log.Matching("clipboard: nothing to paste").empty(); }));
   RunNow("console.log('left:' + i.value.length)");
   EXPECT_TRUE(WaitForConsole("left:0"));
@@ -281,8 +274,7 @@ class InputMethodTest : public ClipboardTest {
     BrowserTest::SetUp();
     Create(DataUrl(kImePage));
     ASSERT_TRUE(WaitForMainLoadEnd());
-    surface = static_cast<cefcompat::SurfaceWindow*>(
-        cefcompat::SurfaceForHandle(browser->GetHost()->GetWindowHandle()));
+    surface = FindSurface();
     ASSERT_NE(surface, nullptr);
   }
   void Compose(const QString& preedit, const QString& commit = QString()) {
