@@ -321,9 +321,11 @@ TEST_F(InputMethodTest, TheCaretRectangleFollowsTheTypedText) {
   EXPECT_LE(caret.bottom(), 41);
 }
 
-// A click elsewhere ends the composition with its text as it stands; a long
-// composition arrives whole.
+// A click elsewhere ends the composition with its text as it stands; a
+// composition of 10,000 characters arrives whole, and the log says it was
+// held back until it ended.
 TEST_F(InputMethodTest, AClickEndsTheCompositionAndLongOnesArriveWhole) {
+  LogCapture log;
   Compose("ka");
   ASSERT_TRUE(WaitForConsole("compositionupdate:ka"));
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 150), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -339,6 +341,7 @@ TEST_F(InputMethodTest, AClickEndsTheCompositionAndLongOnesArriveWhole) {
   Compose("", longText);
   RunNow("console.log('length:' + i.value.length)");
   EXPECT_TRUE(WaitForConsole("length:10002"));
+  EXPECT_EQ(log.Matching("input method: a composition of 10000 characters is not shown until it ends").size(), 1u);
 }
 
 }  // namespace

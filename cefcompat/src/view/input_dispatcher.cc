@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/log.h"
 #include "base/task_thread.h"
 #include "view/keys.h"
 
@@ -12,6 +13,9 @@ InputDispatcher::InputDispatcher(CefBrowser* browser, CefRefPtr<CefClient> clien
     : browser_(browser), client_(std::move(client)), session_(session) {}
 
 namespace {
+
+// Longer compositions wait unseen until they end (see HoldLongComposition).
+constexpr uint32 kLongestComposition = 2000;
 
 bool IsPasteKey(const CefKeyEvent& event) {
   if (event.type != KEYEVENT_RAWKEYDOWN && event.type != KEYEVENT_KEYDOWN) return false;
@@ -109,23 +113,37 @@ void InputDispatcher::ImeSetComposition(const std::string& text, const CefRange&
     composing_ = text;
     // Chromium's caret is in UTF-16 units, as CEF's range is.
     const uint32 end = static_cast<uint32>(CefString(text).ToString16().size());
+    if (end > kLongestComposition) return HoldLongComposition(end);
+    compositionShown_ = !text.empty();
     const uint32 from = std::min(selection.from, end);
     session_.Send("Input.imeSetComposition",
                   {{"text", text}, {"selectionStart", from}, {"selectionEnd", std::max(from, std::min(selection.to, end))}});
   });
 }
 
+// Chromium takes seconds to replace a composition of thousands of characters
+// (its renderer stalls meanwhile): such a one is kept here, unseen, until it
+// is committed or finished, and then typed at once.
+void InputDispatcher::HoldLongComposition(uint32 length) {
+  Log(LOGSEVERITY_WARNING, "input method: a composition of " + std::to_string(length) +
+                               " characters is not shown until it ends (more than " +
+                               std::to_string(kLongestComposition) + ")");
+  if (!std::exchange(compositionShown_, false)) return;
+  session_.Send("Input.imeSetComposition", {{"text", ""}, {"selectionStart", 0}, {"selectionEnd", 0}});
+}
+
 void InputDispatcher::ImeCommitText(const std::string& text) {
   PostToUi([this, text]() {
-    const bool composing = !composing_.empty();
+    const bool shown = std::exchange(compositionShown_, false);
     composing_.clear();
     if (!text.empty()) return session_.Send("Input.insertText", {{"text", text}});
-    if (composing) session_.Send("Input.imeSetComposition", {{"text", ""}, {"selectionStart", 0}, {"selectionEnd", 0}});
+    if (shown) session_.Send("Input.imeSetComposition", {{"text", ""}, {"selectionStart", 0}, {"selectionEnd", 0}});
   });
 }
 
 void InputDispatcher::ImeFinishComposingText() {
   PostToUi([this]() {
+    compositionShown_ = false;
     if (composing_.empty()) return;
     session_.Send("Input.insertText", {{"text", std::exchange(composing_, std::string())}});
   });

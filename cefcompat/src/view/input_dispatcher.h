@@ -57,6 +57,7 @@ class InputDispatcher {
   void PostToUi(std::function<void()> task);
   void RunPaste(std::function<void()> then);
   void Release();
+  void HoldLongComposition(uint32 length);
 
   CefBrowser* const browser_;  // owns this
   const CefRefPtr<CefClient> client_;
@@ -67,7 +68,8 @@ class InputDispatcher {
   PasteRunner paste_;
   bool holding_ = false;  // a paste runs: input waits in held_
   std::deque<std::function<void()>> held_;
-  std::string composing_;  // the input method's composition now in the page
+  std::string composing_;          // the input method's composition
+  bool compositionShown_ = false;  // composing_ is in the page
 };
 
 }  // namespace cefcompat
