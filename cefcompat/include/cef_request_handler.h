@@ -10,6 +10,14 @@ class CefRequestHandler : public virtual CefBaseRefCounted {
   typedef cef_termination_status_t TerminationStatus;
   typedef cef_window_open_disposition_t WindowOpenDisposition;
 
+  // Before a frame navigates to an http(s) URL (and to each URL it is
+  // redirected to): true cancels the navigation, the frame keeps its document
+  // and OnLoadError reports ERR_ABORTED. `request` cannot be changed here.
+  virtual bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                              CefRefPtr<CefRequest> request, bool user_gesture, bool is_redirect) {
+    (void)browser, (void)frame, (void)request, (void)user_gesture, (void)is_redirect;
+    return false;
+  }
   virtual CefRefPtr<CefResourceRequestHandler> GetResourceRequestHandler(
       CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
       bool is_navigation, bool is_download, const CefString& request_initiator, bool& disable_default_handling) {

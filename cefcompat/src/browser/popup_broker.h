@@ -17,10 +17,19 @@ class PopupBroker {
   PopupBroker(CefBrowser* opener, CefRefPtr<CefClient> client, const CefBrowserSettings& settings);
   void Subscribe(PageSession& session);
 
-  // The oldest popup the page asked for ("" when none), with its window name and gesture.
-  std::string TakePending(std::string& name, bool& userGesture);
+  struct Request {
+    std::string url;  // "" when the page asked for none
+    std::string name;
+    bool userGesture = false;
+    // As Chromium chooses: a window asked for with a size or a position (or
+    // "popup") is a pop-up; a link's target and window.open without
+    // features, a new tab.
+    cef_window_open_disposition_t disposition = WOD_NEW_FOREGROUND_TAB;
+  };
+  // The oldest popup the page asked for.
+  Request TakePending();
   // The client's life span handler decides; without one every popup opens.
-  bool Allow(const std::string& url, const std::string& name, bool userGesture);
+  bool Allow(const Request& request);
 
  private:
   CefBrowser* const opener_;  // owns this

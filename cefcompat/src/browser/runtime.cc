@@ -465,16 +465,14 @@ void Runtime::OnPopupTarget(const Json& targetInfo) {
     if (it != browsers_.end()) opener = it->second;
   }
   if (!opener) return;
-  std::string name;
-  bool userGesture = false;
-  std::string url = opener->Popups().TakePending(name, userGesture);
-  if (url.empty()) url = targetInfo.value("url", std::string());
-  if (!opener->Popups().Allow(url, name, userGesture)) {
+  PopupBroker::Request request = opener->Popups().TakePending();
+  if (request.url.empty()) request.url = targetInfo.value("url", std::string());
+  if (!opener->Popups().Allow(request)) {
     GetConnection().Send("Target.closeTarget", {{"targetId", targetId}});
     return;
   }
-  if (windowed_) return ReopenPopup(targetId, opener->GetClient(), url, name);
-  AdoptTarget(targetId, opener->GetClient(), true, name, false, true);
+  if (windowed_) return ReopenPopup(targetId, opener->GetClient(), request.url, request.name);
+  AdoptTarget(targetId, opener->GetClient(), true, request.name, false, true);
 }
 
 // Windowed mode: Chromium puts a page's pop-up in a window of its own choice

@@ -134,12 +134,14 @@ void FetchInterceptor::Subscribe(PageSession& session) {
     reported->SetStatus(response.value("status", 0));
     reported->SetStatusText(response.value("statusText", std::string()));
     reported->SetMimeType(response.value("mimeType", std::string()));
+    gestures_.erase(params.value("requestId", std::string()));
     OnResponse(params.value("requestId", std::string()), reported);
   });
   session.On("Network.loadingFailed", [this](const Json& params) {
     CefRefPtr<CefResponse> reported = CefResponse::Create();
     reported->SetError(NetErrorFromText(params.value("errorText", std::string())));
     reported->SetStatusText(params.value("errorText", std::string()));
+    gestures_.erase(params.value("requestId", std::string()));
     OnResponse(params.value("requestId", std::string()), reported);
   });
   session.On("Page.frameRequestedNavigation", [this](const Json& params) {
@@ -148,6 +150,10 @@ void FetchInterceptor::Subscribe(PageSession& session) {
     static const std::set<std::string> kLoaded = {"http", "https", "file", "data", "about", "blob", "javascript",
                                                   "chrome", "devtools", "filesystem", "ws", "wss"};
     if (!scheme.empty() && !kLoaded.count(scheme)) OnExternalProtocol(url, params.value("frameId", std::string()));
+  });
+  session.On("Network.requestWillBeSent", [this](const Json& params) {
+    if (params.value("type", std::string()) != "Document" || !client_ || !client_->GetRequestHandler()) return;
+    gestures_[params.value("requestId", std::string())] = params.value("hasUserGesture", false);
   });
 }
 
@@ -174,6 +180,36 @@ void FetchInterceptor::Handle(const Json& params) {
   }
   request->SetHeaderMap(headers);
   CefRefPtr<CefFrame> frame = browser_->FrameByProtocolId(params.value("frameId", std::string()));
+  if (params.value("resourceType", std::string()) != "Document") return Load(params, frame, request, pending);
+  FetchInterceptor* self = this;
+  Threads::Post(TID_UI, [self, browser, params, frame, request, pending] {
+    if (!self->MayBrowse(params, frame, request)) return pending->Fail("Aborted");
+    Threads::Post(TID_IO, [self, browser, params, frame, request, pending] { self->Load(params, frame, request, pending); });
+  });
+}
+
+bool FetchInterceptor::MayBrowse(const Json& params, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request) {
+  auto requestHandler = client_ ? client_->GetRequestHandler() : nullptr;
+  CefRefPtr<CefBrowser> browser = browser_->Browser();
+  if (!requestHandler || !browser->IsValid()) return true;
+  const bool gesture = GestureOf(params.value("networkId", std::string()));
+  const bool redirect = params.contains("redirectedRequestId");
+  if (!requestHandler->OnBeforeBrowse(browser, frame, request, gesture, redirect)) return true;
+  Log(LOGSEVERITY_INFO, "navigation to " + request->GetURL().ToString() + " cancelled by OnBeforeBrowse");
+  return false;
+}
+
+bool FetchInterceptor::GestureOf(const std::string& networkId) const {
+  const auto known = gestures_.find(networkId);
+  return known != gestures_.end() && known->second;
+}
+
+void FetchInterceptor::Load(const Json& params, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
+                            CefRefPtr<CefBaseRefCounted> pendingBase) {
+  CefRefPtr<PendingFetch> pending(static_cast<PendingFetch*>(pendingBase.get()));
+  auto requestHandler = client_ ? client_->GetRequestHandler() : nullptr;
+  CefRefPtr<CefBrowser> browser = browser_->Browser();
+  if (!requestHandler || !browser->IsValid()) return;  // continues when `pending` goes
   const bool isNavigation = params.value("resourceType", std::string()) == "Document";
   bool disableDefault = false;
   CefRefPtr<CefResourceRequestHandler> handler;

@@ -50,11 +50,19 @@ class FetchInterceptor {
     CefRefPtr<CefFrame> frame;
   };
   void Handle(const Json& params);  // TID_IO
+  // TID_UI: the request handler's OnBeforeBrowse for a navigation; false cancels it.
+  bool MayBrowse(const Json& params, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request);
+  bool GestureOf(const std::string& networkId) const;  // TID_UI
+  void Load(const Json& params, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
+            CefRefPtr<CefBaseRefCounted> pending);  // TID_IO
 
   InterceptedBrowser* browser_;  // owns this
   CefRefPtr<CefClient> client_;
   std::mutex mutex_;
   std::map<std::string, Tracked> tracked_;  // by network request id, until its response
+  // TID_UI: whether a person started each document request (by network
+  // request id; redirects keep the id), until its response or failure.
+  std::map<std::string, bool> gestures_;
 };
 
 }  // namespace cefcompat
