@@ -1,5 +1,7 @@
 #include "view/screencast_view.h"
 
+#include <utility>
+
 #include <QByteArray>
 #include <QImage>
 #include <QRectF>
@@ -137,11 +139,11 @@ void ScreencastView::DeliverFrame(const Json& params) {
 void ScreencastView::ShowNewestFrame() {
   QImage frame;
   {
+    // Cleared with the frame taken: a frame stored after this posts again.
     std::lock_guard<std::mutex> lock(frameMutex_);
-    frame = std::move(newestFrame_);
-    newestFrame_ = QImage();
+    framePosted_ = false;
+    frame = std::exchange(newestFrame_, QImage());
   }
-  framePosted_ = false;
   if (surface_ && !frame.isNull()) surface_->ShowFrame(frame);
 }
 
