@@ -83,6 +83,14 @@ const char kPasteScript[] = R"JS(((text, html) => {
 
 bool HasClipboard() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
 
+// False, with a log line, for a copy or paste over the limit.
+bool WithinLimit(const char* what, size_t bytes) {
+  if (bytes <= kLargestClipboard) return true;
+  Log(LOGSEVERITY_WARNING, std::string("clipboard: a ") + what + " of " + std::to_string(bytes) +
+                               " bytes is refused (more than " + std::to_string(kLargestClipboard) + ")");
+  return false;
+}
+
 }  // namespace
 
 ClipboardBridge::ClipboardBridge(CefBrowser* browser) : browser_(browser) {}
@@ -95,12 +103,7 @@ void ClipboardBridge::Install(PageSession& session) {
 void ClipboardBridge::OnReport(const Json& report) {
   const std::string text = report.value("text", std::string());
   const std::string html = report.value("html", std::string());
-  if (text.size() + html.size() > kLargestClipboard) {
-    Log(LOGSEVERITY_WARNING, "clipboard: a copy of " + std::to_string(text.size() + html.size()) +
-                                 " bytes is refused (more than " + std::to_string(kLargestClipboard) + ")");
-    return;
-  }
-  if (!HasClipboard()) return;
+  if (!WithinLimit("copy", text.size() + html.size()) || !HasClipboard()) return;
   Threads::PostToQt([text = QString::fromStdString(text), html = QString::fromStdString(html)] {
     auto* data = new QMimeData();
     data->setText(text);
@@ -128,11 +131,7 @@ void ClipboardBridge::PasteNow(const std::string& text, const std::string& html,
     Log(LOGSEVERITY_WARNING, "clipboard: nothing to paste (the clipboard holds no text)");
     return done();
   }
-  if (text.size() + html.size() > kLargestClipboard) {
-    Log(LOGSEVERITY_WARNING, "clipboard: a paste of " + std::to_string(text.size() + html.size()) +
-                                 " bytes is refused (more than " + std::to_string(kLargestClipboard) + ")");
-    return done();
-  }
+  if (!WithinLimit("paste", text.size() + html.size())) return done();
   const auto literal = [](const std::string& value) { return Json(value).dump(-1, ' ', false, Json::error_handler_t::replace); };
   const std::string expression = std::string(kPasteScript) + "(" + literal(text) + ", " + literal(html) + ")";
   CefRefPtr<CefBrowser> keep(browser_);

@@ -128,7 +128,10 @@ void InputDispatcher::HoldLongComposition(uint32 length) {
   Log(LOGSEVERITY_WARNING, "input method: a composition of " + std::to_string(length) +
                                " characters is not shown until it ends (more than " +
                                std::to_string(kLongestComposition) + ")");
-  if (!std::exchange(compositionShown_, false)) return;
+  if (std::exchange(compositionShown_, false)) ClearComposition();
+}
+
+void InputDispatcher::ClearComposition() {
   session_.Send("Input.imeSetComposition", {{"text", ""}, {"selectionStart", 0}, {"selectionEnd", 0}});
 }
 
@@ -137,7 +140,7 @@ void InputDispatcher::ImeCommitText(const std::string& text) {
     const bool shown = std::exchange(compositionShown_, false);
     composing_.clear();
     if (!text.empty()) return session_.Send("Input.insertText", {{"text", text}});
-    if (shown) session_.Send("Input.imeSetComposition", {{"text", ""}, {"selectionStart", 0}, {"selectionEnd", 0}});
+    if (shown) ClearComposition();
   });
 }
 

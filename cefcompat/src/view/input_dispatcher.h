@@ -58,6 +58,8 @@ class InputDispatcher {
   void RunPaste(std::function<void()> then);
   void Release();
   void HoldLongComposition(uint32 length);
+  // TID_UI: the page's composition goes, leaving nothing.
+  void ClearComposition();
 
   CefBrowser* const browser_;  // owns this
   const CefRefPtr<CefClient> client_;
