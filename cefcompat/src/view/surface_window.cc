@@ -334,8 +334,12 @@ void SurfaceWindow::wheelEvent(QWheelEvent* event) {
 }
 
 
-void SurfaceWindow::TakeDrag(QDropEvent* drag, const QPoint& at, InputDispatcher::DragStage stage) {
-  dragInside_ = stage != InputDispatcher::DragStage::Drop;
+// The drag's stage for the page follows what the surface has seen of it: the
+// first event over the surface enters, later ones move over it, a drop ends it.
+void SurfaceWindow::TakeDrag(QDropEvent* drag, const QPoint& at) {
+  using Stage = InputDispatcher::DragStage;
+  const Stage stage = drag->type() == QEvent::Drop ? Stage::Drop : dragInside_ ? Stage::Over : Stage::Enter;
+  dragInside_ = stage != Stage::Drop;
   if (!browser_ || !input_->Drag(stage, DragDataOf(drag->mimeData()), at.x(), at.y())) {
     drag->ignore();
     return;
@@ -372,18 +376,12 @@ bool SurfaceWindow::eventFilter(QObject* watched, QEvent* event) {
     LeaveDrag();
     return false;
   }
-  if (event->type() == QEvent::Drop) {
-    TakeDrag(drag, at, InputDispatcher::DragStage::Drop);
-    return true;
-  }
-  if (dragInside_) {
-    TakeDrag(drag, at, InputDispatcher::DragStage::Over);
-    return true;
-  }
   // Coming from a widget beside the surface, which is told the drag left it.
-  QDragLeaveEvent leave;
-  if (event->type() == QEvent::DragMove) QCoreApplication::sendEvent(dragHost_, &leave);
-  TakeDrag(drag, at, InputDispatcher::DragStage::Enter);
+  if (!dragInside_ && event->type() == QEvent::DragMove) {
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(dragHost_, &leave);
+  }
+  TakeDrag(drag, at);
   return true;
 }
 
@@ -393,10 +391,7 @@ bool SurfaceWindow::event(QEvent* event) {
     case QEvent::DragMove:
     case QEvent::Drop: {
       auto* drag = static_cast<QDropEvent*>(event);
-      TakeDrag(drag, drag->pos(),
-               event->type() == QEvent::DragEnter  ? InputDispatcher::DragStage::Enter
-               : event->type() == QEvent::DragMove ? InputDispatcher::DragStage::Over
-                                                   : InputDispatcher::DragStage::Drop);
+      TakeDrag(drag, drag->pos());
       return true;
     }
     case QEvent::PlatformSurface:

@@ -11,13 +11,13 @@
 #include <QTimer>
 
 #include "include/cef_browser.h"
-#include "view/input_dispatcher.h"
 
 class QDropEvent;
 class QInputMethodEvent;
 
 namespace cefcompat {
 
+class InputDispatcher;
 class ScreencastView;
 class WindowNursery;
 
@@ -84,7 +84,7 @@ class SurfaceWindow : public QRasterWindow {
   QVariant AnswerInputMethod(Qt::InputMethodQuery query) const;
   void FinishComposition();
   void WatchDragsOfTopLevel();
-  void TakeDrag(QDropEvent* drag, const QPoint& at, InputDispatcher::DragStage stage);
+  void TakeDrag(QDropEvent* drag, const QPoint& at);
   void LeaveDrag();
 
   CefRefPtr<CefBrowser> browser_;
