@@ -4,18 +4,24 @@
 // desktop's input method.
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
+#include <QTimeEdit>
 #include <QWindow>
 
 #include "LogCapture.h"
 #include "RuntimeEnvironment.h"
 #include "WaitUntil.h"
 #include "include/cef_browser.h"
+#include "view/select_list.h"
 #include "view/surface_window.h"
 
 namespace {
@@ -57,10 +63,29 @@ class SelectPopupTest : public BrowserTest {
     key.type = KEYEVENT_KEYUP;
     browser->GetHost()->SendKeyEvent(key);
   }
-  static QMenu* ShownList() {
-    QMenu* menu = nullptr;
-    WaitUntil([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; });
-    return menu;
+  template <typename Shown = cefcompat::SelectList>
+  static Shown* ShownList() {
+    Shown* shown = nullptr;
+    WaitUntil([&] { return (shown = qobject_cast<Shown*>(QApplication::activePopupWidget())) != nullptr; });
+    return shown;
+  }
+  // The rows of a list; a group's label in brackets.
+  static QStringList Labels(cefcompat::SelectList* list) {
+    QStringList labels;
+    const QAbstractItemModel* rows = list->Rows()->model();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+      const QModelIndex index = rows->index(row, 0);
+      const QString text = index.data().toString();
+      labels << (index.data(Qt::UserRole).isValid() ? text : "[" + text + "]");
+    }
+    return labels;
+  }
+  // Picks a row as a person does: the pointer over it, then a click.
+  static void ClickRow(cefcompat::SelectList* list, int row) {
+    QListView* rows = list->Rows();
+    const QPoint at = rows->visualRect(rows->model()->index(row, 0)).center();
+    QTest::mouseMove(rows->viewport(), at);
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, at);
   }
   static void Press(QWidget* list, int key, const QString& text = QString()) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
@@ -72,20 +97,16 @@ class SelectPopupTest : public BrowserTest {
 
 TEST_F(SelectPopupTest, AClickShowsTheOptionsUnderTheSelectAndAChoiceReachesThePage) {
   Click(60, 55);
-  QMenu* list = ShownList();
+  cefcompat::SelectList* list = ShownList();
   ASSERT_NE(list, nullptr) << "no list shown";
-  QStringList labels;
-  for (QAction* action : list->actions()) labels << (action->isSeparator() ? "[" + action->text() + "]" : action->text());
-  EXPECT_EQ(labels, QStringList({"alpha", "beta", "[later]", "delta", "gamma"}));
-  EXPECT_FALSE(list->actions()[3]->isEnabled());
-  EXPECT_TRUE(list->actions()[0]->isChecked());
-  EXPECT_EQ(list->activeAction(), list->actions()[0]);
+  EXPECT_EQ(Labels(list), QStringList({"alpha", "beta", "[later]", "delta", "gamma"}));
+  EXPECT_FALSE(list->Rows()->model()->index(3, 0).flags() & Qt::ItemIsEnabled);
+  EXPECT_EQ(list->Rows()->currentIndex().row(), 0);
   const QPoint under = surface->mapToGlobal(QPoint(20, 71));
   EXPECT_LE(std::abs(list->pos().x() - under.x()), 2) << list->pos().x();
   EXPECT_LE(std::abs(list->pos().y() - under.y()), 2) << list->pos().y();
   EXPECT_GE(list->width(), 200);
-  list->actions()[1]->trigger();
-  list->hide();
+  ClickRow(list, 1);
   EXPECT_TRUE(WaitForConsole("input:beta"));
   EXPECT_TRUE(WaitForConsole("change:beta:true"));
 }
@@ -96,18 +117,19 @@ TEST_F(SelectPopupTest, KeysOpenTheListAndPickOrLeaveIt) {
   browser->GetMainFrame()->ExecuteJavaScript("s.focus(); console.log('focused')", "", 0);
   ASSERT_TRUE(WaitForConsole("focused"));
   Key(0x28, EVENTFLAG_ALT_DOWN);
-  QMenu* list = ShownList();
+  cefcompat::SelectList* list = ShownList();
   ASSERT_NE(list, nullptr) << "Alt+Down showed no list";
-  Press(list, Qt::Key_G, "g");
-  EXPECT_EQ(list->activeAction() ? list->activeAction()->text() : "", "gamma");
-  Press(list, Qt::Key_Return);
+  Press(list->Rows(), Qt::Key_G, "g");
+  EXPECT_EQ(list->Rows()->currentIndex().data().toString(), "gamma");
+  Press(list->Rows(), Qt::Key_Return);
   EXPECT_TRUE(WaitForConsole("change:gamma:true"));
 
   Key(0x73);  // F4
   list = ShownList();
   ASSERT_NE(list, nullptr) << "F4 showed no list";
-  Press(list, Qt::Key_Up);
-  Press(list, Qt::Key_Escape);
+  Press(list->Rows(), Qt::Key_Up);
+  EXPECT_EQ(list->Rows()->currentIndex().row(), 1) << "Up stopped on a disabled option or the group";
+  Press(list->Rows(), Qt::Key_Escape);
   ASSERT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() == nullptr; }));
   browser->GetMainFrame()->ExecuteJavaScript("console.log('still:' + s.value)", "", 0);
   EXPECT_TRUE(WaitForConsole("still:gamma"));
@@ -125,12 +147,11 @@ TEST_F(SelectPopupTest, ASelectInAFrameShowsItsListUnderIt) {
       "", 0);
   ASSERT_TRUE(WaitForConsole("frame ready"));
   Click(100, 130);
-  QMenu* list = ShownList();
+  cefcompat::SelectList* list = ShownList();
   ASSERT_NE(list, nullptr) << "no list shown";
   const QPoint under = surface->mapToGlobal(QPoint(50 + 5 + 30, 100 + 5 + 10 + 30 + 1));
   EXPECT_LE((list->pos() - under).manhattanLength(), 3) << list->pos().x() << "," << list->pos().y();
-  list->actions()[1]->trigger();
-  list->hide();
+  ClickRow(list, 1);
   EXPECT_TRUE(WaitForConsole("frame change:two"));
 }
 
@@ -141,6 +162,143 @@ TEST_F(SelectPopupTest, ClosingTheBrowserClosesItsList) {
   browser->GetHost()->CloseBrowser(true);
   ASSERT_TRUE(recorder.WaitForKind("OnBeforeClose"));
   EXPECT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() == nullptr; }));
+}
+
+// Opened and closed again and again, a select's list leaves nothing behind;
+// one of 100,000 options opens its whole list, and the last can be chosen.
+TEST_F(SelectPopupTest, ASelectOpenedAgainAndAgainAndAHugeOneStayUsable) {
+  for (int round = 0; round < 200; ++round) {
+    Click(60, 55);
+    cefcompat::SelectList* list = ShownList();
+    ASSERT_NE(list, nullptr) << "no list in round " << round;
+    Press(list->Rows(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() == nullptr; })) << "round " << round;
+  }
+  EXPECT_TRUE(WaitUntil([] { return QApplication::instance()->findChildren<cefcompat::SelectList*>().isEmpty(); }));
+  browser->GetMainFrame()->ExecuteJavaScript(
+      "s.replaceChildren(...Array.from({length: 100000}, (_, i) => new Option('item ' + i)));"
+      "console.log('filled')", "", 0);
+  ASSERT_TRUE(WaitForConsole("filled"));
+  Click(60, 55);
+  cefcompat::SelectList* list = ShownList();
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->Rows()->model()->rowCount(), 100000);
+  Press(list->Rows(), Qt::Key_End);
+  Press(list->Rows(), Qt::Key_Return);
+  EXPECT_TRUE(WaitForConsole("change:item 99999:true"));
+}
+
+// Fields whose popups are Chromium's own windows: a date, a time, a color
+// and a datalist, each 200x30 at x 20; the page logs their events.
+const char kFieldsPage[] =
+    "<body style='margin:0'><style>input{position:absolute;left:20px;width:200px;height:30px;"
+    "box-sizing:border-box}</style>"
+    "<input id=d type=date value=2024-05-31 min=2024-01-01 style='top:20px'>"
+    "<input id=t type=time value=09:30 style='top:70px'>"
+    "<input id=c type=color value='#102030' style='top:120px'>"
+    "<input id=l list=fruit style='top:170px'><datalist id=fruit><option value=apple>"
+    "<option value=apricot label='small and orange'><option value=banana></datalist><script>"
+    "for (const f of [d, t, c, l]) {"
+    "  f.oninput = (e) => console.log(f.id + ' input:' + f.value + ':' + (e.inputType || ''));"
+    "  f.onchange = () => console.log(f.id + ' change:' + f.value + ':' + (document.activeElement === f));"
+    "}</script></body>";
+
+class FieldPopupTest : public SelectPopupTest {
+ protected:
+  void SetUp() override {
+    BrowserTest::SetUp();
+    Create(DataUrl(kFieldsPage));
+    ASSERT_TRUE(WaitForMainLoadEnd());
+    surface = FindSurface();
+    ASSERT_NE(surface, nullptr);
+    surface->setGeometry(100, 100, 400, 300);
+    surface->show();
+  }
+  // A click on the picker's button at a field's right end, once the page
+  // has the focus (Chromium opens no picker in a page without it).
+  void ClickPickerButton(int y) {
+    browser->GetMainFrame()->ExecuteJavaScript(
+        "(function focused() { document.hasFocus() ? console.log('page focused') : setTimeout(focused, 10); })()", "", 0);
+    ASSERT_TRUE(WaitForConsole("page focused"));
+    Click(208, y);
+  }
+};
+
+// The calendar opens on the field's date, within its bounds; a day chosen
+// with the keys reaches the page as a person's choice, and Escape leaves the
+// field as it was.
+TEST_F(FieldPopupTest, ADatesPickerIsACalendarUnderTheField) {
+  ClickPickerButton(35);
+  QWidget* picker = ShownList<QWidget>();
+  ASSERT_NE(picker, nullptr) << "no picker shown";
+  auto* calendar = picker->findChild<QCalendarWidget*>();
+  ASSERT_NE(calendar, nullptr);
+  EXPECT_EQ(calendar->selectedDate(), QDate(2024, 5, 31));
+  EXPECT_EQ(calendar->minimumDate(), QDate(2024, 1, 1));
+  const QPoint under = surface->mapToGlobal(QPoint(20, 51));
+  EXPECT_LE((picker->pos() - under).manhattanLength(), 3) << picker->pos().x() << "," << picker->pos().y();
+  QWidget* days = calendar->focusProxy();
+  ASSERT_NE(days, nullptr);
+  Press(days, Qt::Key_Left);
+  Press(days, Qt::Key_Return);
+  EXPECT_TRUE(WaitForConsole("d input:2024-05-30:"));
+  EXPECT_TRUE(WaitForConsole("d change:2024-05-30:true"));
+
+  ClickPickerButton(35);
+  picker = ShownList<QWidget>();
+  ASSERT_NE(picker, nullptr) << "no picker the second time";
+  Press(picker->findChild<QCalendarWidget*>()->focusProxy(), Qt::Key_Escape);
+  ASSERT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() == nullptr; }));
+  browser->GetMainFrame()->ExecuteJavaScript("console.log('still:' + d.value + ':' + d.matches(':open'))", "", 0);
+  EXPECT_TRUE(WaitForConsole("still:2024-05-30:false"));
+}
+
+TEST_F(FieldPopupTest, ATimesPickerSetsTheTimeChosen) {
+  ClickPickerButton(85);
+  QWidget* picker = ShownList<QWidget>();
+  ASSERT_NE(picker, nullptr) << "no picker shown";
+  auto* time = picker->findChild<QTimeEdit*>();
+  ASSERT_NE(time, nullptr);
+  EXPECT_EQ(time->time(), QTime(9, 30));
+  time->setTime(QTime(17, 5));
+  Press(picker, Qt::Key_Return);
+  EXPECT_TRUE(WaitForConsole("t change:17:05:true"));
+}
+
+TEST_F(FieldPopupTest, AColorFieldOpensTheColorDialog) {
+  ClickPickerButton(135);
+  QColorDialog* dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->isVisible() && (dialog = qobject_cast<QColorDialog*>(widget))) return true;
+    }
+    return false;
+  })) << "no color dialog";
+  EXPECT_EQ(dialog->currentColor(), QColor("#102030"));
+  dialog->setCurrentColor(QColor("#ff8000"));
+  dialog->accept();
+  EXPECT_TRUE(WaitForConsole("c change:#ff8000:true"));
+}
+
+// A click in the focused field, or Down, lists the options that contain
+// what is typed; the choice replaces the text.
+TEST_F(FieldPopupTest, ADatalistSuggestsItsOptionsForWhatIsTyped) {
+  browser->GetMainFrame()->ExecuteJavaScript("l.focus(); l.value = 'ap'; console.log('typed')", "", 0);
+  ASSERT_TRUE(WaitForConsole("typed"));
+  Click(60, 185);
+  cefcompat::SelectList* list = ShownList();
+  ASSERT_NE(list, nullptr) << "no suggestions shown";
+  EXPECT_EQ(Labels(list), QStringList({"apple", "apricot  small and orange"}));
+  EXPECT_FALSE(list->Rows()->currentIndex().isValid());
+  ClickRow(list, 1);
+  EXPECT_TRUE(WaitForConsole("l input:apricot:insertReplacementText"));
+  EXPECT_TRUE(WaitForConsole("l change:apricot:true"));
+
+  Key(0x28);  // Down
+  list = ShownList();
+  ASSERT_NE(list, nullptr) << "Down showed no suggestions";
+  Press(list->Rows(), Qt::Key_Escape);
+  ASSERT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() == nullptr; }));
 }
 
 // A field, an editable area and a paragraph with bold text; the page logs
@@ -231,7 +389,7 @@ TEST_F(ClipboardTest, TheContextMenusPasteTakesTheDesktopsClipboard) {
   at.x = 20, at.y = 10;
   browser->GetHost()->SendMouseClickEvent(at, MBT_RIGHT, false, 1);
   browser->GetHost()->SendMouseClickEvent(at, MBT_RIGHT, true, 1);
-  QMenu* menu = ShownList();
+  QMenu* menu = ShownList<QMenu>();
   ASSERT_NE(menu, nullptr) << "no menu shown";
   QAction* paste = nullptr;
   for (QAction* action : menu->actions()) {

@@ -40,7 +40,7 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       display_(this, client_, frames_, view_),
       focus_(this, client_, view_),
       keys_(this, client_),
-      selectPopups_(this),
+      fieldPopups_(this),
       clipboard_(this),
       caret_(this, view_),
       zoom_(session_),
@@ -200,7 +200,7 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
     keys_.Install(session_);
     input_.LeaveKeysToPage();
   } else {
-    selectPopups_.Install(session_);
+    fieldPopups_.Install(session_);
     clipboard_.Install(session_);
     caret_.Install(session_);
     input_.PasteThrough([this](std::function<void()> done) { clipboard_.Paste(std::move(done)); });

@@ -28,7 +28,7 @@
 #include "browser/navigation_controller.h"
 #include "browser/page_session.h"
 #include "browser/popup_broker.h"
-#include "browser/select_popup_runner.h"
+#include "browser/field_popup_runner.h"
 #include "browser/zoom_controller.h"
 #include "include/cef_browser.h"
 #include "include/cef_client.h"
@@ -206,7 +206,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   DisplayReporter display_;
   FocusReporter focus_;
   KeyReporter keys_;
-  SelectPopupRunner selectPopups_;
+  FieldPopupRunner fieldPopups_;
   ClipboardBridge clipboard_;
   CaretReporter caret_;
   ZoomController zoom_;

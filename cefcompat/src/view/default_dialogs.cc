@@ -1,6 +1,7 @@
 #include "view/default_dialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QCursor>
 #include <QMenu>
 #include <QFileDialog>
@@ -14,7 +15,8 @@
 #include "base/log.h"
 #include "base/task_thread.h"
 #include "include/cefcompat_surface.h"
-#include "view/select_menu.h"
+#include "view/select_list.h"
+#include "view/value_picker.h"
 
 namespace cefcompat {
 
@@ -32,6 +34,13 @@ QWidget* WindowOf(CefWindowHandle surface) {
     if (widget->windowHandle() == window) return widget;
   }
   return nullptr;
+}
+
+// `at`, in the surface's coordinates, on the screen; the pointer when the
+// handle is no surface.
+QRect OnScreen(CefWindowHandle surface, const QRect& at) {
+  QWindow* window = SurfaceForHandle(surface);
+  return window ? QRect(window->mapToGlobal(at.topLeft()), at.size()) : QRect(QCursor::pos(), QSize());
 }
 
 // Shows `dialog` over the surface's window, tagged with the surface.
@@ -134,8 +143,11 @@ void DefaultDialogs::CloseAll(CefWindowHandle surface) {
       if (!widget->isVisible() || widget->property(kSurfaceProperty).toULongLong() != static_cast<qulonglong>(surface)) {
         continue;
       }
-      if (auto* dialog = qobject_cast<QDialog*>(widget)) dialog->reject();
-      if (auto* menu = qobject_cast<QMenu*>(widget)) menu->close();
+      if (auto* dialog = qobject_cast<QDialog*>(widget)) {
+        dialog->reject();
+        continue;
+      }
+      widget->close();
     }
   });
 }
@@ -212,18 +224,53 @@ void DefaultDialogs::ShowSelectPopup(CefWindowHandle surface, const QRect& at, s
     return;
   }
   Threads::PostToQt([surface, at, options = std::move(options), selected, done = std::move(done)] {
-    auto* menu = new SelectMenu(WindowOf(surface));
-    menu->setProperty(kSurfaceProperty, QVariant::fromValue(static_cast<qulonglong>(surface)));
+    auto* list = new SelectList(WindowOf(surface));
+    list->setProperty(kSurfaceProperty, QVariant::fromValue(static_cast<qulonglong>(surface)));
     QString group;
     for (size_t i = 0; i < options.size(); ++i) {
       const QString label = QString::fromStdString(options[i].group);
-      if (label != group && !label.isEmpty()) menu->addSection(label);
+      if (label != group && !label.isEmpty()) list->AddSection(label);
       group = label;
-      menu->AddOption(QString::fromStdString(options[i].label), static_cast<int>(i), options[i].enabled,
+      list->AddOption(QString::fromStdString(options[i].label), static_cast<int>(i), options[i].enabled,
                       static_cast<int>(i) == selected);
     }
-    QWindow* window = SurfaceForHandle(surface);
-    menu->Open(window ? QRect(window->mapToGlobal(at.topLeft()), at.size()) : QRect(QCursor::pos(), QSize()), done);
+    list->Open(OnScreen(surface, at), done);
+  });
+}
+
+namespace {
+
+void ShowColorDialog(CefWindowHandle surface, const QString& value,
+                     const std::function<void(std::optional<std::string>)>& done) {
+  QWidget* parent = WindowOf(surface);
+  auto* dialog = new QColorDialog(QColor(value), parent);
+  QObject::connect(dialog, &QDialog::finished, dialog, [dialog, done](int result) {
+    if (result != QDialog::Accepted) return done(std::nullopt);
+    done(dialog->selectedColor().name().toStdString());
+  });
+  Open(dialog, surface, parent);
+}
+
+}  // namespace
+
+void DefaultDialogs::ShowValuePicker(CefWindowHandle surface, const QRect& at, const FieldValue& field,
+                                     std::function<void(std::optional<std::string> value)> done) {
+  if (!HasWidgets()) {
+    Log(LOGSEVERITY_WARNING, "a " + field.kind + " field's picker was not shown: the application has no QApplication");
+    done(std::nullopt);
+    return;
+  }
+  Threads::PostToQt([surface, at, field, done = std::move(done)] {
+    const QString kind = QString::fromStdString(field.kind);
+    const QString value = QString::fromStdString(field.value);
+    if (!ValuePicker::Picks(kind)) return ShowColorDialog(surface, value, done);
+    auto* picker = new ValuePicker(WindowOf(surface), kind, value, QString::fromStdString(field.min),
+                                   QString::fromStdString(field.max));
+    picker->setProperty(kSurfaceProperty, QVariant::fromValue(static_cast<qulonglong>(surface)));
+    picker->Open(OnScreen(surface, at), [done](const QString& chosen) {
+      if (chosen.isNull()) return done(std::nullopt);
+      done(chosen.toStdString());
+    });
   });
 }
 

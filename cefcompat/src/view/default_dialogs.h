@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,18 @@ class DefaultDialogs {
   // option's index, or -1 when the list closed with none.
   static void ShowSelectPopup(CefWindowHandle surface, const QRect& at, std::vector<SelectOption> options, int selected,
                               std::function<void(int index)> done);
+  struct FieldValue {
+    std::string kind;  // the field's type: date, time, datetime-local, month, week or color
+    std::string value;
+    std::string min;
+    std::string max;
+  };
+  // The picker of a date, time, month, week or color field under `at` (the
+  // field, in the surface's coordinates): a calendar or time under it, the
+  // color dialog over its window. `done` gets the chosen value in the
+  // field's form, or nothing when the picker closed with none.
+  static void ShowValuePicker(CefWindowHandle surface, const QRect& at, const FieldValue& field,
+                              std::function<void(std::optional<std::string> value)> done);
   // Closes, unanswered, every default dialog and menu of the browser whose surface is `surface`.
   static void CloseAll(CefWindowHandle surface);
 
