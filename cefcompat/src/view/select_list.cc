@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListView>
@@ -21,9 +20,7 @@ constexpr int kMostRowsSeen = 20;
 }  // namespace
 
 SelectList::SelectList(QWidget* parent)
-    : QFrame(parent, Qt::Popup), rows_(new SelectListRows(this, font())), view_(new QListView(this)) {
-  setAttribute(Qt::WA_DeleteOnClose);
-  setFrameShape(QFrame::StyledPanel);
+    : PopupFrame(parent), rows_(new SelectListRows(this, font())), view_(new QListView(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(1, 1, 1, 1);
   layout->addWidget(view_);
@@ -67,7 +64,7 @@ void SelectList::Open(const QRect& select, std::function<void(int)> done) {
 }
 
 bool SelectList::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != view_ || event->type() != QEvent::KeyPress) return QFrame::eventFilter(watched, event);
+  if (watched != view_ || event->type() != QEvent::KeyPress) return PopupFrame::eventFilter(watched, event);
   const int key = static_cast<QKeyEvent*>(event)->key();
   if (key == Qt::Key_Escape) {
     close();
@@ -78,14 +75,8 @@ bool SelectList::eventFilter(QObject* watched, QEvent* event) {
   return true;
 }
 
-// Told once, a turn after the list is gone, as a menu's answer is.
-void SelectList::hideEvent(QHideEvent* event) {
-  QFrame::hideEvent(event);
-  if (!done_) return;
-  QMetaObject::invokeMethod(QCoreApplication::instance(), [done = std::move(done_), chosen = chosen_] { done(chosen); },
-                            Qt::QueuedConnection);
-  done_ = nullptr;
-  close();
+std::function<void()> SelectList::TakeAnswer() {
+  return [done = std::move(done_), chosen = chosen_] { done(chosen); };
 }
 
 void SelectList::Choose(const QModelIndex& row) {

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include <QFrame>
+#include "view/popup_frame.h"
 
 class QListView;
 
@@ -18,7 +18,7 @@ class SelectListRows;
 // and group labels, and typing an option's first letters goes to it. The
 // rows are a model the view draws as they are seen, so a list of 100,000
 // options opens at once. Qt thread; deletes itself when closed.
-class SelectList : public QFrame {
+class SelectList : public PopupFrame {
   Q_OBJECT
 
  public:
@@ -35,7 +35,7 @@ class SelectList : public QFrame {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
+  std::function<void()> TakeAnswer() override;
 
  private:
   void Choose(const QModelIndex& row);

@@ -1,7 +1,6 @@
 #include "view/value_picker.h"
 
 #include <QCalendarWidget>
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTimeEdit>
@@ -24,9 +23,7 @@ QTime TimeOf(const QString& value) {
 
 ValuePicker::ValuePicker(QWidget* parent, const QString& kind, const QString& value, const QString& min,
                          const QString& max)
-    : QFrame(parent, Qt::Popup), kind_(kind) {
-  setAttribute(Qt::WA_DeleteOnClose);
-  setFrameShape(QFrame::StyledPanel);
+    : PopupFrame(parent), kind_(kind) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   if (HasDate(kind)) {
@@ -77,17 +74,11 @@ void ValuePicker::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return Choose();
-  QFrame::keyPressEvent(event);
+  PopupFrame::keyPressEvent(event);
 }
 
-// Told once, a turn after the picker is gone, as a menu's answer is.
-void ValuePicker::hideEvent(QHideEvent* event) {
-  QFrame::hideEvent(event);
-  if (!done_) return;
-  QMetaObject::invokeMethod(QCoreApplication::instance(), [done = std::move(done_), chosen = chosen_] { done(chosen); },
-                            Qt::QueuedConnection);
-  done_ = nullptr;
-  close();
+std::function<void()> ValuePicker::TakeAnswer() {
+  return [done = std::move(done_), chosen = chosen_] { done(chosen); };
 }
 
 void ValuePicker::Choose() {

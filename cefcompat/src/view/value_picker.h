@@ -3,7 +3,7 @@
 #include <functional>
 
 #include <QDate>
-#include <QFrame>
+#include "view/popup_frame.h"
 
 class QCalendarWidget;
 class QTimeEdit;
@@ -16,7 +16,7 @@ namespace cefcompat {
 // nothing chosen. Values are the field's own forms ("2024-05-31", "13:45",
 // "2024-05", "2024-W22", "2024-05-31T13:45"). Qt thread; deletes itself
 // when closed.
-class ValuePicker : public QFrame {
+class ValuePicker : public PopupFrame {
   Q_OBJECT
 
  public:
@@ -30,7 +30,7 @@ class ValuePicker : public QFrame {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
+  std::function<void()> TakeAnswer() override;
 
  private:
   void Choose();
