@@ -4,6 +4,7 @@
 #include "include/cef_command_line.h"
 #include "include/cef_client.h"
 #include "include/cef_render_process_handler.h"
+#include "include/cef_scheme.h"
 
 class CefApp : public virtual CefBaseRefCounted {
  public:
@@ -13,6 +14,10 @@ class CefApp : public virtual CefBaseRefCounted {
                                              CefRefPtr<CefCommandLine> command_line) {
     (void)process_type, (void)command_line;
   }
+  // Adds the application's custom schemes, the same in every process: called
+  // by CefInitialize before Chromium starts and by CefExecuteProcess in each
+  // render sub-process. `registrar` is valid only during the call.
+  virtual void OnRegisterCustomSchemes(CefRawPtr<CefSchemeRegistrar> registrar) { (void)registrar; }
   virtual CefRefPtr<CefBrowserProcessHandler> GetBrowserProcessHandler() { return nullptr; }
   virtual CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() { return nullptr; }
 };

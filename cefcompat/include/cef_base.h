@@ -23,6 +23,12 @@ class CefBaseRefCounted {
   virtual ~CefBaseRefCounted() = default;
 };
 
+// Base of objects owned by one party and never reference-counted.
+class CefBaseScoped {
+ public:
+  virtual ~CefBaseScoped() = default;
+};
+
 // Thread-safe reference count used by IMPLEMENT_REFCOUNTING.
 class CefRefCount {
  public:

@@ -13,6 +13,9 @@ void CrashRendererForTesting(CefRefPtr<CefBrowser> browser);
 pid_t ChromiumPidForTesting();
 // The render sub-process of `browser`; -1 when it has none (single-process).
 pid_t RenderSubProcessPidForTesting(CefRefPtr<CefBrowser> browser);
+// How long a resource handler may leave a step (opening, reading, skipping)
+// unanswered before its request fails with ERR_TIMED_OUT (30 s otherwise).
+void SetResourceHandlerTimeoutForTesting(int ms);
 // Live objects in this process: browsers of the browser side, browsers of
 // the render side served here (single-process switch), and message channels
 // (Chromium's pipe and each render side's link, at either end served here).

@@ -48,3 +48,8 @@ class CefRefPtr {
 
   T* ptr_ = nullptr;
 };
+
+// A pointer the callee may use only for the length of the call (CEF's raw
+// pointer type for objects that are not reference-counted).
+template <class T>
+using CefRawPtr = T*;

@@ -6,6 +6,7 @@
 #include "base/task_thread.h"
 #include "browser/runtime.h"
 #include "network/fetch_interceptor.h"
+#include "network/scheme_registry.h"
 #include "render/renderer_host.h"
 #include "x11/window_nursery.h"
 
@@ -181,7 +182,8 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   if (!runtime) return;
   CefRefPtr<BrowserImpl> self(this);
   session_.SetIds(session_.TargetId(), sessionId);
-  if (client_ && client_->GetRequestHandler()) fetch_ = std::make_unique<FetchInterceptor>(this, client_);
+  fetch_ = std::make_unique<FetchInterceptor>(this, client_);
+  navigation_.SetFailureSource([this](const std::string& requestId) { return fetch_->TakeFailure(requestId); });
   Subscribe();
   runtime->GetConnection().SetSessionHandler(
       sessionId, [self](const std::string& method, const Json& params) { self->OnSessionEvent(method, params); });
@@ -189,7 +191,7 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
   for (const char* domain : {"Page.enable", "Runtime.enable", "Network.enable", "Inspector.enable"}) {
     Send(domain, Json::object());
   }
-  if (fetch_) Send("Fetch.enable", {{"patterns", Json::array({{{"urlPattern", "*"}}})}});
+  InterceptRequests();
   contextMenu_.Install(session_);
   display_.Install(session_);
   focus_.Install(session_);
@@ -384,6 +386,20 @@ void BrowserImpl::OnSessionEvent(const std::string& method, const Json& params) 
     return;
   }
   session_.Dispatch(method, params);
+}
+
+void BrowserImpl::InterceptRequests() {
+  if (closed_ || SessionId().empty()) return;
+  std::vector<std::string> patterns = {"*"};
+  if (!client_ || !client_->GetRequestHandler()) patterns = SchemeRegistry::Instance().InterceptPatterns();
+  if (patterns.empty()) {
+    if (std::exchange(intercepting_, false)) Send("Fetch.disable", Json::object());
+    return;
+  }
+  Json list = Json::array();
+  for (const std::string& pattern : patterns) list.push_back({{"urlPattern", pattern}});
+  intercepting_ = true;
+  Send("Fetch.enable", {{"patterns", list}});
 }
 
 bool BrowserImpl::DeliverRequestPaused(const Json& params) {

@@ -142,12 +142,16 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   ScreencastView& View() { return view_; }
   InputDispatcher& Input() { return input_; }
   void ExecuteInFrame(const std::string& protocolFrameId, const std::string& code, const std::string& scriptUrl);
-  void LoadInFrame(const std::string& protocolFrameId, const std::string& url);
+  void LoadInFrame(const std::string& protocolFrameId, const std::string& url) override;
   // Reader thread.
   void DeliverScreencastFrame(const Json& params) { view_.DeliverFrame(params); }
   // Reader thread: a paused request of a frame already known goes straight to
   // the interceptor; false leaves the request to the UI thread's routing.
   bool DeliverRequestPaused(const Json& params);
+  // TID_UI: pauses the requests the runtime answers: all of them for a client
+  // with a request handler, else those of custom schemes and scheme handler
+  // factories (again after factories change).
+  void InterceptRequests();
   // TID_UI.
   pid_t RendererPid() const;
   // Any thread: a process message for the render side of a frame.
@@ -212,6 +216,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   ZoomController zoom_;
   FindRunner find_;
   std::unique_ptr<FetchInterceptor> fetch_;
+  bool intercepting_ = false;  // TID_UI: the Fetch domain is enabled
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI
   std::shared_ptr<RendererHost> renderer_;
 

@@ -12,6 +12,7 @@
 
 #include "protocol/link.h"
 #include "base/log.h"
+#include "network/scheme_registrar_impl.h"
 #include "render/render_process.h"
 #include "browser/runtime.h"
 
@@ -20,6 +21,7 @@ int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application, vo
   commandLine->InitFromArgv(args.argc, args.argv);
   const std::string type = commandLine->GetSwitchValue("type").ToString();
   if (type.empty()) return -1;
+  cefcompat::SchemeRegistrarImpl::RegisterOnce(application);
   if (type == "renderer" && commandLine->HasSwitch(cefcompat::kLinkFdSwitch)) {
     return cefcompat::RenderProcess::RunSubProcess(application,
                                                    std::atoi(commandLine->GetSwitchValue(cefcompat::kLinkFdSwitch).ToString().c_str()));

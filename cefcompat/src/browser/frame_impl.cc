@@ -3,6 +3,7 @@
 #include "browser/browser_impl.h"
 #include "include/cef_v8.h"
 #include "base/log.h"
+#include "network/scheme_registry.h"
 
 namespace cefcompat {
 
@@ -69,8 +70,10 @@ void FrameImpl::SendProcessMessage(CefProcessId target_process, CefRefPtr<CefPro
 }
 
 void FrameImpl::SetUrl(const std::string& url, const std::string& name) {
+  // A custom scheme's page is known by its own URL, not by its stand-in's.
+  const std::string known = SchemeRegistry::Instance().FromChromium(url);
   std::lock_guard<std::mutex> lock(mutex_);
-  url_ = url;
+  url_ = known;
   name_ = name;
 }
 

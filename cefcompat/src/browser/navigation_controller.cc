@@ -2,6 +2,7 @@
 
 #include "base/log.h"
 #include "network/net_errors.h"
+#include "network/scheme_registry.h"
 
 namespace cefcompat {
 
@@ -11,13 +12,15 @@ NavigationController::NavigationController(CefBrowser* browser, CefRefPtr<CefCli
 
 void NavigationController::Subscribe(PageSession& session) {
   session.On("Page.frameStartedNavigating", [this](const Json& params) {
+    const std::string url = params.value("url", std::string());
     loaders_[params.value("loaderId", std::string())] = {params.value("frameId", std::string()),
-                                                         params.value("url", std::string())};
+                                                         SchemeRegistry::Instance().FromChromium(url), url};
   });
   session.On("Network.requestWillBeSent", [this](const Json& params) {
     if (params.value("type", std::string()) != "Document") return;
-    loaders_[params.value("requestId", std::string())] = {
-        params.value("frameId", std::string()), params.value("request", Json::object()).value("url", std::string())};
+    const std::string url = params.value("request", Json::object()).value("url", std::string());
+    loaders_[params.value("requestId", std::string())] = {params.value("frameId", std::string()),
+                                                          SchemeRegistry::Instance().FromChromium(url), url};
   });
   session.On("Page.frameStartedLoading", [this](const Json& params) {
     if (frames_.IsMain(params.value("frameId", std::string()))) SetLoading(true);
@@ -81,12 +84,25 @@ void NavigationController::OnLoadingFailed(const Json& params) {
   const std::string frameId = loader != loaders_.end() ? loader->second.frameId : (main ? main->ProtocolId() : std::string());
   CefRefPtr<FrameImpl> frame = frames_.ByProtocolId(frameId);
   if (!frame || !client_) return;
-  const std::string errorText = params.value("errorText", std::string());
-  auto load = client_->GetLoadHandler();
-  if (!load) return;
   // The URL that failed is the navigation's, which the frame never committed.
   const std::string failedUrl = loader != loaders_.end() ? loader->second.url : frame->GetURL().ToString();
-  load->OnLoadError(browser_, frame.get(), NetErrorFromText(errorText), errorText, failedUrl);
+  // Chromium gives up a custom scheme's URL at once; the runtime loads its stand-in instead.
+  if (loader != loaders_.end() && LoadsAtStandIn(loader->second.chromiumUrl)) return;
+  std::string errorText = params.value("errorText", std::string());
+  cef_errorcode_t error = NetErrorFromText(errorText);
+  const cef_errorcode_t noted = failureSource_ ? failureSource_(params.value("requestId", std::string())) : ERR_NONE;
+  if (noted != ERR_NONE && noted != error) {
+    error = noted;
+    errorText = "net::" + NetErrorName(noted);
+  }
+  auto load = client_->GetLoadHandler();
+  if (!load) return;
+  load->OnLoadError(browser_, frame.get(), error, errorText, failedUrl);
+}
+
+bool NavigationController::LoadsAtStandIn(const std::string& chromiumUrl) {
+  const SchemeRegistry& schemes = SchemeRegistry::Instance();
+  return schemes.IsUnmappedCustom(chromiumUrl) && schemes.ToChromium(chromiumUrl) != chromiumUrl;
 }
 
 void NavigationController::SetLoading(bool loading) {
@@ -130,7 +146,8 @@ void NavigationController::Stop() { session_.Send("Page.stopLoading", Json::obje
 
 void NavigationController::Navigate(const std::string& protocolFrameId, const std::string& url,
                                     std::function<void()> then) {
-  session_.Send("Page.navigate", {{"url", url}, {"frameId", protocolFrameId}}, [url, then](const Connection::Reply& reply) {
+  const std::string chromiumUrl = SchemeRegistry::Instance().ToChromium(url);
+  session_.Send("Page.navigate", {{"url", chromiumUrl}, {"frameId", protocolFrameId}}, [url, then](const Connection::Reply& reply) {
     if (!reply.ok) Log(LOGSEVERITY_WARNING, "LoadURL(" + url + ") failed: " + reply.error);
     if (then) then();
   });

@@ -24,6 +24,11 @@ class NavigationController {
   void Subscribe(PageSession& session);
   // Runs once the main frame has stopped loading (before the loading state is reported).
   void SetOnMainFrameStopped(std::function<void()> then) { onMainFrameStopped_ = std::move(then); }
+  // The error the runtime failed a document request with (by request id),
+  // reported instead of Chromium's more general one; ERR_NONE when none.
+  void SetFailureSource(std::function<cef_errorcode_t(const std::string& requestId)> source) {
+    failureSource_ = std::move(source);
+  }
 
   bool IsLoading() const { return loading_; }
   bool CanGoBack() const { return canGoBack_; }
@@ -38,13 +43,16 @@ class NavigationController {
  private:
   struct Loader {
     std::string frameId;
-    std::string url;
+    std::string url;          // as the client knows it
+    std::string chromiumUrl;  // as Chromium loads it (a custom scheme's stand-in)
   };
   void OnFrameNavigated(const Json& frame);
   void OnFrameStoppedLoading(const std::string& frameId);
   void OnResponseReceived(const Json& params);
   void OnLoadingFailed(const Json& params);
   void SetLoading(bool loading);
+  // Whether Chromium's URL is a custom scheme's, which the runtime loads at its stand-in.
+  static bool LoadsAtStandIn(const std::string& chromiumUrl);
   void RefreshHistory(std::function<void()> then);
 
   CefBrowser* const browser_;
@@ -52,6 +60,7 @@ class NavigationController {
   PageSession& session_;
   FrameTree& frames_;
   std::function<void()> onMainFrameStopped_;
+  std::function<cef_errorcode_t(const std::string&)> failureSource_;
   std::atomic<bool> loading_{false};
   std::atomic<bool> canGoBack_{false};
   std::atomic<bool> canGoForward_{false};

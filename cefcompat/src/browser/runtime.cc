@@ -16,6 +16,8 @@
 #include <QThread>
 
 #include "base/log.h"
+#include "network/scheme_registrar_impl.h"
+#include "network/scheme_registry.h"
 #include "network/stream_server.h"
 #include "render/render_process.h"
 #include "view/surface_window.h"
@@ -141,6 +143,8 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
   commandLine->InitFromArgv(args.argc, args.argv);
   if (app) app->OnBeforeCommandLineProcessing(CefString(), commandLine);
   RenderProcess::SetApp(app);
+  SchemeRegistrarImpl::RegisterOnce(app);
+  SchemeRegistry::Instance().SetOnFactoriesChanged([this] { OnSchemeFactoriesChanged(); });
 
   char pattern[] = "/tmp/cefcompat-XXXXXX";
   if (!mkdtemp(pattern)) {
@@ -302,6 +306,9 @@ void Runtime::Stop() {
     process_->WaitForExit(kShutdownStepMs);
   }
   for (auto& each : connections_) each->Close();
+  // Factories belong to the runtime they were registered with, as to CEF's global context.
+  SchemeRegistry::Instance().SetOnFactoriesChanged(nullptr);
+  SchemeRegistry::Instance().ClearFactories();
   Threads::Stop();
   windowed_.reset();
   RenderProcess::ShutdownInProcess();
@@ -384,6 +391,16 @@ void Runtime::Register(const std::string& targetId, CefRefPtr<BrowserImpl> brows
 void Runtime::Unregister(const std::string& targetId) {
   std::lock_guard<std::mutex> lock(browsersMutex_);
   browsers_.erase(targetId);
+}
+
+// Browsers whose clients have no request handler pause only the requests of
+// schemes the runtime serves: the set changed.
+void Runtime::OnSchemeFactoriesChanged() {
+  std::lock_guard<std::mutex> lock(browsersMutex_);
+  for (const auto& entry : browsers_) {
+    CefRefPtr<BrowserImpl> browser = entry.second;
+    Threads::Post(TID_UI, [browser] { browser->InterceptRequests(); });
+  }
 }
 
 void Runtime::SetScreencastSink(const std::string& sessionId, CefRefPtr<BrowserImpl> browser) {

@@ -69,6 +69,8 @@ class Runtime {
   void ReopenPopup(const std::string& targetId, CefRefPtr<CefClient> client, const std::string& url,
                    const std::string& windowName);
   void OnConnectionClosed(const Connection* connection, const std::string& reason);
+  // Any thread.
+  void OnSchemeFactoriesChanged();
   void CreateSurfaceThen(CefRefPtr<BrowserImpl> browser, const std::string& title, bool show,
                          std::function<void()> then);
   bool FastPath(const Json& message);

@@ -12,26 +12,46 @@
 #include "network/stream_server.h"
 #include "base/task_thread.h"
 #include "network/net_errors.h"
+#include "network/resource_job.h"
+#include "network/scheme_registry.h"
 
 namespace cefcompat {
 
 namespace {
 
 constexpr int64 kInlineBodyLimit = 256 * 1024;
+constexpr int kInlineChunk = 64 * 1024;
 
 // One paused request. Answered exactly once: the first answer wins, and a
-// request nobody answered continues to the network when this goes.
+// request nobody answered continues to the network when this goes (or fails,
+// for a custom scheme's request, which has no network to go to).
 class PendingFetch : public CefBaseRefCounted {
  public:
-  PendingFetch(std::string requestId, std::string sessionId) : requestId_(std::move(requestId)), sessionId_(std::move(sessionId)) {}
-  ~PendingFetch() override { Continue(); }
+  PendingFetch(std::string requestId, std::string sessionId, std::string networkId,
+               std::shared_ptr<FetchInterceptor::Failures> failures)
+      : requestId_(std::move(requestId)), sessionId_(std::move(sessionId)), networkId_(std::move(networkId)),
+        failures_(std::move(failures)) {}
+  ~PendingFetch() override {
+    if (unanswered_ != ERR_NONE) {
+      Fail(unanswered_);
+    } else {
+      Continue();
+    }
+  }
 
+  // What happens to the request when nobody answers it: ERR_NONE continues it.
+  void FailWhenUnanswered(cef_errorcode_t error) { unanswered_ = error; }
   void Continue(const std::string& url = std::string()) {
     Json params = {{"requestId", requestId_}};
     if (!url.empty()) params["url"] = url;
     Answer("Fetch.continueRequest", std::move(params));
   }
-  void Fail(const std::string& reason) { Answer("Fetch.failRequest", {{"requestId", requestId_}, {"errorReason", reason}}); }
+  // Chromium names fewer errors than CEF: the exact one is kept for OnLoadError.
+  void Fail(cef_errorcode_t error) {
+    if (answered_) return;
+    if (!networkId_.empty()) failures_->Note(networkId_, error);
+    Answer("Fetch.failRequest", {{"requestId", requestId_}, {"errorReason", FetchErrorReason(error)}});
+  }
   void Fulfill(int status, const Json& headers, const std::string& body) {
     Answer("Fetch.fulfillRequest",
            {{"requestId", requestId_},
@@ -50,6 +70,9 @@ class PendingFetch : public CefBaseRefCounted {
 
   const std::string requestId_;
   const std::string sessionId_;
+  const std::string networkId_;
+  const std::shared_ptr<FetchInterceptor::Failures> failures_;
+  std::atomic<cef_errorcode_t> unanswered_{ERR_NONE};
   std::atomic<bool> answered_{false};
   IMPLEMENT_REFCOUNTING(PendingFetch);
 };
@@ -77,48 +100,78 @@ Json HeaderList(CefRefPtr<CefResponse> response, int64 length) {
   response->GetHeaderMap(map);
   bool hasType = false;
   for (const auto& [name, value] : map) {
-    hasType = hasType || QByteArray::fromStdString(name.ToString()).toLower() == "content-type";
-    headers.push_back({{"name", name.ToString()}, {"value", value.ToString()}});
+    const QByteArray lower = QByteArray::fromStdString(name.ToString()).toLower();
+    hasType = hasType || lower == "content-type";
+    // A redirect to a custom scheme's URL goes to its stand-in.
+    const std::string text = lower == "location" ? SchemeRegistry::Instance().ToChromium(value.ToString()) : value.ToString();
+    headers.push_back({{"name", name.ToString()}, {"value", text}});
   }
   if (!hasType && !response->GetMimeType().empty()) headers.push_back({{"name", "Content-Type"}, {"value", response->GetMimeType().ToString()}});
   if (length >= 0) headers.push_back({{"name", "Content-Length"}, {"value", std::to_string(length)}});
   return headers;
 }
 
-// Serves a handler's response: inline when small, from the loopback server otherwise.
-void Serve(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefRequest> request, CefRefPtr<PendingFetch> pending) {
-  bool handle = false;
-  if (!handler->Open(request, handle, nullptr) || !handle) {
-    pending->Fail("Aborted");
-    return;
+// Reads the rest of a small body (TID_IO, or wherever the handler answers),
+// then fulfils the request with it.
+void ReadInline(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length,
+                std::shared_ptr<std::string> body, CefRefPtr<PendingFetch> pending) {
+  const int64 left = length - static_cast<int64>(body->size());
+  if (left == 0) {
+    const int status = response->GetStatus() > 0 ? response->GetStatus() : 200;
+    return pending->Fulfill(status, HeaderList(response, length), *body);
   }
+  job->Read(static_cast<int>(std::min<int64>(left, kInlineChunk)), [job, response, length, body, pending](int64 got) {
+    if (got > 0) {
+      body->append(job->Data(), static_cast<size_t>(got));
+      return ReadInline(job, response, length, body, pending);
+    }
+    // A body cut short (a damaged archive entry) is a failed load, not a page.
+    const std::string url = job->Request()->GetURL().ToString();
+    Log(LOGSEVERITY_ERROR, "resource " + url + ": the body " + (got == 0 ? "ended" : "failed (error " + std::to_string(got) + ")") +
+                               " after " + std::to_string(body->size()) + " of " + std::to_string(length) + " bytes");
+    job->Cancel();
+    pending->Fail(got == 0 ? ERR_FAILED : static_cast<cef_errorcode_t>(got));
+  });
+}
+
+// The handler has opened: its headers, then the body inline when small, from
+// the loopback server otherwise.
+void Respond(CefRefPtr<ResourceJob> job, CefRefPtr<PendingFetch> pending) {
   CefRefPtr<CefResponse> response = CefResponse::Create();
   response->SetStatus(200);
   int64 length = -1;
   CefString redirect;
-  handler->GetResponseHeaders(response, length, redirect);
+  job->GetHeaders(response, length, redirect);
+  CefRefPtr<CefRequest> request = job->Request();
+  if (response->GetError() != ERR_NONE) {
+    Log(LOGSEVERITY_WARNING, "resource " + request->GetURL().ToString() + ": the handler answered with error " +
+                                 std::to_string(response->GetError()));
+    job->Cancel();
+    return pending->Fail(response->GetError());
+  }
   if (!redirect.empty()) {
-    pending->Fulfill(302, Json::array({{{"name", "Location"}, {"value", redirect.ToString()}}}), std::string());
+    const std::string location = SchemeRegistry::Instance().ToChromium(redirect.ToString());
+    pending->Fulfill(302, Json::array({{{"name", "Location"}, {"value", location}}}), std::string());
     return;
   }
   const bool ranged = !request->GetHeaderByName("Range").empty() || !request->GetHeaderByName("range").empty();
   if (ranged || length < 0 || length > kInlineBodyLimit) {
-    pending->Continue(StreamServer::Instance()->Publish(handler, response, length));
+    pending->Continue(StreamServer::Instance()->Publish(job, response, length));
     return;
   }
-  std::string body;
-  body.reserve(static_cast<size_t>(length));
-  char chunk[64 * 1024];
-  for (int got = 0; handler->Read(chunk, sizeof(chunk), got, nullptr) && got > 0;) body.append(chunk, static_cast<size_t>(got));
-  // A body cut short (a damaged archive entry) is a failed load, not a page.
-  if (body.size() < static_cast<size_t>(length)) {
-    Log(LOGSEVERITY_ERROR, "resource " + request->GetURL().ToString() + ": the body ended after " + std::to_string(body.size()) +
-                               " of " + std::to_string(length) + " bytes");
-    pending->Fail("Failed");
-    return;
-  }
-  const int status = response->GetStatus() > 0 ? response->GetStatus() : 200;
-  pending->Fulfill(status, HeaderList(response, static_cast<int64>(body.size())), body);
+  ReadInline(job, response, length, std::make_shared<std::string>(), pending);
+}
+
+// Serves a request from a resource handler.
+void Serve(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefRequest> request, CefRefPtr<PendingFetch> pending) {
+  CefRefPtr<ResourceJob> job(new ResourceJob(handler, request));
+  job->Open([job, pending](int64 opened) {
+    if (opened == ERR_NONE) return Respond(job, pending);
+    Log(LOGSEVERITY_INFO, "resource " + job->Request()->GetURL().ToString() + ": the handler " +
+                              (opened == ERR_TIMED_OUT ? "did not open it in time" : "cancelled it"));
+    job->Cancel();
+    pending->Fail(static_cast<cef_errorcode_t>(opened));
+  });
 }
 
 }  // namespace
@@ -149,7 +202,16 @@ void FetchInterceptor::Subscribe(PageSession& session) {
     const std::string scheme = QUrl(QString::fromStdString(url)).scheme().toLower().toStdString();
     static const std::set<std::string> kLoaded = {"http", "https", "file", "data", "about", "blob", "javascript",
                                                   "chrome", "devtools", "filesystem", "ws", "wss"};
-    if (!scheme.empty() && !kLoaded.count(scheme)) OnExternalProtocol(url, params.value("frameId", std::string()));
+    if (scheme.empty() || kLoaded.count(scheme)) return;
+    const std::string frameId = params.value("frameId", std::string());
+    // Chromium gives up a custom scheme's URL as unknown: it is loaded at its stand-in instead.
+    if (SchemeRegistry::Instance().IsCustom(scheme)) {
+      const bool mapped = SchemeRegistry::Instance().ToChromium(url) != url;
+      if (!mapped) Log(LOGSEVERITY_WARNING, "navigation to " + url + " refused: a standard scheme's URL needs a host");
+      if (mapped && params.value("disposition", std::string()) == "currentTab") browser_->LoadInFrame(frameId, url);
+      return;
+    }
+    OnExternalProtocol(url, frameId);
   });
   session.On("Network.requestWillBeSent", [this](const Json& params) {
     if (params.value("type", std::string()) != "Document" || !client_ || !client_->GetRequestHandler()) return;
@@ -165,13 +227,18 @@ void FetchInterceptor::OnRequestPaused(const Json& params) {
 }
 
 void FetchInterceptor::Handle(const Json& params) {
-  CefRefPtr<PendingFetch> pending(new PendingFetch(params.value("requestId", std::string()), browser_->SessionId()));
-  auto requestHandler = client_ ? client_->GetRequestHandler() : nullptr;
+  const std::string networkId = params.value("networkId", std::string());
+  CefRefPtr<PendingFetch> pending(
+      new PendingFetch(params.value("requestId", std::string()), browser_->SessionId(), networkId, failures_));
   CefRefPtr<CefBrowser> browser = browser_->Browser();
-  if (!requestHandler || !browser->IsValid()) return;  // continues when `pending` goes
+  if (!browser->IsValid()) return;  // continues when `pending` goes
   const Json info = params.value("request", Json::object());
+  // The client hears of a custom scheme's URL, not of its stand-in.
+  const std::string chromiumUrl = info.value("url", std::string());
+  const std::string url = SchemeRegistry::Instance().FromChromium(chromiumUrl);
+  if (url != chromiumUrl) pending->FailWhenUnanswered(ERR_UNKNOWN_URL_SCHEME);
   CefRefPtr<CefRequest> request = CefRequest::Create();
-  request->SetURL(info.value("url", std::string()));
+  request->SetURL(url);
   request->SetMethod(info.value("method", std::string("GET")));
   CefRequest::HeaderMap headers;
   const Json requestHeaders = info.value("headers", Json::object());
@@ -180,10 +247,11 @@ void FetchInterceptor::Handle(const Json& params) {
   }
   request->SetHeaderMap(headers);
   CefRefPtr<CefFrame> frame = browser_->FrameByProtocolId(params.value("frameId", std::string()));
-  if (params.value("resourceType", std::string()) != "Document") return Load(params, frame, request, pending);
+  const bool asksClient = client_ && client_->GetRequestHandler();
+  if (!asksClient || params.value("resourceType", std::string()) != "Document") return Load(params, frame, request, pending);
   FetchInterceptor* self = this;
   Threads::Post(TID_UI, [self, browser, params, frame, request, pending] {
-    if (!self->MayBrowse(params, frame, request)) return pending->Fail("Aborted");
+    if (!self->MayBrowse(params, frame, request)) return pending->Fail(ERR_ABORTED);
     Threads::Post(TID_IO, [self, browser, params, frame, request, pending] { self->Load(params, frame, request, pending); });
   });
 }
@@ -204,46 +272,85 @@ bool FetchInterceptor::GestureOf(const std::string& networkId) const {
   return known != gestures_.end() && known->second;
 }
 
+// The client's resource handler first, then a scheme handler factory's, as in CEF.
 void FetchInterceptor::Load(const Json& params, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
                             CefRefPtr<CefBaseRefCounted> pendingBase) {
   CefRefPtr<PendingFetch> pending(static_cast<PendingFetch*>(pendingBase.get()));
-  auto requestHandler = client_ ? client_->GetRequestHandler() : nullptr;
   CefRefPtr<CefBrowser> browser = browser_->Browser();
-  if (!requestHandler || !browser->IsValid()) return;  // continues when `pending` goes
-  const bool isNavigation = params.value("resourceType", std::string()) == "Document";
-  bool disableDefault = false;
-  CefRefPtr<CefResourceRequestHandler> handler;
-  try {
-    handler = requestHandler->GetResourceRequestHandler(browser, frame, request, isNavigation, false, CefString(), disableDefault);
-  } catch (...) {
-    Log(LOGSEVERITY_ERROR, "GetResourceRequestHandler threw; the request goes to the network");
-  }
-  if (!handler) return;
-  const std::string networkId = params.value("networkId", std::string());
-  if (!networkId.empty()) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    tracked_[networkId] = {handler, request, frame};
-  }
+  if (!browser->IsValid()) return;  // continues (or fails) when `pending` goes
+  CefRefPtr<CefResourceRequestHandler> handler = RequestHandlerFor(params, frame, request);
   auto proceed = [browser, handler, frame, request, pending](bool allowed) {
-    if (!allowed) return pending->Fail("Aborted");
+    if (!allowed) return pending->Fail(ERR_ABORTED);
     CefRefPtr<CefResourceHandler> resource;
     try {
-      resource = handler->GetResourceHandler(browser.get(), frame, request);
+      if (handler) resource = handler->GetResourceHandler(browser.get(), frame, request);
+      if (!resource) resource = FromFactory(browser, frame, request);
       if (resource) Serve(resource, request, pending);
     } catch (...) {
-      Log(LOGSEVERITY_ERROR, "a resource handler threw; the request goes to the network");
+      Log(LOGSEVERITY_ERROR, "a resource handler threw; the request goes on unanswered by it");
     }
   };
+  if (!handler) return proceed(true);
   cef_return_value_t result = RV_CONTINUE;
   try {
     result = handler->OnBeforeResourceLoad(browser, frame, request, new FetchCallback(proceed));
   } catch (...) {
-    Log(LOGSEVERITY_ERROR, "OnBeforeResourceLoad threw; the request goes to the network");
+    Log(LOGSEVERITY_ERROR, "OnBeforeResourceLoad threw; the request goes on unanswered by the client");
     return;
   }
-  if (result == RV_CANCEL) return pending->Fail("Aborted");
+  if (result == RV_CANCEL) return pending->Fail(ERR_ABORTED);
   if (result == RV_CONTINUE) proceed(true);
   // RV_CONTINUE_ASYNC: the callback proceeds; `pending` stays alive in it.
+}
+
+CefRefPtr<CefResourceRequestHandler> FetchInterceptor::RequestHandlerFor(const Json& params, CefRefPtr<CefFrame> frame,
+                                                                         CefRefPtr<CefRequest> request) {
+  auto requestHandler = client_ ? client_->GetRequestHandler() : nullptr;
+  if (!requestHandler) return nullptr;
+  const bool isNavigation = params.value("resourceType", std::string()) == "Document";
+  bool disableDefault = false;
+  CefRefPtr<CefResourceRequestHandler> handler;
+  try {
+    handler = requestHandler->GetResourceRequestHandler(browser_->Browser(), frame, request, isNavigation, false,
+                                                        CefString(), disableDefault);
+  } catch (...) {
+    Log(LOGSEVERITY_ERROR, "GetResourceRequestHandler threw; the request goes on unanswered by the client");
+  }
+  const std::string networkId = params.value("networkId", std::string());
+  if (handler && !networkId.empty()) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    tracked_[networkId] = {handler, request, frame};
+  }
+  return handler;
+}
+
+CefRefPtr<CefResourceHandler> FetchInterceptor::FromFactory(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                                            CefRefPtr<CefRequest> request) {
+  const std::string url = request->GetURL().ToString();
+  CefRefPtr<CefSchemeHandlerFactory> factory = SchemeRegistry::Instance().FactoryFor(url);
+  if (!factory) return nullptr;
+  const std::string scheme = QUrl(QString::fromStdString(url)).scheme().toLower().toStdString();
+  CefRefPtr<CefResourceHandler> handler = factory->Create(browser, frame, scheme, request);
+  if (!handler) Log(LOGSEVERITY_VERBOSE, "the " + scheme + " scheme's factory left " + url + " to the default");
+  return handler;
+}
+
+cef_errorcode_t FetchInterceptor::TakeFailure(const std::string& networkId) { return failures_->Take(networkId); }
+
+void FetchInterceptor::Failures::Note(const std::string& networkId, cef_errorcode_t error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Requests failed by the runtime but never reported (a page gone) are few; keep the newest.
+  if (byRequest_.size() > 256) byRequest_.clear();
+  byRequest_[networkId] = error;
+}
+
+cef_errorcode_t FetchInterceptor::Failures::Take(const std::string& networkId) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = byRequest_.find(networkId);
+  if (it == byRequest_.end()) return ERR_NONE;
+  const cef_errorcode_t error = it->second;
+  byRequest_.erase(it);
+  return error;
 }
 
 void FetchInterceptor::OnResponse(const std::string& networkId, CefRefPtr<CefResponse> response) {

@@ -15,6 +15,8 @@ class InterceptedBrowser {
   virtual CefRefPtr<CefFrame> FrameByProtocolId(const std::string& id) = 0;
   // The page's protocol session, which the paused requests belong to.
   virtual const std::string& SessionId() const = 0;
+  // Navigates a frame (by protocol id) to `url`.
+  virtual void LoadInFrame(const std::string& protocolFrameId, const std::string& url) = 0;
 
  protected:
   ~InterceptedBrowser() = default;

@@ -340,6 +340,13 @@ void CefStreamResourceHandler::GetResponseHeaders(CefRefPtr<CefResponse> respons
   stream_->Seek(here, SEEK_SET);
 }
 
+bool CefStreamResourceHandler::Skip(int64 bytes_to_skip, int64& bytes_skipped, CefRefPtr<CefResourceSkipCallback>) {
+  bytes_skipped = -2;
+  if (!stream_ || bytes_to_skip <= 0 || stream_->Seek(bytes_to_skip, SEEK_CUR) != 0) return false;
+  bytes_skipped = bytes_to_skip;
+  return true;
+}
+
 bool CefStreamResourceHandler::Read(void* data_out, int bytes_to_read, int& bytes_read, CefRefPtr<CefResourceReadCallback>) {
   bytes_read = 0;
   if (!stream_ || bytes_to_read <= 0) return false;

@@ -18,7 +18,7 @@
 namespace cefcompat {
 
 struct StreamServer::Item {
-  CefRefPtr<CefResourceHandler> handler;
+  CefRefPtr<ResourceJob> job;
   CefRefPtr<CefResponse> response;
   int64 length;
   std::mutex mutex;  // one reader of the stream at a time
@@ -27,6 +27,12 @@ struct StreamServer::Item {
 namespace {
 std::mutex g_serverMutex;
 StreamServer* g_server = nullptr;
+
+std::string Hex(int64 value) {
+  char text[24];
+  snprintf(text, sizeof(text), "%llx", static_cast<unsigned long long>(value));
+  return text;
+}
 
 bool WriteAll(int socket, const char* data, size_t size) {
   while (size > 0) {
@@ -96,12 +102,12 @@ StreamServer::~StreamServer() {
   }
 }
 
-std::string StreamServer::Publish(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefResponse> response, int64 length) {
+std::string StreamServer::Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length) {
   // An unguessable path per published stream: other local programs cannot read it.
   const std::string token = QUuid::createUuid().toString(QUuid::Id128).toStdString() +
                             QUuid::createUuid().toString(QUuid::Id128).toStdString();
   auto item = std::make_shared<Item>();
-  item->handler = handler;
+  item->job = job;
   item->response = response;
   item->length = length;
   std::lock_guard<std::mutex> lock(mutex_);
@@ -192,47 +198,76 @@ bool StreamServer::Answer(int socket, const std::string& head) {
     return WriteAll(socket, notFound, strlen(notFound));
   }
   std::lock_guard<std::mutex> itemLock(item->mutex);
-  auto* streamHandler = dynamic_cast<CefStreamResourceHandler*>(item->handler.get());
-  CefRefPtr<CefStreamReader> stream = streamHandler ? streamHandler->Stream() : nullptr;
-  const ByteRange range = stream ? RequestedRange(head, item->length) : ByteRange{};
+  auto* streamHandler = dynamic_cast<CefStreamResourceHandler*>(item->job->Handler().get());
+  const bool seekable = streamHandler && streamHandler->Stream();
+  const ByteRange range = RequestedRange(head, item->length);
+  // Another handler's range starts where its Skip got to.
+  if (range.partial && !seekable && range.from > 0 &&
+      item->job->WaitFor([&](ResourceJob::Done done) { item->job->Skip(range.from, done); }) != ERR_NONE) {
+    const std::string refused = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" +
+                                std::to_string(item->length) + "\r\nContent-Length: 0\r\n\r\n";
+    item->job->Cancel();
+    return WriteAll(socket, refused.data(), refused.size());
+  }
   const bool partial = range.partial;
-  const int64 from = range.from;
-  const int64 to = range.to;
-  // Without a length the end of the body is the end of the connection.
-  const bool delimited = partial || item->length >= 0;
+  const bool chunked = !partial && item->length < 0;
   std::string response = partial ? "HTTP/1.1 206 Partial Content\r\n"
                                  : "HTTP/1.1 " + std::to_string(item->response->GetStatus()) + " OK\r\n";
   CefResponse::HeaderMap headers;
   item->response->GetHeaderMap(headers);
   for (const auto& [name, value] : headers) response += name.ToString() + ": " + value.ToString() + "\r\n";
   if (!item->response->GetMimeType().empty()) response += "Content-Type: " + item->response->GetMimeType().ToString() + "\r\n";
-  if (stream) response += "Accept-Ranges: bytes\r\n";
+  if (item->length >= 0) response += "Accept-Ranges: bytes\r\n";
   if (partial) {
-    response += "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(to) + "/" + std::to_string(item->length) + "\r\n";
-    response += "Content-Length: " + std::to_string(to - from + 1) + "\r\n";
-  } else if (item->length >= 0) {
+    response += "Content-Range: bytes " + std::to_string(range.from) + "-" + std::to_string(range.to) + "/" +
+                std::to_string(item->length) + "\r\n";
+    response += "Content-Length: " + std::to_string(range.to - range.from + 1) + "\r\n";
+  } else if (chunked) {
+    response += "Transfer-Encoding: chunked\r\n";
+  } else {
     response += "Content-Length: " + std::to_string(item->length) + "\r\n";
   }
-  response += std::string("Access-Control-Allow-Origin: *\r\nConnection: ") + (delimited ? "keep-alive" : "close") +
-              "\r\n\r\n";
-  bool ok = WriteAll(socket, response.data(), response.size());
-  int64 left = partial ? to - from + 1 : item->length;
-  if (stream) stream->Seek(partial ? from : 0, SEEK_SET);
-  char chunk[256 * 1024];
-  while (ok && (left != 0)) {
-    int got = 0;
-    const int want = left < 0 ? static_cast<int>(sizeof(chunk)) : static_cast<int>(std::min<int64>(left, sizeof(chunk)));
+  response += "Access-Control-Allow-Origin: *\r\nConnection: keep-alive\r\n\r\n";
+  const int64 left = partial ? range.to - range.from + 1 : item->length;
+  if (WriteAll(socket, response.data(), response.size()) && SendBody(socket, *item, partial ? range.from : 0, left, chunked)) {
+    return true;
+  }
+  // A body cut short fails on the client's side once the connection closes.
+  item->job->Cancel();
+  return false;
+}
+
+bool StreamServer::SendBody(int socket, Item& item, int64 from, int64 left, bool chunked) {
+  auto* streamHandler = dynamic_cast<CefStreamResourceHandler*>(item.job->Handler().get());
+  CefRefPtr<CefStreamReader> stream = streamHandler ? streamHandler->Stream() : nullptr;
+  if (stream) stream->Seek(from, SEEK_SET);
+  constexpr int kChunk = 256 * 1024;
+  std::vector<char> chunk(stream ? kChunk : 0);
+  while (left != 0) {
+    const int want = left < 0 ? kChunk : static_cast<int>(std::min<int64>(left, kChunk));
+    int64 got = 0;
+    const char* data = chunk.data();
     if (stream) {
-      got = static_cast<int>(stream->Read(chunk, 1, static_cast<size_t>(want)));
-    } else if (!item->handler->Read(chunk, want, got, nullptr)) {
-      got = 0;
+      got = static_cast<int64>(stream->Read(chunk.data(), 1, static_cast<size_t>(want)));
+    } else {
+      got = item.job->WaitFor([&](ResourceJob::Done done) { item.job->Read(want, done); });
+      data = item.job->Data();
     }
-    if (got <= 0) break;
-    ok = WriteAll(socket, chunk, static_cast<size_t>(got));
+    if (got < 0) {
+      Log(LOGSEVERITY_WARNING, "resource " + item.job->Request()->GetURL().ToString() + ": the body failed (error " +
+                                   std::to_string(got) + ") while it was sent");
+      return false;
+    }
+    if (got == 0) break;
+    const std::string size = chunked ? Hex(got) + "\r\n" : std::string();
+    if (!WriteAll(socket, size.data(), size.size()) || !WriteAll(socket, data, static_cast<size_t>(got)) ||
+        (chunked && !WriteAll(socket, "\r\n", 2))) {
+      return false;
+    }
     if (left > 0) left -= got;
   }
-  // A body cut short leaves the client waiting for bytes that never come.
-  return ok && delimited && left == 0;
+  if (chunked) return WriteAll(socket, "0\r\n\r\n", 5);
+  return left == 0;
 }
 
 }  // namespace cefcompat

@@ -10,18 +10,20 @@
 #include <thread>
 #include <vector>
 
-#include "include/cef_resource_handler.h"
 #include "include/cef_request.h"
+#include "network/resource_job.h"
 
 namespace cefcompat {
 
 // Serves streams on 127.0.0.1, on several ports, under unguessable one-off
-// paths, with Range.
+// paths, with Range. A body of unknown length goes chunked, so that a
+// handler failing midway fails the request instead of ending it early.
 class StreamServer {
  public:
   static StreamServer* Instance();
-  // The URL that serves `stream` (with its status, MIME type and headers) until the server stops.
-  std::string Publish(CefRefPtr<CefResourceHandler> handler, CefRefPtr<CefResponse> response, int64 length);
+  // The URL that serves the body of `job` (with the response's status, MIME
+  // type and headers) once, until the server stops.
+  std::string Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length);
   static void Shutdown();
 
  private:
@@ -32,8 +34,10 @@ class StreamServer {
   void Serve(int socket);
   static std::string ReadHead(int socket, std::string& received);
   bool Answer(int socket, const std::string& head);
-
   struct Item;
+  // Writes the body (or the part the range names); false when it could not be sent whole.
+  static bool SendBody(int socket, Item& item, int64 from, int64 left, bool chunked);
+
   static constexpr size_t kPorts = 8;
   std::vector<int> listeners_;
   std::vector<int> ports_;
