@@ -1,6 +1,7 @@
 // Custom schemes and scheme handler factories on real pages: a site served
 // from "launcher://app/", both forms of CefResourceHandler answering at once
 // and later from another thread, handlers that fail, and factories removed.
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <set>
@@ -35,6 +36,7 @@ class SchemeApp : public CefApp {
         {"launcher", CEF_SCHEME_OPTION_STANDARD | CEF_SCHEME_OPTION_SECURE | CEF_SCHEME_OPTION_CORS_ENABLED |
                          CEF_SCHEME_OPTION_FETCH_ENABLED},
         {"plainsite", CEF_SCHEME_OPTION_STANDARD},
+        {"note", CEF_SCHEME_OPTION_NONE},
         {"launcher", CEF_SCHEME_OPTION_STANDARD},
         {"https", CEF_SCHEME_OPTION_STANDARD},
         {"9lives", CEF_SCHEME_OPTION_STANDARD},
@@ -208,6 +210,8 @@ class SilentHandler : public CefResourceHandler {
 const char kIndex[] =
     "<title>index</title><img id=pic src='pic.svg'><script src='app.js'></script>";
 const char kApp[] = R"JS(
+document.cookie = 'visit=1';
+localStorage.setItem('seen', 'yes');
 const xhr = (url) => new Promise((resolve, reject) => {
   const request = new XMLHttpRequest();
   request.open('GET', url);
@@ -218,7 +222,8 @@ const xhr = (url) => new Promise((resolve, reject) => {
 const pic = document.getElementById('pic');
 const drawn = pic.complete ? Promise.resolve() : new Promise(r => pic.onload = r);
 Promise.all([fetch('data.json').then(r => r.json()), xhr('/data.json?by=xhr'), drawn]).then(([data, text]) =>
-  console.log('site:' + location.origin + '|' + data.value + '|' + JSON.parse(text).value + '|' + pic.naturalWidth));
+  console.log('site:' + location.origin + '|' + data.value + '|' + JSON.parse(text).value + '|' + pic.naturalWidth +
+              '|' + isSecureContext + '|' + document.cookie + '|' + localStorage.getItem('seen')));
 )JS";
 const char kPicture[] = "<svg xmlns='http://www.w3.org/2000/svg' width='7' height='5'><rect width='7' height='5'/></svg>";
 
@@ -235,6 +240,8 @@ class SiteFactory : public CefSchemeHandlerFactory {
                                  {"onIo", CefCurrentlyOn(TID_IO)},
                                  {"browser", browser != nullptr},
                                  {"frame", frame != nullptr}});
+    // A scheme without hosts: its URLs are "note:<text>".
+    if (scheme_name == "note") return new NewHandler("text/html", "<title>" + url.substr(5) + "</title>", Answer::kAtOnce);
     const std::string path = url.substr(url.find('/', url.find("//") + 2));
     const std::string file = path.substr(0, path.find('?'));
     if (file == "/index.html") return new NewHandler("text/html", kIndex, Answer::kAtOnce);
@@ -324,7 +331,7 @@ class SchemeHandlerTest : public BrowserTest {
 
 TEST_F(SchemeHandlerTest, CustomSchemesAreAddedOncePerNameAndNeverOverChromiumsOwn) {
   const std::vector<std::pair<std::string, bool>> expected = {
-      {"launcher", true}, {"plainsite", true}, {"launcher", false}, {"https", false}, {"9lives", false}};
+      {"launcher", true}, {"plainsite", true}, {"note", true}, {"launcher", false}, {"https", false}, {"9lives", false}};
   EXPECT_EQ(Added(), expected);
   EXPECT_FALSE(StartLog().Matching("'launcher' was already added; refused").empty());
   EXPECT_FALSE(StartLog().Matching("'https' is one of Chromium's own schemes; refused").empty());
@@ -334,7 +341,7 @@ TEST_F(SchemeHandlerTest, CustomSchemesAreAddedOncePerNameAndNeverOverChromiumsO
 TEST_F(SchemeHandlerTest, ASiteFromACustomSchemeLoadsWithItsSubresourcesFetchAndXhr) {
   Create("launcher://app/index.html");
   ASSERT_TRUE(WaitForMainLoadEnd());
-  EXPECT_TRUE(WaitForConsole("site:https://app.launcher.invalid|42|42|7"));
+  EXPECT_TRUE(WaitForConsole("site:https://app.launcher.invalid|42|42|7|true|visit=1|yes"));
   EXPECT_EQ(browser->GetMainFrame()->GetURL().ToString(), "launcher://app/index.html");
   EXPECT_EQ(recorder.Of("OnLoadEnd")[0].data["status"], 200);
   ASSERT_FALSE(recorder.Of("OnAddressChange").empty());
@@ -424,6 +431,29 @@ TEST_F(SchemeHandlerTest, HandlersThatNeverAnswerOrFailMidwayFailTheirRequests) 
   EXPECT_EQ(recorder.Of("OnLoadError")[1].data["error"], ERR_ABORTED);
 }
 
+TEST_F(SchemeHandlerTest, SchemeOptionsDecideTheStandIn) {
+  // Without SECURE the page is no secure context; cookies and storage still work.
+  ASSERT_TRUE(CefRegisterSchemeHandlerFactory("plainsite", "", factory));
+  Create("plainsite://app/index.html");
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  EXPECT_TRUE(WaitForConsole("site:http://app.plainsite.invalid|42|42|7|false|visit=1|yes"));
+  EXPECT_EQ(browser->GetMainFrame()->GetURL().ToString(), "plainsite://app/index.html");
+
+  // Without STANDARD a URL has no host and its page an opaque origin; a
+  // domain given with the factory is ignored.
+  ASSERT_TRUE(CefRegisterSchemeHandlerFactory("note", "ignored", factory));
+  browser->GetMainFrame()->LoadURL("note:hello");
+  ASSERT_TRUE(WaitForMainLoadEnd(2));
+  EXPECT_EQ(browser->GetMainFrame()->GetURL().ToString(), "note:hello");
+  EXPECT_EQ(recorder.Of("OnAddressChange").back().data["url"], "note:hello");
+  const auto creates = Creates();
+  const auto note = std::find_if(creates.begin(), creates.end(), [](const nlohmann::json& c) { return c["url"] == "note:hello"; });
+  ASSERT_NE(note, creates.end());
+  EXPECT_EQ((*note)["scheme"], "note");
+  Run("console.log('note:' + document.title + '|' + origin)");
+  EXPECT_TRUE(WaitForConsole("note:hello|null"));
+}
+
 TEST_F(SchemeHandlerTest, UnservedRequestsFailOrGoOnAsCefs) {
   LogCapture log;
   // Only http, https and added custom schemes take factories.
@@ -481,7 +511,7 @@ TEST_F(SchemeHandlerTest, ClientsWithoutARequestHandlerAreServedByFactories) {
   client = new FactoryOnlyClient(&recorder);
   Create("launcher://app/index.html");
   ASSERT_TRUE(WaitForMainLoadEnd());
-  EXPECT_TRUE(WaitForConsole("site:https://app.launcher.invalid|42|42|7"));
+  EXPECT_TRUE(WaitForConsole("site:https://app.launcher.invalid|42|42|7|true|visit=1|yes"));
   EXPECT_EQ(browser->GetMainFrame()->GetURL().ToString(), "launcher://app/index.html");
   // A factory registered while the page is shown serves it too.
   ASSERT_TRUE(CefRegisterSchemeHandlerFactory("launcher", "late", factory));

@@ -21,6 +21,8 @@ namespace {
 
 constexpr int64 kInlineBodyLimit = 256 * 1024;
 constexpr int kInlineChunk = 64 * 1024;
+// Every right of a page but its own origin.
+constexpr char kOpaqueOriginPolicy[] = "sandbox allow-scripts allow-forms allow-popups allow-modals allow-downloads";
 
 // One paused request. Answered exactly once: the first answer wins, and a
 // request nobody answered continues to the network when this goes (or fails,
@@ -143,6 +145,14 @@ void Respond(CefRefPtr<ResourceJob> job, CefRefPtr<PendingFetch> pending) {
   CefString redirect;
   job->GetHeaders(response, length, redirect);
   CefRefPtr<CefRequest> request = job->Request();
+  // A page of a scheme without hosts has an opaque origin, as in CEF: the
+  // stand-in's origin is sandboxed away.
+  if (SchemeRegistry::Instance().HasOpaqueOrigin(request->GetURL().ToString())) {
+    CefResponse::HeaderMap headers;
+    response->GetHeaderMap(headers);
+    headers.emplace("Content-Security-Policy", kOpaqueOriginPolicy);
+    response->SetHeaderMap(headers);
+  }
   if (response->GetError() != ERR_NONE) {
     Log(LOGSEVERITY_WARNING, "resource " + request->GetURL().ToString() + ": the handler answered with error " +
                                  std::to_string(response->GetError()));

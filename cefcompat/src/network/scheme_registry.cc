@@ -184,6 +184,12 @@ bool SchemeRegistry::IsUnmappedCustom(const std::string& url) const {
   return !parts.scheme.empty() && IsCustom(parts.scheme);
 }
 
+bool SchemeRegistry::HasOpaqueOrigin(const std::string& url) const {
+  const UrlParts parts = SplitUrl(url);
+  int options = 0;
+  return !parts.scheme.empty() && IsCustom(parts.scheme, &options) && !(options & CEF_SCHEME_OPTION_STANDARD);
+}
+
 std::vector<std::string> SchemeRegistry::InterceptPatterns() const {
   std::vector<std::string> patterns;
   std::lock_guard<std::mutex> lock(mutex_);

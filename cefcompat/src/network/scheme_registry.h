@@ -46,6 +46,9 @@ class SchemeRegistry {
   std::string FromChromium(const std::string& url) const;
   // Whether `url` is of a custom scheme as Chromium would see it (not yet mapped).
   bool IsUnmappedCustom(const std::string& url) const;
+  // Whether `url` is of a custom scheme without CEF_SCHEME_OPTION_STANDARD,
+  // whose pages have an opaque origin.
+  bool HasOpaqueOrigin(const std::string& url) const;
 
   // Fetch.requestPaused URL patterns that reach every custom scheme and factory.
   std::vector<std::string> InterceptPatterns() const;
