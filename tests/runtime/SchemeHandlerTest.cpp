@@ -207,6 +207,24 @@ class SilentHandler : public CefResourceHandler {
   IMPLEMENT_REFCOUNTING(SilentHandler);
 };
 
+// Answers that the page moved to another of the scheme's URLs.
+class MovedHandler : public CefResourceHandler {
+ public:
+  bool Open(CefRefPtr<CefRequest>, bool& handle_request, CefRefPtr<CefCallback>) override {
+    handle_request = true;
+    return true;
+  }
+  void GetResponseHeaders(CefRefPtr<CefResponse> response, int64& response_length, CefString&) override {
+    response->SetStatus(301);
+    response->SetHeaderByName("Location", "launcher://app/second.html", true);
+    response_length = 0;
+  }
+  void Cancel() override {}
+
+ private:
+  IMPLEMENT_REFCOUNTING(MovedHandler);
+};
+
 const char kIndex[] =
     "<title>index</title><img id=pic src='pic.svg'><script src='app.js'></script>";
 const char kApp[] = R"JS(
@@ -250,6 +268,7 @@ class SiteFactory : public CefSchemeHandlerFactory {
     if (file == "/data.json") return new OldHandler("application/json", "{\"value\": 42}", Answer::kAtOnce);
     if (file == "/pic.svg") return new NewHandler("image/svg+xml", kPicture, Answer::kAtOnce);
     if (file.rfind("/body/", 0) == 0) return Body(file.substr(6));
+    if (file == "/moved.html") return new MovedHandler();
     if (file == "/silent.html") return new SilentHandler(false);
     if (file == "/refused.html") return new SilentHandler(true);
     return nullptr;
@@ -367,6 +386,14 @@ TEST_F(SchemeHandlerTest, ASiteFromACustomSchemeLoadsWithItsSubresourcesFetchAnd
   EXPECT_EQ(recorder.Count("OnLoadError"), 0u);
   Run("console.log('title:' + document.title)");
   EXPECT_TRUE(WaitForConsole("title:second"));
+
+  // A redirect to the scheme's URL is followed to its stand-in.
+  browser->GetMainFrame()->LoadURL("launcher://app/index.html");
+  ASSERT_TRUE(WaitForMainLoadEnd(3));
+  browser->GetMainFrame()->LoadURL("launcher://app/moved.html");
+  ASSERT_TRUE(WaitForMainLoadEnd(4));
+  EXPECT_EQ(browser->GetMainFrame()->GetURL().ToString(), "launcher://app/second.html");
+  EXPECT_EQ(recorder.Count("OnLoadError"), 0u);
 }
 
 TEST_F(SchemeHandlerTest, BothHandlerFormsServeBodiesAtOnceAndLaterFromAnotherThread) {

@@ -102,11 +102,8 @@ Json HeaderList(CefRefPtr<CefResponse> response, int64 length) {
   response->GetHeaderMap(map);
   bool hasType = false;
   for (const auto& [name, value] : map) {
-    const QByteArray lower = QByteArray::fromStdString(name.ToString()).toLower();
-    hasType = hasType || lower == "content-type";
-    // A redirect to a custom scheme's URL goes to its stand-in.
-    const std::string text = lower == "location" ? SchemeRegistry::Instance().ToChromium(value.ToString()) : value.ToString();
-    headers.push_back({{"name", name.ToString()}, {"value", text}});
+    hasType = hasType || QByteArray::fromStdString(name.ToString()).toLower() == "content-type";
+    headers.push_back({{"name", name.ToString()}, {"value", value.ToString()}});
   }
   if (!hasType && !response->GetMimeType().empty()) headers.push_back({{"name", "Content-Type"}, {"value", response->GetMimeType().ToString()}});
   if (length >= 0) headers.push_back({{"name", "Content-Length"}, {"value", std::to_string(length)}});
@@ -136,6 +133,20 @@ void ReadInline(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int
   });
 }
 
+// What Chromium must see of a response meant for a custom scheme's URLs: a
+// redirect to one goes to its stand-in, and a page of a scheme without hosts
+// has an opaque origin, as in CEF (the stand-in's origin is sandboxed away).
+void ForChromium(CefRefPtr<CefResponse> response, const std::string& url) {
+  const SchemeRegistry& schemes = SchemeRegistry::Instance();
+  CefResponse::HeaderMap headers;
+  response->GetHeaderMap(headers);
+  for (auto& [name, value] : headers) {
+    if (QByteArray::fromStdString(name.ToString()).toLower() == "location") value = schemes.ToChromium(value.ToString());
+  }
+  if (schemes.HasOpaqueOrigin(url)) headers.emplace("Content-Security-Policy", kOpaqueOriginPolicy);
+  response->SetHeaderMap(headers);
+}
+
 // The handler has opened: its headers, then the body inline when small, from
 // the loopback server otherwise.
 void Respond(CefRefPtr<ResourceJob> job, CefRefPtr<PendingFetch> pending) {
@@ -145,14 +156,7 @@ void Respond(CefRefPtr<ResourceJob> job, CefRefPtr<PendingFetch> pending) {
   CefString redirect;
   job->GetHeaders(response, length, redirect);
   CefRefPtr<CefRequest> request = job->Request();
-  // A page of a scheme without hosts has an opaque origin, as in CEF: the
-  // stand-in's origin is sandboxed away.
-  if (SchemeRegistry::Instance().HasOpaqueOrigin(request->GetURL().ToString())) {
-    CefResponse::HeaderMap headers;
-    response->GetHeaderMap(headers);
-    headers.emplace("Content-Security-Policy", kOpaqueOriginPolicy);
-    response->SetHeaderMap(headers);
-  }
+  ForChromium(response, request->GetURL().ToString());
   if (response->GetError() != ERR_NONE) {
     Log(LOGSEVERITY_WARNING, "resource " + request->GetURL().ToString() + ": the handler answered with error " +
                                  std::to_string(response->GetError()));
