@@ -10,6 +10,7 @@
 #include "RuntimeEnvironment.h"
 #include "TestApp.h"
 #include "TestHttpServer.h"
+#include "include/cef_cookie.h"
 #include "include/cef_scheme.h"
 #include "include/cef_task.h"
 #include "include/wrapper/cef_closure_task.h"
@@ -294,6 +295,20 @@ class SiteFactory : public CefSchemeHandlerFactory {
   IMPLEMENT_REFCOUNTING(SiteFactory);
 };
 
+// Records the name and domain of each cookie it visits.
+class CookieNames : public CefCookieVisitor {
+ public:
+  explicit CookieNames(EventRecorder* recorder) : recorder_(recorder) {}
+  bool Visit(const CefCookie& cookie, int, int, bool&) override {
+    recorder_->Record("Cookie", {{"name", CefString(&cookie.name).ToString()}, {"domain", CefString(&cookie.domain).ToString()}});
+    return true;
+  }
+
+ private:
+  EventRecorder* recorder_;
+  IMPLEMENT_REFCOUNTING(CookieNames);
+};
+
 // Records the address each main frame shows.
 class AddressClient : public RecordingClient {
  public:
@@ -377,6 +392,12 @@ TEST_F(SchemeHandlerTest, ASiteFromACustomSchemeLoadsWithItsSubresourcesFetchAnd
                           "launcher://app/data.json", "launcher://app/data.json?by=xhr"}) {
     EXPECT_TRUE(urls.count(url)) << url;
   }
+  // The cookie manager knows the page's cookies by the scheme's URL.
+  ASSERT_TRUE(CefCookieManager::GetGlobalManager(nullptr)->VisitUrlCookies("launcher://app/index.html", true,
+                                                                           new CookieNames(&recorder)));
+  ASSERT_TRUE(recorder.WaitForKind("Cookie"));
+  EXPECT_EQ(recorder.Of("Cookie")[0].data["name"], "visit");
+  EXPECT_EQ(recorder.Of("Cookie")[0].data["domain"], "app.launcher.invalid");
 
   // The page names the scheme's URL itself: the runtime loads it at its stand-in.
   Run("location.href = 'launcher://app/second.html'");

@@ -10,12 +10,16 @@
 #include "browser/runtime.h"
 #include "include/cef_request_context.h"
 #include "network/cookie_codec.h"
+#include "network/scheme_registry.h"
 
 namespace cefcompat {
 
 namespace {
 
-QUrl CookieUrl(const CefString& url) { return QUrl(QString::fromStdString(url.ToString())); }
+// A custom scheme's cookies are its stand-in's.
+QUrl CookieUrl(const CefString& url) {
+  return QUrl(QString::fromStdString(SchemeRegistry::Instance().ToChromium(url.ToString())));
+}
 
 void TellSet(CefRefPtr<CefSetCookieCallback> callback, bool success) {
   if (callback) callback->OnComplete(success);
