@@ -207,10 +207,10 @@ class CefV8Value : public virtual CefBaseRefCounted {
   double double_ = 0;
   CefString string_;
   std::map<CefString, CefRefPtr<CefV8Value>> properties_;
-  int64_t nativeId_ = 0;      // what the native side made: its id in the context's NativeTargets
-  CefString functionName_;    // functions
-  size_t byteLength_ = 0;     // ArrayBuffers
-  std::string bytes_;         // ArrayBuffers the page made, once read
+  int64_t nativeId_ = 0;    // what the native side made: its id in the context's NativeTargets
+  CefString functionName_;  // functions
+  size_t byteLength_ = 0;   // ArrayBuffers
+  std::string bytes_;       // ArrayBuffers the page made, once read
   bool bytesRead_ = false;
 
  private:

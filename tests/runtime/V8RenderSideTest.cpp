@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-
 #include <nlohmann/json.hpp>
 
 #include "LogCapture.h"
@@ -47,7 +46,8 @@ CefRefPtr<CefV8Value> MakeBuffer(const void* bytes, size_t length, const std::st
   void* copy = std::malloc(length ? length : 1);
   std::memcpy(copy, bytes, length);
   auto context = CefV8Context::GetCurrentContext();
-  CefRefPtr<CefV8Value> made = CefV8Value::CreateArrayBuffer(copy, length, new ReportingRelease(context->GetBrowser(), tag));
+  CefRefPtr<CefV8Value> made =
+      CefV8Value::CreateArrayBuffer(copy, length, new ReportingRelease(context->GetBrowser(), tag));
   if (!made) std::free(copy);
   return made;
 }
@@ -157,7 +157,8 @@ class V8TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler 
   void OnContextCreated(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, CefRefPtr<CefV8Context> context) override {
     if (!frame->IsMain()) return;
     CefRefPtr<CefV8Value> window = context->GetGlobal();
-    window->SetValue("made", CefV8Value::CreateFunction("made", this), V8_PROPERTY_ATTRIBUTE_NONE);
+    made_ = CefV8Value::CreateFunction("made", this);
+    window->SetValue("made", made_, V8_PROPERTY_ATTRIBUTE_NONE);
     CefRefPtr<CefV8Value> counter = CefV8Value::CreateObject(new CounterAccessor(), nullptr);
     counter->SetValue("count", V8_ACCESS_CONTROL_DEFAULT, V8_PROPERTY_ATTRIBUTE_NONE);
     counter->SetValue("fixed", V8_ACCESS_CONTROL_DEFAULT, V8_PROPERTY_ATTRIBUTE_READONLY);
@@ -175,7 +176,7 @@ class V8TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler 
     auto args = message->GetArgumentList();
     if (message->GetName() == "eval") {
       frame->SendProcessMessage(PID_BROWSER, Message("evaled", EvalJson(frame->GetV8Context(), args->GetString(0),
-                                                                         args->GetString(1), args->GetInt(2))));
+                                                                        args->GetString(1), args->GetInt(2))));
       return true;
     }
     if (message->GetName() == "afterRelease") {
@@ -202,6 +203,8 @@ class V8TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler 
       return false;
     } else if (action == "make") {
       retval = CefV8Value::CreateFunction("inner", this);
+    } else if (action == "sameAsMade") {
+      retval = CefV8Value::CreateBool(first->IsSame(made_));
     } else if (action == "handlerOf") {
       retval = CefV8Value::CreateString(std::string(first->GetFunctionHandler().get() == this ? "this" : "none") + ":" +
                                         first->GetFunctionName().ToString());
@@ -226,7 +229,8 @@ class V8TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler 
       LogCapture log;
       const size_t length = (size_t{64} << 20) + 1;
       void* buffer = std::malloc(length);
-      CefRefPtr<CefV8Value> made = CefV8Value::CreateArrayBuffer(buffer, length, new ReportingRelease(context->GetBrowser(), "big"));
+      CefRefPtr<CefV8Value> made =
+          CefV8Value::CreateArrayBuffer(buffer, length, new ReportingRelease(context->GetBrowser(), "big"));
       if (!made) std::free(buffer);
       retval = CefV8Value::CreateBool(!made && !log.Matching("over the 64 MB limit").empty());
     } else if (action == "accessorOnPlain") {
@@ -259,7 +263,8 @@ class V8TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler 
     const auto* data = static_cast<const unsigned char*>(buffer->GetArrayBufferData());
     const size_t length = buffer->GetArrayBufferByteLength();
     if (!data) {
-      return "unreadable:" + std::to_string(length) + ":" + (log.Matching("over the 64 MB limit").empty() ? "" : "logged");
+      return "unreadable:" + std::to_string(length) + ":" +
+             (log.Matching("over the 64 MB limit").empty() ? "" : "logged");
     }
     return std::to_string(length) + ":" + std::to_string(data[0]) + "," + std::to_string(data[length - 1]);
   }
@@ -271,7 +276,8 @@ class V8TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler 
     after["entered"] = keptContext_->Enter();
     after["function"] = CefV8Value::CreateFunction("late", this) != nullptr;
     void* four = std::malloc(4);
-    CefRefPtr<CefV8Value> late = CefV8Value::CreateArrayBuffer(four, 4, new ReportingRelease(keptContext_->GetBrowser(), "late"));
+    CefRefPtr<CefV8Value> late =
+        CefV8Value::CreateArrayBuffer(four, 4, new ReportingRelease(keptContext_->GetBrowser(), "late"));
     if (!late) std::free(four);
     after["buffer"] = late != nullptr;
     after["object"] = CefV8Value::CreateObject(new CounterAccessor(), nullptr) != nullptr;
@@ -289,6 +295,7 @@ class V8TestRenderHandler : public CefRenderProcessHandler, public CefV8Handler 
     return after.dump();
   }
 
+  CefRefPtr<CefV8Value> made_;  // `made` of the latest main frame's context
   CefV8ValueList kept_;
   CefRefPtr<CefV8Context> keptContext_;
   IMPLEMENT_REFCOUNTING(V8TestRenderHandler);
@@ -311,12 +318,14 @@ class V8RenderSideTest : public BrowserTest {
     return texts;
   }
   bool WaitForMessage(const std::string& name, const std::string& text, int timeoutMs = 15000) {
-    return recorder.WaitFor([&] {
-      for (const auto& each : Messages(name)) {
-        if (each == text) return true;
-      }
-      return false;
-    }, timeoutMs);
+    return recorder.WaitFor(
+        [&] {
+          for (const auto& each : Messages(name)) {
+            if (each == text) return true;
+          }
+          return false;
+        },
+        timeoutMs);
   }
   size_t CountOf(const std::string& name, const std::string& text) {
     size_t count = 0;
@@ -326,13 +335,15 @@ class V8RenderSideTest : public BrowserTest {
   // The console line that starts with `prefix`, without it; empty after a time-out.
   std::string ConsoleAfter(const std::string& prefix, int timeoutMs = 15000) {
     std::string found;
-    recorder.WaitFor([&] {
-      for (const auto& event : recorder.Of("OnConsoleMessage")) {
-        const std::string message = event.data["message"];
-        if (message.rfind(prefix, 0) == 0) found = message.substr(prefix.size());
-      }
-      return !found.empty();
-    }, timeoutMs);
+    recorder.WaitFor(
+        [&] {
+          for (const auto& event : recorder.Of("OnConsoleMessage")) {
+            const std::string message = event.data["message"];
+            if (message.rfind(prefix, 0) == 0) found = message.substr(prefix.size());
+          }
+          return !found.empty();
+        },
+        timeoutMs);
     return found;
   }
 
@@ -340,16 +351,18 @@ class V8RenderSideTest : public BrowserTest {
 };
 
 TEST_F(V8RenderSideTest, CreatedFunctionsAnswerWithTheirThisArgumentsValuesAndErrors) {
-  Create(DataUrl("<script>"
-                 "console.log('args:' + made('args', 1, 'two', true, null));"
-                 "const box = {method: made}; box.method('this'); console.log('this:' + box.seen);"
-                 "console.log('name:' + made.name + ',' + typeof made);"
-                 "try { made('throw'); } catch (e) { console.log('threw:' + (e instanceof Error) + ',' + e.message); }"
-                 "try { made('unhandled'); } catch (e) { console.log('unhandled:' + e.message); }"
-                 "const inner = made('make'); console.log('inner:' + inner('args', 5));"
-                 "console.log('handler:' + v8test('handlerOf', made) + '|' + v8test('handlerOf', () => 0));"
-                 "console.log('constructed:' + (typeof new made('args')));"
-                 "</script>"));
+  Create(
+      DataUrl("<script>"
+              "console.log('args:' + made('args', 1, 'two', true, null));"
+              "const box = {method: made}; box.method('this'); console.log('this:' + box.seen);"
+              "console.log('name:' + made.name + ',' + typeof made);"
+              "try { made('throw'); } catch (e) { console.log('threw:' + (e instanceof Error) + ',' + e.message); }"
+              "try { made('unhandled'); } catch (e) { console.log('unhandled:' + e.message); }"
+              "const inner = made('make'); console.log('inner:' + inner('args', 5));"
+              "console.log('handler:' + v8test('handlerOf', made) + '|' + v8test('handlerOf', () => 0));"
+              "console.log('same:' + v8test('sameAsMade', made) + ',' + v8test('sameAsMade', inner));"
+              "console.log('constructed:' + (typeof new made('args')));"
+              "</script>"));
   EXPECT_TRUE(WaitForConsole("args:made|global|1|two|true|null"));
   EXPECT_TRUE(WaitForConsole("this:by made"));
   EXPECT_TRUE(WaitForConsole("name:made,function"));
@@ -357,25 +370,27 @@ TEST_F(V8RenderSideTest, CreatedFunctionsAnswerWithTheirThisArgumentsValuesAndEr
   EXPECT_TRUE(WaitForConsole("unhandled:native function made is not handled"));
   EXPECT_TRUE(WaitForConsole("inner:inner|global|5"));
   EXPECT_TRUE(WaitForConsole("handler:this:made|none:"));
+  EXPECT_TRUE(WaitForConsole("same:true,false"));
   EXPECT_TRUE(WaitForConsole("constructed:object"));
 }
 
 TEST_F(V8RenderSideTest, AccessorPropertiesAndInterceptorsAnswerThePage) {
-  Create(DataUrl("<script>"
-                 "counter.count = 5; counter.count = counter.count + 1; console.log('count:' + counter.count);"
-                 "counter.fixed = 9; console.log('fixed:' + counter.fixed + ',' + counter.count);"
-                 "try { counter.broken; } catch (e) { console.log('get threw:' + e.message); }"
-                 "try { counter.broken = 1; } catch (e) { console.log('set threw:' + e.message); }"
-                 "const child = Object.create(counter);"
-                 "console.log('self:' + (counter.self === counter) + ',' + (child.self === child));"
-                 "console.log('keys:' + Object.keys(counter).join());"
-                 "console.log('plain refused:' + !v8test('accessorOnPlain', {}));"
-                 "store.n_a = 'x'; store.plain = 1;"
-                 "console.log('named:' + store.n_a + ',' + store.n_missing + ',' + store.plain + ',' + Object.keys(store));"
-                 "store[3] = 'three'; console.log('indexed:' + store[7] + ',' + store[3] + ',' + store[200]);"
-                 "try { store.boom; } catch (e) { console.log('read threw:' + e.message); }"
-                 "try { store.boom = 1; } catch (e) { console.log('write threw:' + e.message); }"
-                 "</script>"));
+  Create(DataUrl(
+      "<script>"
+      "counter.count = 5; counter.count = counter.count + 1; console.log('count:' + counter.count);"
+      "counter.fixed = 9; console.log('fixed:' + counter.fixed + ',' + counter.count);"
+      "try { counter.broken; } catch (e) { console.log('get threw:' + e.message); }"
+      "try { counter.broken = 1; } catch (e) { console.log('set threw:' + e.message); }"
+      "const child = Object.create(counter);"
+      "console.log('self:' + (counter.self === counter) + ',' + (child.self === child));"
+      "console.log('keys:' + Object.keys(counter).join());"
+      "console.log('plain refused:' + !v8test('accessorOnPlain', {}));"
+      "store.n_a = 'x'; store.plain = 1;"
+      "console.log('named:' + store.n_a + ',' + store.n_missing + ',' + store.plain + ',' + Object.keys(store));"
+      "store[3] = 'three'; console.log('indexed:' + store[7] + ',' + store[3] + ',' + store[200]);"
+      "try { store.boom; } catch (e) { console.log('read threw:' + e.message); }"
+      "try { store.boom = 1; } catch (e) { console.log('write threw:' + e.message); }"
+      "</script>"));
   EXPECT_TRUE(WaitForConsole("count:6"));
   EXPECT_TRUE(WaitForConsole("fixed:42,6"));
   EXPECT_TRUE(WaitForConsole("get threw:broken getter"));
@@ -390,18 +405,19 @@ TEST_F(V8RenderSideTest, AccessorPropertiesAndInterceptorsAnswerThePage) {
 }
 
 TEST_F(V8RenderSideTest, ArrayBuffersCarryTheirBytesBothWays) {
-  Create(DataUrl("<script>"
-                 "const u = new Uint8Array(bytes);"
-                 "console.log('made:' + (bytes instanceof ArrayBuffer) + ',' + u.length + ',' + u[1] + ',' + u[255]);"
-                 "console.log('read:' + v8test('readBuffer', new Uint8Array([9, 8, 7]).buffer));"
-                 "console.log('same:' + (v8test('echo', bytes) === bytes));"
-                 "console.log('callbacks:' + v8test('releaseOf', bytes) + ',' + v8test('releaseOf', new ArrayBuffer(2)));"
-                 "console.log('too big:' + v8test('tooBig') + ',' + v8test('readBuffer', new ArrayBuffer((64 << 20) + 1)));"
-                 "const big = new Uint8Array(16 << 20);"
-                 "for (let i = 0; i < big.length; ++i) big[i] = (i * 31 + (i >> 13)) & 255;"
-                 "const copy = new Uint8Array(v8test('copyBuffer', big.buffer));"
-                 "console.log('copied:' + copy.length + ',' + copy.every((b, i) => b === big[i]));"
-                 "</script>"));
+  Create(DataUrl(
+      "<script>"
+      "const u = new Uint8Array(bytes);"
+      "console.log('made:' + (bytes instanceof ArrayBuffer) + ',' + u.length + ',' + u[1] + ',' + u[255]);"
+      "console.log('read:' + v8test('readBuffer', new Uint8Array([9, 8, 7]).buffer));"
+      "console.log('same:' + (v8test('echo', bytes) === bytes));"
+      "console.log('callbacks:' + v8test('releaseOf', bytes) + ',' + v8test('releaseOf', new ArrayBuffer(2)));"
+      "console.log('too big:' + v8test('tooBig') + ',' + v8test('readBuffer', new ArrayBuffer((64 << 20) + 1)));"
+      "const big = new Uint8Array(16 << 20);"
+      "for (let i = 0; i < big.length; ++i) big[i] = (i * 31 + (i >> 13)) & 255;"
+      "const copy = new Uint8Array(v8test('copyBuffer', big.buffer));"
+      "console.log('copied:' + copy.length + ',' + copy.every((b, i) => b === big[i]));"
+      "</script>"));
   EXPECT_TRUE(WaitForConsole("made:true,256,1,255"));
   EXPECT_TRUE(WaitForConsole("read:3:9,7"));
   EXPECT_TRUE(WaitForConsole("same:true"));
@@ -413,11 +429,12 @@ TEST_F(V8RenderSideTest, ArrayBuffersCarryTheirBytesBothWays) {
 // Each buffer is released once: when the page collected it, when it was
 // neutered, or when its context went with a navigation.
 TEST_F(V8RenderSideTest, ReleaseCallbacksAreToldOnceWhenCollectedNeuteredOrLeft) {
-  Create(DataUrl("<script>"
-                 "console.log('dropped:' + new Uint8Array(v8test('makeBuffer', 'collected'))[3]);"
-                 "const kept = v8test('makeBuffer', 'neutered');"
-                 "console.log('neuter:' + v8test('neuter', kept) + ',' + kept.byteLength);"
-                 "</script>"));
+  Create(
+      DataUrl("<script>"
+              "console.log('dropped:' + new Uint8Array(v8test('makeBuffer', 'collected'))[3]);"
+              "const kept = v8test('makeBuffer', 'neutered');"
+              "console.log('neuter:' + v8test('neuter', kept) + ',' + kept.byteLength);"
+              "</script>"));
   ASSERT_TRUE(WaitForConsole("dropped:4"));
   EXPECT_TRUE(WaitForConsole("neuter:neutered,no callback,0"));
   EXPECT_TRUE(WaitForMessage("released", "neutered"));
@@ -464,8 +481,13 @@ TEST_F(V8RenderSideTest, StackTracesShowThePagesFramesBelowTheCall) {
   const std::string script = server.Url("/app.js");
   const Json all = Json::parse(ConsoleAfter("all:"), nullptr, false);
   ASSERT_TRUE(all.is_array() && all.size() == 4) << all.dump();
-  EXPECT_EQ(all[0], Json({{"script", script}, {"source", script}, {"name", "inner"}, {"line", 2}, {"column", 10},
-                          {"eval", false}, {"constructor", false}}));
+  EXPECT_EQ(all[0], Json({{"script", script},
+                          {"source", script},
+                          {"name", "inner"},
+                          {"line", 2},
+                          {"column", 10},
+                          {"eval", false},
+                          {"constructor", false}}));
   EXPECT_EQ(all[1]["name"], "Outer");
   EXPECT_EQ(all[1]["line"], 5);
   EXPECT_TRUE(all[1]["constructor"]);
@@ -492,6 +514,7 @@ TEST_F(V8RenderSideTest, EvalGivesTheValueOrTheExceptionsDetails) {
   server.Route("/eval", {200, "text/html",
                          "<script src='/app.js'></script><script>"
                          "console.log('in call:' + v8test('eval', 'var a = 1;\\nnope();', 'test://eval.js', 10));"
+                         "console.log('syntax in call:' + v8test('eval', 'var x = ;', 'test://syntax.js', 3));"
                          "</script>",
                          0});
   Create(server.Url("/eval"));
@@ -502,6 +525,13 @@ TEST_F(V8RenderSideTest, EvalGivesTheValueOrTheExceptionsDetails) {
                           {"line", 11},
                           {"positions", {11, 15}},
                           {"columns", {0, 4}}}));
+  const Json syntaxInCall = Json::parse(ConsoleAfter("syntax in call:"), nullptr, false);
+  EXPECT_EQ(syntaxInCall, Json({{"message", "Uncaught SyntaxError: Unexpected token ';'"},
+                                {"source", "var x = ;"},
+                                {"resource", "test://syntax.js"},
+                                {"line", 3},
+                                {"positions", {8, 9}},
+                                {"columns", {8, 9}}}));
   // Outside a call: the page is not paused.
   const std::vector<std::tuple<std::string, std::string, int>> cases = {
       {"6 * 7", "", 0}, {"var x = ;", "test://syntax.js", 3}, {"pageFn()", "", 1}, {"throw 'plain'", "", 1}};
@@ -537,10 +567,19 @@ TEST_F(V8RenderSideTest, WhatWasMadeFailsCleanlyOnceItsContextIsGone) {
   ASSERT_TRUE(WaitForMessage("released", "context"));
   browser->GetMainFrame()->SendProcessMessage(PID_RENDERER, CefProcessMessage::Create("afterRelease"));
   ASSERT_TRUE(recorder.WaitFor([&] { return !Messages("after").empty(); }));
-  EXPECT_EQ(Json::parse(Messages("after")[0]),
-            Json({{"valid", false}, {"entered", false}, {"function", false}, {"buffer", false}, {"object", false},
-                  {"stack", false}, {"madeValid", false}, {"call", false}, {"set", false}, {"accessor", false},
-                  {"data", false}, {"neuter", false}, {"eval", "the context is gone"}}));
+  EXPECT_EQ(Json::parse(Messages("after")[0]), Json({{"valid", false},
+                                                     {"entered", false},
+                                                     {"function", false},
+                                                     {"buffer", false},
+                                                     {"object", false},
+                                                     {"stack", false},
+                                                     {"madeValid", false},
+                                                     {"call", false},
+                                                     {"set", false},
+                                                     {"accessor", false},
+                                                     {"data", false},
+                                                     {"neuter", false},
+                                                     {"eval", "the context is gone"}}));
   // The refused buffer was never the runtime's to release.
   EXPECT_EQ(CountOf("released", "late"), 0u);
 }

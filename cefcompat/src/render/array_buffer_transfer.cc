@@ -1,8 +1,7 @@
 #include "render/array_buffer_transfer.h"
 
-#include <algorithm>
-
 #include <QByteArray>
+#include <algorithm>
 
 #include "base/log.h"
 #include "render/page_script.h"
@@ -35,12 +34,12 @@ bool ArrayBufferTransfer::Read(V8ContextImpl* context, int64_t handle, size_t le
   out->reserve(length);
   for (size_t offset = 0; offset < length; offset += kPieceBytes) {
     const size_t size = std::min(kPieceBytes, length - offset);
-    const auto reply = context->Browser()->EvaluateAndWait(context, "__cefcompat.read(" + std::to_string(handle) + ", " +
-                                                                        std::to_string(offset) + ", " +
-                                                                        std::to_string(size) + ")");
+    const auto reply =
+        context->Browser()->EvaluateAndWait(context, "__cefcompat.read(" + std::to_string(handle) + ", " +
+                                                         std::to_string(offset) + ", " + std::to_string(size) + ")");
     const Json value = reply.ok ? reply.result.value("result", Json::object()).value("value", Json()) : Json();
-    const QByteArray piece = value.is_string() ? QByteArray::fromBase64(QByteArray::fromStdString(value.get<std::string>()))
-                                               : QByteArray();
+    const QByteArray piece =
+        value.is_string() ? QByteArray::fromBase64(QByteArray::fromStdString(value.get<std::string>())) : QByteArray();
     if (static_cast<size_t>(piece.size()) != size) {
       Log(LOGSEVERITY_WARNING, "an ArrayBuffer of the page could not be read (" + std::to_string(offset) + " of " +
                                    std::to_string(length) + " bytes read; detached or shrunk?)");

@@ -135,7 +135,9 @@ bool CefV8Value::IsValid() {
 
 bool CefV8Value::IsSame(CefRefPtr<CefV8Value> that) {
   if (!that) return false;
-  if (handle_ >= 0) return that->handle_ == handle_ && context_ && that->context_ && context_->IsSame(that->context_);
+  // What the native side made is the same object under every handle the page gave it.
+  const bool same = that->handle_ == handle_ || (nativeId_ != 0 && that->nativeId_ == nativeId_);
+  if (handle_ >= 0) return same && context_ && that->context_ && context_->IsSame(that->context_);
   return that.get() == this;
 }
 
@@ -190,7 +192,8 @@ CefRefPtr<CefV8ArrayBufferReleaseCallback> CefV8Value::GetArrayBufferReleaseCall
 bool CefV8Value::NeuterArrayBuffer() {
   V8ContextImpl* context = IsArrayBuffer() ? LiveContextOf(*this) : nullptr;
   if (!context) return false;
-  const auto reply = context->Browser()->EvaluateAndWait(context, "__cefcompat.neuter(" + std::to_string(handle_) + ")");
+  const auto reply =
+      context->Browser()->EvaluateAndWait(context, "__cefcompat.neuter(" + std::to_string(handle_) + ")");
   if (!reply.ok || reply.result.contains("exceptionDetails")) {
     Log(LOGSEVERITY_WARNING, "NeuterArrayBuffer failed: the page's ArrayBuffer cannot be detached");
     return false;
@@ -237,6 +240,7 @@ CefRefPtr<CefV8Value> CefV8Value::ExecuteFunctionWithContext(CefRefPtr<CefV8Cont
   }
   const std::string self = object ? V8ValueCodec::ToExpression(object, owner) : "undefined";
   // A throwing callback reports its error in the page, as an uncaught one would.
-  owner->Post("(() => { const f = " + HandleExpression(handle_) + "; try { f.apply(" + self + ", [" + args + "]); } catch (e) { setTimeout(() => { throw e; }); } })()");
+  owner->Post("(() => { const f = " + HandleExpression(handle_) + "; try { f.apply(" + self + ", [" + args +
+              "]); } catch (e) { setTimeout(() => { throw e; }); } })()");
   return CreateUndefined();
 }

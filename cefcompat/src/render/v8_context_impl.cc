@@ -69,9 +69,8 @@ bool V8ContextImpl::Eval(const CefString& code, const CefString& script_url, int
   }
   // The URL names the script as a sourceURL comment, which ends at white space.
   const std::string url = script_url.ToString();
-  const bool named = !url.empty() && std::none_of(url.begin(), url.end(), [](char c) {
-    return std::isspace(static_cast<unsigned char>(c));
-  });
+  const bool named = !url.empty() && std::none_of(url.begin(), url.end(),
+                                                  [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
   const std::string source = code.ToString() + (named ? "\n//# sourceURL=" + url : std::string());
   // While the page waits in a native call, evaluations run on its paused frame: the code then runs through
   // the page's global eval, as a script of its own.
@@ -105,7 +104,8 @@ CefRefPtr<CefV8Exception> V8ContextImpl::ExceptionOf(const Json& details, const 
   // The error may lie in another script the code called into: its own source, name and lines then.
   const std::string scriptId = details.value("scriptId", std::string());
   const std::string thrownIn = scriptId.empty() ? std::string() : browser_->ScriptSource(this, scriptId);
-  if (thrownIn.empty() || thrownIn == source) return V8ExceptionImpl::FromDetails(details, source, url, std::max(startLine, 1));
+  const bool inCode = thrownIn.empty() || thrownIn == source;
+  if (inCode) return V8ExceptionImpl::FromDetails(details, source, url, std::max(startLine, 1));
   return V8ExceptionImpl::FromDetails(details, thrownIn, ScriptUrl(details, scriptId), 1);
 }
 

@@ -1,9 +1,8 @@
 #include "render/v8_exception_impl.h"
 
-#include <algorithm>
-
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 
 namespace cefcompat {
 

@@ -23,10 +23,10 @@ CefRefPtr<V8StackTraceImpl> V8StackTraceImpl::Capture(V8ContextImpl* context, in
     return new V8StackTraceImpl(std::move(frames));
   }
   for (const auto& frame : read) {
-    frames.push_back(new V8StackFrameImpl({frame.value("script", std::string()), frame.value("source", std::string()),
-                                           frame.value("name", std::string()), frame.value("line", 0),
-                                           frame.value("column", 0), frame.value("eval", false),
-                                           frame.value("constructor", false)}));
+    frames.push_back(
+        new V8StackFrameImpl({frame.value("script", std::string()), frame.value("source", std::string()),
+                              frame.value("name", std::string()), frame.value("line", 0), frame.value("column", 0),
+                              frame.value("eval", false), frame.value("constructor", false)}));
   }
   return new V8StackTraceImpl(std::move(frames));
 }
