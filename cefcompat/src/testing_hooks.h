@@ -3,12 +3,17 @@
 
 #include <sys/types.h>
 
+#include <functional>
+
 #include "include/cef_browser.h"
 
 namespace cefcompat {
 
 // Crashes the renderer of `browser` (the protocol's Page.crash).
 void CrashRendererForTesting(CefRefPtr<CefBrowser> browser);
+// A full garbage collection in the page of `browser` (the protocol's
+// HeapProfiler.collectGarbage), then `done` on TID_UI.
+void CollectGarbageForTesting(CefRefPtr<CefBrowser> browser, std::function<void()> done);
 // The Chromium process id; -1 when the runtime is not running.
 pid_t ChromiumPidForTesting();
 // The render sub-process of `browser`; -1 when it has none (single-process).

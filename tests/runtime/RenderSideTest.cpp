@@ -181,7 +181,8 @@ TEST_F(RenderSideTest, NativeCallsReturnValuesAndThrowAtTheCallSite) {
   EXPECT_TRUE(WaitForConsole("caught:boom from native"));
   EXPECT_TRUE(recorder.WaitFor([&] {
     for (const auto& event : recorder.Of("OnConsoleMessage")) {
-      if (event.data["message"].get<std::string>().rfind("eval:same:42,threw:ReferenceError: nope is not defined", 0) == 0) return true;
+      const std::string message = event.data["message"];
+      if (message.rfind("eval:same:42,threw:Uncaught ReferenceError: nope is not defined", 0) == 0) return true;
     }
     return false;
   }));

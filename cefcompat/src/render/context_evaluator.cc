@@ -7,6 +7,8 @@ namespace cefcompat {
 namespace {
 
 constexpr int kEvalTimeoutMs = 10000;
+// The group of what the page throws at evaluations that wait.
+constexpr char kWaitedGroup[] = "cefcompat-waited";
 
 }  // namespace
 
@@ -19,14 +21,25 @@ void ContextEvaluator::Evaluate(V8ContextImpl* context, const std::string& expre
 
 Connection::Reply ContextEvaluator::EvaluateAndWait(V8ContextImpl* context, const std::string& expression) {
   Evaluate(context, std::string());
-  if (PausedIn(context)) {
-    return connection_.Call("Debugger.evaluateOnCallFrame",
-                            {{"callFrameId", paused_.callFrameId}, {"expression", expression}, {"returnByValue", true}},
-                            context->SessionId(), kEvalTimeoutMs);
+  Json params = {{"expression", expression}, {"returnByValue", true}, {"objectGroup", kWaitedGroup}};
+  const bool paused = PausedIn(context);
+  if (paused) {
+    params["callFrameId"] = paused_.callFrameId;
+  } else {
+    params["contextId"] = context->ContextId();
   }
-  return connection_.Call("Runtime.evaluate",
-                          {{"expression", expression}, {"contextId", context->ContextId()}, {"returnByValue", true}},
-                          context->SessionId(), kEvalTimeoutMs);
+  Connection::Reply reply = connection_.Call(paused ? "Debugger.evaluateOnCallFrame" : "Runtime.evaluate",
+                                             std::move(params), context->SessionId(), kEvalTimeoutMs);
+  if (reply.ok && reply.result.contains("exceptionDetails")) {
+    connection_.Send("Runtime.releaseObjectGroup", {{"objectGroup", kWaitedGroup}}, context->SessionId());
+  }
+  return reply;
+}
+
+std::string ContextEvaluator::ScriptSource(V8ContextImpl* context, const std::string& scriptId) {
+  const Connection::Reply reply =
+      connection_.Call("Debugger.getScriptSource", {{"scriptId", scriptId}}, context->SessionId(), kEvalTimeoutMs);
+  return reply.ok ? reply.result.value("scriptSource", std::string()) : std::string();
 }
 
 void ContextEvaluator::BeginPause(const std::string& sessionId, int contextId, const std::string& callFrameId) {
@@ -51,7 +64,10 @@ bool ContextEvaluator::PausedIn(V8ContextImpl* context) const {
   return paused_.active && paused_.sessionId == context->SessionId() && paused_.contextId == context->ContextId();
 }
 
-void ContextEvaluator::SendEvaluation(V8ContextImpl* context, const std::string& expression) {
+void ContextEvaluator::SendEvaluation(V8ContextImpl* context, const std::string& statements) {
+  // Nobody reads the value: one that is an object would stay bound in the
+  // debugger, out of the collector's reach, until the context goes.
+  const std::string expression = statements + "\n;undefined";
   if (PausedIn(context)) {
     // Chromium may run a resume before evaluations sent ahead of it: the
     // session resumes only once every evaluation of the pause has answered.

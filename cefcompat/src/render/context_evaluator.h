@@ -20,16 +20,20 @@ class ContextEvaluator {
   ContextEvaluator(CefBaseRefCounted* owner, Connection& connection) : owner_(owner), connection_(connection) {}
 
   void Evaluate(V8ContextImpl* context, const std::string& expression);
+  // The value by value; objects the page threw are let go once answered.
   Connection::Reply EvaluateAndWait(V8ContextImpl* context, const std::string& expression);
+  // The source of a script of the context's session; empty when the debugger no longer has it.
+  std::string ScriptSource(V8ContextImpl* context, const std::string& scriptId);
   // The page waits in our script at `callFrameId`: evaluations in the context go there until EndPause.
   void BeginPause(const std::string& sessionId, int contextId, const std::string& callFrameId);
   // Resumes the session once the pause's evaluations have answered.
   void EndPause(const std::string& sessionId);
   void Resume(const std::string& sessionId);
+  // The page waits in our script in this context (a native call, or its setup).
+  bool PausedIn(V8ContextImpl* context) const;
 
  private:
-  bool PausedIn(V8ContextImpl* context) const;
-  void SendEvaluation(V8ContextImpl* context, const std::string& expression);
+  void SendEvaluation(V8ContextImpl* context, const std::string& statements);
   void OnPauseEvaluated(const std::string& sessionId);
 
   struct Pause {

@@ -40,6 +40,11 @@ CefRefPtr<V8ContextImpl> ContextTable::ContextFor(const ContextKey& key) {
   return context;
 }
 
+CefRefPtr<V8ContextImpl> ContextTable::Find(const ContextKey& key) const {
+  const auto it = contexts_.find(key);
+  return it == contexts_.end() ? nullptr : it->second;
+}
+
 CefRefPtr<CefV8Context> ContextTable::ContextOf(RenderFrame* frame) {
   for (auto& entry : contexts_) {
     if (entry.second->GetFrame().get() == frame) return entry.second.get();
@@ -72,6 +77,8 @@ void ContextTable::Release(const ContextKey& key) {
   contexts_.erase(it);
   context->Invalidate();
   if (auto handler = browser_->Handler()) handler->OnContextReleased(browser_, context->GetFrame(), context.get());
+  // What the page held of the native side's goes with it: buffers are released now.
+  context->Natives().ReleaseAll();
   // What a page's calls took is free now: hand it back to the system rather
   // than keep a burst's peak for the life of the process.
   malloc_trim(0);

@@ -35,6 +35,8 @@ class ContextTable {
   void OnEvent(const std::string& sessionId, const std::string& method, const Json& params);
   ContextState& State(const ContextKey& key) { return states_[key]; }
   CefRefPtr<V8ContextImpl> ContextFor(const ContextKey& key);
+  // The live context of the key; null when there is none.
+  CefRefPtr<V8ContextImpl> Find(const ContextKey& key) const;
   CefRefPtr<CefV8Context> ContextOf(RenderFrame* frame);
   // The context in which our script has this id; a context id of 0 when there is none.
   ContextKey ContextOfScript(const std::string& sessionId, const std::string& scriptId) const;

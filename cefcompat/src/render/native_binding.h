@@ -9,10 +9,10 @@
 
 namespace cefcompat {
 
-// The native functions of registered extensions as a page calls them through
-// the binding: each call runs its extension's handler, and the answer goes
-// back where the page waits paused or settles the Promise of a call that
-// answers later. TID_RENDERER.
+// What a page sends through the binding: calls into the native side (each
+// runs as a NativeCall, and its answer goes back where the page waits paused
+// or settles the Promise of a call that answers later), and the ids of what
+// the native side made that the page has collected. TID_RENDERER.
 class NativeBinding {
  public:
   explicit NativeBinding(ContextTable& contexts) : contexts_(contexts) {}
@@ -25,10 +25,7 @@ class NativeBinding {
  private:
   // A call whose page went on: the answer settles its Promise.
   void AnswerLater(CefRefPtr<V8ContextImpl> context, const Json& payload);
-  // Runs the handler of a described call; returns the answer as a JavaScript
-  // object: {value} or {exception}. The call's values go to `held`: the page
-  // keeps them until the answer that may name them is on its way.
-  std::string RunNativeCall(CefRefPtr<V8ContextImpl> context, const Json& payload, CefV8ValueList& held);
+  void OnCollected(const ContextTable::ContextKey& key, const Json& ids);
 
   ContextTable& contexts_;
 };

@@ -66,6 +66,10 @@ class RenderBrowser : public CefBrowser {
   Connection::Reply EvaluateAndWait(V8ContextImpl* context, const std::string& expression) {
     return evaluator_.EvaluateAndWait(context, expression);
   }
+  std::string ScriptSource(V8ContextImpl* context, const std::string& scriptId) {
+    return evaluator_.ScriptSource(context, scriptId);
+  }
+  bool PausedIn(V8ContextImpl* context) const { return evaluator_.PausedIn(context); }
   CefRefPtr<CefV8Context> ContextOf(RenderFrame* frame) { return contexts_.ContextOf(frame); }
   void ExecuteInFrame(RenderFrame* frame, const std::string& code);
   void LoadInFrame(RenderFrame* frame, const std::string& url);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "include/cef_v8.h"
+#include "render/native_targets.h"
 #include "render/render_frame.h"
 
 namespace cefcompat {
@@ -45,11 +46,19 @@ class V8ContextImpl : public CefV8Context {
   // The posted statements not sent yet. TID_RENDERER.
   std::string TakePosted() { return std::exchange(posted_, std::string()); }
   void Invalidate() { valid_ = false; }
+  // What the native side made in this context. TID_RENDERER.
+  NativeTargets& Natives() { return natives_; }
   const std::string& SessionId() const { return sessionId_; }
   int ContextId() const { return contextId_; }
   RenderBrowser* Browser() { return browser_.get(); }
 
  private:
+  // The exception an evaluation of `source` (the code Eval was given, named
+  // `url`) threw; lines in the code count from `startLine`.
+  CefRefPtr<CefV8Exception> ExceptionOf(const Json& details, const std::string& source, const std::string& url,
+                                        int startLine);
+  static std::string ScriptUrl(const Json& details, const std::string& scriptId);
+
   CefRefPtr<RenderBrowser> browser_;
   const std::string sessionId_;
   const int contextId_;
@@ -58,6 +67,7 @@ class V8ContextImpl : public CefV8Context {
   std::string posted_;  // TID_RENDERER
   bool flushSoon_ = false;   // a flush is posted for now; TID_RENDERER
   bool flushLater_ = false;  // a flush is posted for kLazyFlushMs; TID_RENDERER
+  NativeTargets natives_;
   IMPLEMENT_REFCOUNTING(V8ContextImpl);
 };
 

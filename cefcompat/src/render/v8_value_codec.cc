@@ -7,6 +7,17 @@
 
 namespace cefcompat {
 
+namespace {
+
+CefV8Value::Kind DescribedKind(const std::string& described) {
+  if (described == "f") return CefV8Value::Kind::Function;
+  if (described == "a") return CefV8Value::Kind::Array;
+  if (described == "ab") return CefV8Value::Kind::ArrayBuffer;
+  return CefV8Value::Kind::Object;
+}
+
+}  // namespace
+
 CefRefPtr<CefV8Value> V8ValueCodec::FromDescription(const Json& d, CefRefPtr<V8ContextImpl> context) {
   const std::string type = d.value("t", std::string("u"));
   if (type == "n") return CefV8Value::CreateNull();
@@ -14,11 +25,12 @@ CefRefPtr<CefV8Value> V8ValueCodec::FromDescription(const Json& d, CefRefPtr<V8C
   if (type == "i") return CefV8Value::CreateInt(d.value("v", 0));
   if (type == "d") return CefV8Value::CreateDouble(d["v"].is_number() ? d["v"].get<double>() : std::nan(""));
   if (type == "s") return CefV8Value::CreateString(d.value("v", std::string()));
-  if (type == "f" || type == "o" || type == "a") {
-    CefRefPtr<CefV8Value> value(new CefV8Value(type == "f" ? CefV8Value::Kind::Function
-                                               : type == "a" ? CefV8Value::Kind::Array
-                                                             : CefV8Value::Kind::Object));
+  if (type == "f" || type == "o" || type == "a" || type == "ab") {
+    CefRefPtr<CefV8Value> value(new CefV8Value(DescribedKind(type)));
     value->BindHandle(context.get(), d.value("h", static_cast<int64_t>(-1)));
+    value->nativeId_ = d.value("m", int64_t{0});
+    if (type == "f") value->functionName_ = d.value("n", std::string());
+    if (type == "ab") value->byteLength_ = d.value("n", size_t{0});
     const Json properties = d.value("p", Json::object());
     for (const auto& [key, property] : properties.items()) {
       value->properties_[key] = FromDescription(property, context);
@@ -57,7 +69,8 @@ std::string V8ValueCodec::ToExpression(CefRefPtr<CefV8Value> value, V8ContextImp
       return JsString(value->GetStringValue().ToString());
     case CefV8Value::Kind::Object:
     case CefV8Value::Kind::Array:
-    case CefV8Value::Kind::Function: {
+    case CefV8Value::Kind::Function:
+    case CefV8Value::Kind::ArrayBuffer: {
       auto* owner = static_cast<V8ContextImpl*>(value->HandleContext().get());
       if (value->Handle() >= 0) {
         return owner && owner->IsSame(context) ? "__cefcompat.handles.get(" + std::to_string(value->Handle()) + ")"

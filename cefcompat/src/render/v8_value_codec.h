@@ -10,7 +10,8 @@ namespace cefcompat {
 class V8ContextImpl;
 
 // Values between a page and the native side: a value as the page describes
-// it (the prelude's describe()) or as an evaluation returns it by value into a
+// it (the prelude's describe(): functions, objects, arrays and ArrayBuffers
+// by handle) or as an evaluation returns it by value into a
 // CefV8Value, and a CefV8Value into the JavaScript expression that gives it in
 // a context.
 class V8ValueCodec {
