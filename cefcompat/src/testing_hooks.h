@@ -3,6 +3,9 @@
 
 #include <sys/types.h>
 
+#include <string>
+#include <vector>
+
 #include "include/cef_browser.h"
 
 namespace cefcompat {
@@ -19,5 +22,8 @@ pid_t RenderSubProcessPidForTesting(CefRefPtr<CefBrowser> browser);
 int LiveBrowsersForTesting();
 int LiveRenderBrowsersForTesting();
 int LiveTransportsForTesting();
+// The storages Chromium holds besides its default one (the protocol's
+// browser contexts), by id; waits up to 10 s for Chromium's answer.
+std::vector<std::string> BrowserContextsForTesting();
 
 }  // namespace cefcompat

@@ -20,6 +20,7 @@
 
 #include "HostHarness.h"
 #include "LauncherEnvironment.h"
+#include "LogCapture.h"
 #include "RecordingClient.h"
 #include "ShownPage.h"
 #include "StrayWindowWatch.h"
@@ -27,6 +28,7 @@
 #include "X11Desktop.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellHandler.h"
+#include "include/cef_request_context.h"
 #include "inter/VellBrowserWrapper.h"
 #include "pool/VellWidgetPool.h"
 #include "testing_hooks.h"
@@ -299,6 +301,26 @@ TEST_F(WindowedBrowsersTest, AFileDroppedOnAPageWhoseClientTakesDragsReachesTheP
 
 // The pool's widgets in a main window, without a page of the test's own:
 // Chromium's death closes every browser.
+// Chromium opens a page of another storage in a window with bars of its own:
+// windowed mode refuses such a browser, and takes one sharing the global storage.
+TEST_F(WindowedBrowsersTest, ABrowserWithAStorageOfItsOwnIsRefusedWithALogLine) {
+  LogCapture capture;
+  EventRecorder recorder;
+  CefRefPtr<RecordingClient> client(new RecordingClient(&recorder));
+  CefRefPtr<CefRequestContext> own = CefRequestContext::CreateContext(CefRequestContextSettings(), nullptr);
+  EXPECT_FALSE(CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), "about:blank", CefBrowserSettings(), nullptr, own));
+  EXPECT_EQ(capture.Matching("needs windowless mode").size(), 1u);
+
+  CefRefPtr<CefRequestContext> sharing = CefRequestContext::CreateContext(CefRequestContext::GetGlobalContext(), nullptr);
+  ASSERT_TRUE(CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), "about:blank", CefBrowserSettings(), nullptr,
+                                            sharing));
+  ASSERT_TRUE(recorder.WaitForKind("OnAfterCreated"));
+  EXPECT_TRUE(client->browser->GetHost()->GetRequestContext()->IsSharingWith(CefRequestContext::GetGlobalContext()));
+  client->browser->GetHost()->CloseBrowser(true);
+  EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose"));
+  client->ForgetBrowsers();
+}
+
 class WindowedPoolTest : public ::testing::Test {
  protected:
   void SetUp() override {
