@@ -72,7 +72,8 @@ class DownloadRecorder : public CefDownloadHandler {
 
 class DownloadingClient : public RecordingClient {
  public:
-  explicit DownloadingClient(EventRecorder* recorder) : RecordingClient(recorder), handler(new DownloadRecorder(recorder)) {}
+  explicit DownloadingClient(EventRecorder* recorder)
+      : RecordingClient(recorder), handler(new DownloadRecorder(recorder)) {}
   CefRefPtr<CefDownloadHandler> GetDownloadHandler() override { return handler.get(); }
   CefRefPtr<DownloadRecorder> handler;
 };
@@ -111,11 +112,13 @@ class DownloadTest : public BrowserTest {
   }
   void ContinueTo(const std::string& path, bool showDialog = false) {
     downloading->handler->onBefore = [path, showDialog](CefRefPtr<CefDownloadItem>,
-                                                         CefRefPtr<CefBeforeDownloadCallback> callback) {
+                                                        CefRefPtr<CefBeforeDownloadCallback> callback) {
       callback->Continue(path, showDialog);
     };
   }
-  std::string InFolder(const std::string& name) const { return folder.filePath(QString::fromStdString(name)).toStdString(); }
+  std::string InFolder(const std::string& name) const {
+    return folder.filePath(QString::fromStdString(name)).toStdString();
+  }
   // Every file in the folder, hidden ones too.
   QStringList FolderFiles() const {
     return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot);
@@ -341,7 +344,8 @@ TEST_F(DownloadTest, ClientWithoutAHandlerHasItCancelled) {
   server.Route("/data", {200, "application/octet-stream", Pattern(1000)});
   OpenPage();
   Run("l.click()");
-  EXPECT_TRUE(WaitUntil([&] { return !capture.Matching("cancelled: the browser's client has no download handler").empty(); }));
+  EXPECT_TRUE(
+      WaitUntil([&] { return !capture.Matching("cancelled: the browser's client has no download handler").empty(); }));
 }
 
 TEST_F(DownloadTest, SaveDialogPutsTheFileWhereChosen) {

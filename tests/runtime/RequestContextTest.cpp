@@ -3,12 +3,14 @@
 // context; contexts made from another or with the same cache path share its
 // storage; a context's storage goes once its last browser and reference are
 // gone; bad input is refused with a log line.
+#include <signal.h>
+
 #include <QTemporaryDir>
 #include <algorithm>
-#include <set>
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <set>
 
 #include "LogCapture.h"
 #include "RecordingClient.h"
@@ -43,9 +45,9 @@ class ContextPage {
   // The page's value of `expression` (a Promise's once it settles), as text.
   std::string Eval(const std::string& expression) {
     const std::string tag = "answer" + std::to_string(++asked_) + ":";
-    browser->GetMainFrame()->ExecuteJavaScript(
-        "Promise.resolve(" + expression + ").then(v => console.log('" + tag + "' + v), e => console.log('" + tag + "!' + e))",
-        "test://eval", 0);
+    browser->GetMainFrame()->ExecuteJavaScript("Promise.resolve(" + expression + ").then(v => console.log('" + tag +
+                                                   "' + v), e => console.log('" + tag + "!' + e))",
+                                               "test://eval", 0);
     std::string answer = "(no answer)";
     recorder.WaitFor([&] {
       for (const auto& event : recorder.Of("OnConsoleMessage")) {
@@ -309,6 +311,27 @@ TEST_F(RequestContextTest, BadInputIsRefusedWithALogLine) {
   CefString(&cookie.value) = "a;b";
   EXPECT_FALSE(context->GetCookieManager(nullptr)->SetCookie("not a url", cookie, nullptr));
   EXPECT_EQ(page.Eval("document.cookie"), "");
+}
+
+// Chromium's storages die with it: a context's is made anew, empty, on the next one.
+TEST_F(RequestContextTest, AfterChromiumIsStartedAgainAContextHasAFreshStorage) {
+  CefRefPtr<CefRequestContext> context = NewContext();
+  auto before = std::make_unique<ContextPage>();
+  ASSERT_TRUE(before->Open(server.Url("/page"), context));
+  SetWho(*before, "lost");
+  kill(cefcompat::ChromiumPidForTesting(), SIGKILL);
+  ASSERT_TRUE(before->recorder.WaitForKind("OnBeforeClose"));
+  before->client->ForgetBrowsers();
+  before->browser = nullptr;
+
+  ContextPage after;
+  ASSERT_TRUE(after.Open(server.Url("/page"), context));
+  EXPECT_EQ(Who(after), "|");
+  SetWho(after, "fresh");
+  EXPECT_EQ(Who(after), "fresh|fresh");
+  const auto cookies = CookieNames::Of(context->GetCookieManager(nullptr));
+  EXPECT_TRUE(cookies.count("who=fresh"));
+  EXPECT_FALSE(cookies.count("who=lost"));
 }
 
 }  // namespace

@@ -50,9 +50,15 @@ class DownloadContinueCallback : public CefBeforeDownloadCallback {
 class DownloadItemActions : public CefDownloadItemCallback {
  public:
   explicit DownloadItemActions(std::weak_ptr<DownloadJob> job) : job_(std::move(job)) {}
-  void Cancel() override { OnJob(job_, [](DownloadJob& job) { job.Cancel(); }); }
-  void Pause() override { OnJob(job_, [](DownloadJob& job) { job.Pause(); }); }
-  void Resume() override { OnJob(job_, [](DownloadJob& job) { job.Resume(); }); }
+  void Cancel() override {
+    OnJob(job_, [](DownloadJob& job) { job.Cancel(); });
+  }
+  void Pause() override {
+    OnJob(job_, [](DownloadJob& job) { job.Pause(); });
+  }
+  void Resume() override {
+    OnJob(job_, [](DownloadJob& job) { job.Resume(); });
+  }
 
  private:
   const std::weak_ptr<DownloadJob> job_;
@@ -102,7 +108,8 @@ void DownloadJob::Ask() {
 
 void DownloadJob::OnContinue(const std::string& path, bool showDialog) {
   if (ended_ || decided_ || choosing_) return;
-  const std::string proposed = path.empty() ? QDir::temp().filePath(QString::fromStdString(origin_.suggestedName)).toStdString() : path;
+  const std::string proposed =
+      path.empty() ? QDir::temp().filePath(QString::fromStdString(origin_.suggestedName)).toStdString() : path;
   if (!showDialog) return Choose(proposed);
   choosing_ = true;
   std::weak_ptr<DownloadJob> job = weak_from_this();
@@ -190,7 +197,8 @@ void DownloadJob::Pause() {
   if (ended_ || !decided_ || guid_.empty() || pausing_ || canceling_) return;
   pausing_ = true;
   const std::string running = router_.StagingDir() + "/" + guid_ + ".crdownload";
-  const std::string kept = router_.StagingDir() + "/" + std::to_string(id_) + "-" + std::to_string(++partsMade_) + ".part";
+  const std::string kept =
+      router_.StagingDir() + "/" + std::to_string(id_) + "-" + std::to_string(++partsMade_) + ".part";
   if (link(running.c_str(), kept.c_str()) == 0) pausedPart_ = kept;
   StopPart();
 }
@@ -333,8 +341,8 @@ void DownloadJob::Report() {
   if (!handler || !browser_->IsValid()) return;
   const DownloadSnapshot snapshot = Snapshot();
   const std::string state = std::to_string(snapshot.receivedBytes) + "/" + std::to_string(snapshot.totalBytes) +
-                            (ended_ ? "e" : "") + (complete_ ? "c" : "") + (canceled_ ? "x" : "") + (paused_ ? "p" : "") +
-                            snapshot.fullPath;
+                            (ended_ ? "e" : "") + (complete_ ? "c" : "") + (canceled_ ? "x" : "") +
+                            (paused_ ? "p" : "") + snapshot.fullPath;
   if (state == lastReport_) return;
   lastReport_ = state;
   CefRefPtr<DownloadItemImpl> item(new DownloadItemImpl(snapshot));

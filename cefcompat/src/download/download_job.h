@@ -84,10 +84,10 @@ class DownloadJob : public std::enable_shared_from_this<DownloadJob> {
   CefTime startTime_;
   CefTime endTime_;
 
-  std::string guid_;                 // Chromium's part under way; empty when none runs
-  std::vector<std::string> parts_;   // arrived parts in the staging folder, in order
-  std::string pausedPart_;           // the running part's bytes, linked when pausing
-  int64 keptBytes_ = 0;              // the bytes in parts_
+  std::string guid_;                // Chromium's part under way; empty when none runs
+  std::vector<std::string> parts_;  // arrived parts in the staging folder, in order
+  std::string pausedPart_;          // the running part's bytes, linked when pausing
+  int64 keptBytes_ = 0;             // the bytes in parts_
   int64 received_ = 0;
   int64 total_ = 0;
   int partsMade_ = 0;

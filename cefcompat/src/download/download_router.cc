@@ -1,8 +1,8 @@
 #include "download/download_router.h"
 
 #include <QMimeDatabase>
-#include <filesystem>
 #include <QUrl>
+#include <filesystem>
 
 #include "base/log.h"
 #include "browser/browser_impl.h"
@@ -39,7 +39,8 @@ void DownloadRouter::SetStagingDir(std::string dir) {
 }
 
 bool DownloadRouter::EnableDefault(Connection& connection, int timeoutMs, std::string& error) {
-  const auto reply = connection.Call("Browser.setDownloadBehavior", DownloadBehavior(stagingDir_, std::string()), "", timeoutMs);
+  const auto reply =
+      connection.Call("Browser.setDownloadBehavior", DownloadBehavior(stagingDir_, std::string()), "", timeoutMs);
   if (!reply.ok) error = "Browser.setDownloadBehavior failed: " + reply.error;
   return reply.ok;
 }
@@ -47,7 +48,8 @@ bool DownloadRouter::EnableDefault(Connection& connection, int timeoutMs, std::s
 void DownloadRouter::EnableFor(const std::string& contextId, std::function<void(bool ok)> done) {
   PageSession::SendToChromium("Browser.setDownloadBehavior", DownloadBehavior(stagingDir_, contextId),
                               [done](const Connection::Reply& reply) {
-                                if (!reply.ok) Log(LOGSEVERITY_ERROR, "downloads of a request context are off: " + reply.error);
+                                if (!reply.ok)
+                                  Log(LOGSEVERITY_ERROR, "downloads of a request context are off: " + reply.error);
                                 done(reply.ok);
                               });
 }

@@ -36,7 +36,9 @@ std::string AsAttachment(const std::string& disposition) {
   return "attachment";
 }
 
-bool IsRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+bool IsRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 }  // namespace
 
@@ -54,13 +56,17 @@ void DownloadStarter::Start() {
     self->opened_(self->targetId_);
     PageSession::SendToChromium("Target.attachToTarget", {{"targetId", self->targetId_}, {"flatten", true}},
                                 [self](const Connection::Reply& attached) {
-                                  if (!attached.ok) return self->Fail("attaching to its page failed: " + attached.error);
+                                  if (!attached.ok)
+                                    return self->Fail("attaching to its page failed: " + attached.error);
                                   self->OnAttached(attached.result.value("sessionId", std::string()));
                                 });
   });
-  Threads::Post(TID_UI, [self] {
-    if (!self->closed_) self->Fail("no download began within " + std::to_string(kBeginTimeoutMs / 1000) + " s");
-  }, kBeginTimeoutMs);
+  Threads::Post(
+      TID_UI,
+      [self] {
+        if (!self->closed_) self->Fail("no download began within " + std::to_string(kBeginTimeoutMs / 1000) + " s");
+      },
+      kBeginTimeoutMs);
 }
 
 void DownloadStarter::OnAttached(const std::string& sessionId) {
@@ -71,8 +77,8 @@ void DownloadStarter::OnAttached(const std::string& sessionId) {
   runtime->GetConnection().SetSessionHandler(sessionId_, [self](const std::string& method, const Json& params) {
     if (method == "Fetch.requestPaused") self->OnRequestPaused(params);
   });
-  const Json patterns = Json::array({{{"urlPattern", "*"}, {"requestStage", "Request"}},
-                                     {{"urlPattern", "*"}, {"requestStage", "Response"}}});
+  const Json patterns = Json::array(
+      {{{"urlPattern", "*"}, {"requestStage", "Request"}}, {{"urlPattern", "*"}, {"requestStage", "Response"}}});
   Send("Fetch.enable", {{"patterns", patterns}});
   // The reply comes once the load has become a download (or failed), which
   // the events tell: it is not waited for.
@@ -113,8 +119,8 @@ void DownloadStarter::AnswerResponse(const Json& params) {
   const Json list = params.value("responseHeaders", Json::array());
   const Json headers = HeaderObject(list);
   const std::string range = ResponseLedger::Header(headers, "Content-Range");
-  answer_.partial = request_.from > 0 && status == 206 &&
-                    range.rfind("bytes " + std::to_string(request_.from) + "-", 0) == 0;
+  answer_.partial =
+      request_.from > 0 && status == 206 && range.rfind("bytes " + std::to_string(request_.from) + "-", 0) == 0;
   if (!answer_.partial && (status < 200 || status > 299 || status == 206)) {
     Send("Fetch.failRequest", {{"requestId", requestId}, {"errorReason", "Aborted"}});
     return Fail("the server answered " + std::to_string(status));

@@ -87,7 +87,8 @@ bool DownloadTarget::Reserve(const std::string& path, std::string& error) {
     error = "cannot make the folder " + target.parent_path().string() + ": " + ec.message();
     return false;
   }
-  std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string() + kTemporarySuffix;
+  std::string pattern =
+      (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string() + kTemporarySuffix;
   const int fd = mkstemps(pattern.data(), static_cast<int>(sizeof(kTemporarySuffix) - 1));
   if (fd < 0) {
     error = Reason("cannot write in " + target.parent_path().string());

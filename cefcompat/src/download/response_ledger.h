@@ -22,7 +22,7 @@ class ResponseLedger {
     std::string originalUrl;  // the one first asked for
     std::string mimeType;
     std::string contentDisposition;
-    std::string validator;    // ETag, else Last-Modified: what a resumed download is checked against
+    std::string validator;  // ETag, else Last-Modified: what a resumed download is checked against
   };
 
   void Subscribe(PageSession& session);

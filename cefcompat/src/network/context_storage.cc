@@ -48,17 +48,16 @@ ContextStorage::~ContextStorage() {
   Runtime* runtime = Runtime::Get();
   if (id_.empty() || !runtime || madeOn_ != &runtime->GetConnection() || !runtime->IsRunning()) return;
   const std::string id = id_;
-  PageSession::SendToChromium("Target.disposeBrowserContext", {{"browserContextId", id}},
-                              [id](const Connection::Reply& reply) {
-                                Runtime* now = Runtime::Get();
-                                if (!now || !now->IsRunning()) return;  // Chromium took it with it
-                                if (!reply.ok) {
-                                  Log(LOGSEVERITY_WARNING, "disposing of request context storage " + id +
-                                                               " failed: " + reply.error);
-                                  return;
-                                }
-                                Log(LOGSEVERITY_INFO, "request context storage " + id + " disposed of");
-                              });
+  PageSession::SendToChromium(
+      "Target.disposeBrowserContext", {{"browserContextId", id}}, [id](const Connection::Reply& reply) {
+        Runtime* now = Runtime::Get();
+        if (!now || !now->IsRunning()) return;  // Chromium took it with it
+        if (!reply.ok) {
+          Log(LOGSEVERITY_WARNING, "disposing of request context storage " + id + " failed: " + reply.error);
+          return;
+        }
+        Log(LOGSEVERITY_INFO, "request context storage " + id + " disposed of");
+      });
 }
 
 void ContextStorage::WhenReady(Ready ready) {
@@ -85,7 +84,8 @@ void ContextStorage::Create() {
     PageSession::SendToChromium("Target.createBrowserContext", {{"disposeOnDetach", false}},
                                 [this, self, connection](const Connection::Reply& reply) {
                                   if (!reply.ok) {
-                                    Log(LOGSEVERITY_ERROR, "a request context's storage could not be made: " + reply.error);
+                                    Log(LOGSEVERITY_ERROR,
+                                        "a request context's storage could not be made: " + reply.error);
                                     return Finish(false);
                                   }
                                   id_ = reply.result.value("browserContextId", std::string());

@@ -28,7 +28,8 @@ void WarnAboutIgnoredContextSettings(const CefRequestContextSettings& settings) 
       {"accept_language_list", settings.accept_language_list.length != 0},
   };
   for (const auto& [name, set] : ignored) {
-    if (set) Log(LOGSEVERITY_WARNING, std::string("CefRequestContextSettings::") + name + " is not used by this runtime");
+    if (set)
+      Log(LOGSEVERITY_WARNING, std::string("CefRequestContextSettings::") + name + " is not used by this runtime");
   }
 }
 
@@ -109,7 +110,9 @@ void RequestContextImpl::Initialize() {
 
 }  // namespace cefcompat
 
-CefRefPtr<CefRequestContext> CefRequestContext::GetGlobalContext() { return cefcompat::RequestContextImpl::Global().get(); }
+CefRefPtr<CefRequestContext> CefRequestContext::GetGlobalContext() {
+  return cefcompat::RequestContextImpl::Global().get();
+}
 
 CefRefPtr<CefRequestContext> CefRequestContext::CreateContext(const CefRequestContextSettings& settings,
                                                               CefRefPtr<CefRequestContextHandler> handler) {
