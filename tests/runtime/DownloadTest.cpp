@@ -234,9 +234,11 @@ TEST_F(DownloadTest, StartDownloadOfNothingIsRefusedWithALogLine) {
   ContinueTo(InFolder("never.bin"));
   OpenPage();
   browser->GetHost()->StartDownload("not a url");
+  browser->GetHost()->StartDownload("data:text/plain,local");
   browser->GetHost()->StartDownload(server.Url("/missing"));
   EXPECT_TRUE(WaitUntil([&] { return !capture.Matching("server answered 404").empty(); }));
   EXPECT_EQ(capture.Matching("'not a url' is no URL").size(), 1u);
+  EXPECT_EQ(capture.Matching("only http and https URLs are downloaded").size(), 1u);
   EXPECT_EQ(recorder.Count("OnBeforeDownload"), 0u);
   EXPECT_TRUE(FolderFiles().isEmpty());
 }

@@ -135,6 +135,11 @@ void DownloadRouter::StartDownload(CefRefPtr<BrowserImpl> browser, const std::st
     Log(LOGSEVERITY_ERROR, "StartDownload: '" + url + "' is no URL; nothing is downloaded");
     return;
   }
+  // Only what goes over the network can be made an attachment on its way.
+  if (parsed.scheme() != "http" && parsed.scheme() != "https") {
+    Log(LOGSEVERITY_ERROR, "StartDownload(" + url + "): only http and https URLs are downloaded; nothing is");
+    return;
+  }
   std::shared_ptr<ContextStorage> storage = browser->Context()->Storage();
   storage->WhenReady([this, browser, url](bool ok, const std::string& contextId) {
     if (!ok) return Log(LOGSEVERITY_ERROR, "StartDownload(" + url + "): the browser's request context is gone");
