@@ -92,4 +92,8 @@ class CefBrowserHost : public virtual CefBaseRefCounted {
   virtual void Find(int identifier, const CefString& searchText, bool forward, bool matchCase, bool findNext) = 0;
   // Ends the search; the active match stays selected unless `clearSelection`.
   virtual void StopFinding(bool clearSelection) = 0;
+  // Downloads the file at `url` in this browser's request context, whatever
+  // its type (a page is saved, not shown); the client's download handler is
+  // asked as for a download the page starts. The page itself stays as it is.
+  virtual void StartDownload(const CefString& url) = 0;
 };

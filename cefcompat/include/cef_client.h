@@ -3,6 +3,7 @@
 #include "include/cef_context_menu_handler.h"
 #include "include/cef_dialog_handler.h"
 #include "include/cef_display_handler.h"
+#include "include/cef_download_handler.h"
 #include "include/cef_drag_handler.h"
 #include "include/cef_find_handler.h"
 #include "include/cef_focus_handler.h"
@@ -14,7 +15,6 @@
 #include "include/cef_request_handler.h"
 
 class CefAudioHandler;
-class CefDownloadHandler;
 class CefRenderHandler;
 
 // The per-browser callbacks. Every getter and callback is called on TID_UI.
@@ -23,6 +23,7 @@ class CefClient : public virtual CefBaseRefCounted {
   virtual CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() { return nullptr; }
   virtual CefRefPtr<CefDialogHandler> GetDialogHandler() { return nullptr; }
   virtual CefRefPtr<CefDisplayHandler> GetDisplayHandler() { return nullptr; }
+  virtual CefRefPtr<CefDownloadHandler> GetDownloadHandler() { return nullptr; }
   virtual CefRefPtr<CefDragHandler> GetDragHandler() { return nullptr; }
   virtual CefRefPtr<CefFindHandler> GetFindHandler() { return nullptr; }
   virtual CefRefPtr<CefFocusHandler> GetFocusHandler() { return nullptr; }

@@ -9,9 +9,11 @@ class CefCookieVisitor;
 class CefSetCookieCallback;
 class CefDeleteCookiesCallback;
 
-// The cookies of the runtime's one profile. Methods may be called on any
-// thread; visitors and callbacks run on TID_UI. Cookies are kept in
-// CefSettings::cache_path when it is set, and in memory only otherwise.
+// The cookies of a request context's storage (the global manager: the
+// global context's). Methods may be called on any thread; visitors and
+// callbacks run on TID_UI. The global context's cookies are kept in
+// CefSettings::cache_path when it is set, and in memory only otherwise; other
+// contexts keep theirs in memory.
 class CefCookieManager : public virtual CefBaseRefCounted {
  public:
   // The global manager; `callback` (may be null) runs on TID_UI once the

@@ -4,6 +4,8 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "include/cef_browser.h"
 
@@ -27,5 +29,8 @@ void SetResourceHandlerTimeoutForTesting(int ms);
 int LiveBrowsersForTesting();
 int LiveRenderBrowsersForTesting();
 int LiveTransportsForTesting();
+// The storages Chromium holds besides its default one (the protocol's
+// browser contexts), by id; waits up to 10 s for Chromium's answer.
+std::vector<std::string> BrowserContextsForTesting();
 
 }  // namespace cefcompat

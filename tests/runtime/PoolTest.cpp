@@ -21,6 +21,7 @@
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellHandler.h"
 #include "include/wrapper/cef_closure_task.h"
+#include "inter/VellBrowserWrapper.h"
 #include "pool/VellArchiveProvider.h"
 #include "pool/VellWidgetPool.h"
 #include "testing_hooks.h"
@@ -282,6 +283,9 @@ TEST_F(PoolTest, TheReserveIsRefilledByTheTimerAndAcquireTakesTheOldestFirst) {
   ASSERT_TRUE(WaitUntil([&] { return monitor->GetBrowserCount() == 1; }));  // the timer's first tick
   std::unique_ptr<VellWidget> first(pool->Acquire());
   EXPECT_EQ(monitor->GetBrowserCount(), 1);  // the idle one was handed out
+  VellBrowserWrapper* pooled = first->GetVellIndependentBrowser()->GetVellHandler()->GetBrowser();
+  ASSERT_NE(pooled, nullptr);
+  EXPECT_TRUE(pooled->GetHost()->GetRequestContext()->IsGlobal());  // pooled browsers use the global context
   ASSERT_TRUE(WaitUntil([&] { return monitor->GetBrowserCount() == 2; }));  // and replaced
 
   // With no reserve, Acquire creates what it hands out.

@@ -20,13 +20,17 @@
 
 #include "HostHarness.h"
 #include "LauncherEnvironment.h"
+#include "LogCapture.h"
 #include "RecordingClient.h"
 #include "ShownPage.h"
 #include "StrayWindowWatch.h"
+#include "TestHttpServer.h"
 #include "UrlSink.h"
 #include "X11Desktop.h"
 #include "core/VellBrowserLifeSpanMonitor.h"
 #include "core/VellHandler.h"
+#include "include/cef_download_handler.h"
+#include "include/cef_request_context.h"
 #include "inter/VellBrowserWrapper.h"
 #include "pool/VellWidgetPool.h"
 #include "testing_hooks.h"
@@ -299,6 +303,71 @@ TEST_F(WindowedBrowsersTest, AFileDroppedOnAPageWhoseClientTakesDragsReachesTheP
 
 // The pool's widgets in a main window, without a page of the test's own:
 // Chromium's death closes every browser.
+// Chromium opens a page of another storage in a window with bars of its own:
+// windowed mode refuses such a browser, and takes one sharing the global storage.
+TEST_F(WindowedBrowsersTest, ABrowserWithAStorageOfItsOwnIsRefusedWithALogLine) {
+  LogCapture capture;
+  EventRecorder recorder;
+  CefRefPtr<RecordingClient> client(new RecordingClient(&recorder));
+  CefRefPtr<CefRequestContext> own = CefRequestContext::CreateContext(CefRequestContextSettings(), nullptr);
+  EXPECT_FALSE(
+      CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), "about:blank", CefBrowserSettings(), nullptr, own));
+  EXPECT_EQ(capture.Matching("needs windowless mode").size(), 1u);
+
+  CefRefPtr<CefRequestContext> sharing =
+      CefRequestContext::CreateContext(CefRequestContext::GetGlobalContext(), nullptr);
+  ASSERT_TRUE(CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), "about:blank", CefBrowserSettings(), nullptr,
+                                            sharing));
+  ASSERT_TRUE(recorder.WaitForKind("OnAfterCreated"));
+  EXPECT_TRUE(client->browser->GetHost()->GetRequestContext()->IsSharingWith(CefRequestContext::GetGlobalContext()));
+  client->browser->GetHost()->CloseBrowser(true);
+  EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose"));
+  client->ForgetBrowsers();
+}
+
+// Downloads a client's handler saves, recorded with their ends.
+class SavingClient : public RecordingClient, public CefDownloadHandler {
+ public:
+  SavingClient(EventRecorder* recorder, std::string path)
+      : RecordingClient(recorder), recorder_(recorder), path_(std::move(path)) {}
+  CefRefPtr<CefDownloadHandler> GetDownloadHandler() override { return this; }
+  void OnBeforeDownload(CefRefPtr<CefBrowser>, CefRefPtr<CefDownloadItem>, const CefString&,
+                        CefRefPtr<CefBeforeDownloadCallback> callback) override {
+    callback->Continue(path_, false);
+  }
+  void OnDownloadUpdated(CefRefPtr<CefBrowser>, CefRefPtr<CefDownloadItem> item,
+                         CefRefPtr<CefDownloadItemCallback>) override {
+    if (!item->IsInProgress()) recorder_->Record("DownloadEnded", {{"complete", item->IsComplete()}});
+  }
+
+ private:
+  EventRecorder* recorder_;
+  const std::string path_;
+};
+
+// StartDownload fetches in a page of Chromium's that has no window: none shows.
+TEST_F(WindowedBrowsersTest, StartDownloadSavesTheFileAndNoWindowShows) {
+  TestHttpServer server;
+  const QByteArray data(300000, 'w');
+  server.Route("/file.bin", {200, "application/octet-stream", data});
+  QTemporaryDir folder;
+  const std::string path = folder.filePath("file.bin").toStdString();
+  EventRecorder recorder;
+  CefRefPtr<SavingClient> client(new SavingClient(&recorder, path));
+  ASSERT_TRUE(CefBrowserHost::CreateBrowser(CefWindowInfo(), client.get(), "about:blank", CefBrowserSettings(), nullptr,
+                                            nullptr));
+  ASSERT_TRUE(recorder.WaitForKind("OnAfterCreated"));
+  client->browser->GetHost()->StartDownload(server.Url("/file.bin"));
+  ASSERT_TRUE(recorder.WaitForKind("DownloadEnded"));
+  EXPECT_TRUE(recorder.Of("DownloadEnded")[0].data["complete"]);
+  QFile saved(QString::fromStdString(path));
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_EQ(saved.readAll(), data);
+  client->browser->GetHost()->CloseBrowser(true);
+  EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose"));
+  client->ForgetBrowsers();
+}
+
 class WindowedPoolTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -426,6 +426,18 @@ typedef struct _cef_browser_settings_t {
   cef_string_t accept_language_list;
 } cef_browser_settings_t;
 
+// A request context's settings (CEF 89's members). This runtime honours
+// cache_path (see CefRequestContext::CreateContext); CreateContext logs a
+// warning naming any other member that is set.
+typedef struct _cef_request_context_settings_t {
+  size_t size;
+  cef_string_t cache_path;
+  int persist_session_cookies;
+  int persist_user_preferences;
+  int ignore_certificate_errors;
+  cef_string_t accept_language_list;
+} cef_request_context_settings_t;
+
 typedef struct _cef_main_args_t {
   int argc;
   char** argv;

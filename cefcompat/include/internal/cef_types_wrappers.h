@@ -60,6 +60,14 @@ struct CefBrowserSettingsTraits {
 };
 typedef CefStructBase<CefBrowserSettingsTraits> CefBrowserSettings;
 
+struct CefRequestContextSettingsTraits {
+  typedef cef_request_context_settings_t struct_type;
+  static void init(struct_type* s) { s->size = sizeof(struct_type); }
+  static void clear(struct_type* s);
+  static void set(const struct_type* src, struct_type* target, bool copy);
+};
+typedef CefStructBase<CefRequestContextSettingsTraits> CefRequestContextSettings;
+
 struct CefWindowInfoTraits {
   typedef cef_window_info_t struct_type;
   static void init(struct_type*) {}

@@ -1,12 +1,6 @@
 // Factories of the runtime's plain objects that have no source of their own.
-#include "include/cef_request_context.h"
 #include "include/cef_context_menu_handler.h"
 #include "include/cef_drag_data.h"
-
-CefRefPtr<CefRequestContext> CefRequestContext::GetGlobalContext() {
-  static CefRefPtr<CefRequestContext> global(new CefRequestContext());
-  return global;
-}
 
 CefRefPtr<CefMenuModel> CefMenuModel::Create() { return new CefMenuModel(); }
 CefRefPtr<CefDragData> CefDragData::Create() { return new CefDragData(); }

@@ -21,6 +21,9 @@ constexpr cef_string_t cef_browser_settings_t::*kBrowserStrings[] = {
     &cef_browser_settings_t::default_encoding,     &cef_browser_settings_t::accept_language_list,
 };
 
+constexpr cef_string_t cef_request_context_settings_t::*kRequestContextStrings[] = {
+    &cef_request_context_settings_t::cache_path, &cef_request_context_settings_t::accept_language_list};
+
 constexpr cef_string_t cef_window_info_t::*kWindowStrings[] = {&cef_window_info_t::window_name};
 
 constexpr cef_string_t cef_cookie_t::*kCookieStrings[] = {&cef_cookie_t::name, &cef_cookie_t::value,
@@ -56,6 +59,12 @@ void CefBrowserSettingsTraits::clear(struct_type* s) { ClearStrings(s, kBrowserS
 
 void CefBrowserSettingsTraits::set(const struct_type* src, struct_type* target, bool copy) {
   SetStrings(src, target, copy, kBrowserStrings);
+}
+
+void CefRequestContextSettingsTraits::clear(struct_type* s) { ClearStrings(s, kRequestContextStrings); }
+
+void CefRequestContextSettingsTraits::set(const struct_type* src, struct_type* target, bool copy) {
+  SetStrings(src, target, copy, kRequestContextStrings);
 }
 
 void CefWindowInfoTraits::clear(struct_type* s) { ClearStrings(s, kWindowStrings); }

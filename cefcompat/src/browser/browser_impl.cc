@@ -5,6 +5,7 @@
 #include "base/log.h"
 #include "base/task_thread.h"
 #include "browser/runtime.h"
+#include "network/context_storage.h"
 #include "network/fetch_interceptor.h"
 #include "network/scheme_registry.h"
 #include "render/renderer_host.h"
@@ -22,11 +23,13 @@ constexpr int kTokenRewriteMs = 250;
 
 }  // namespace
 
-BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSettings& settings, bool isPopup)
+BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSettings& settings, bool isPopup,
+                         CefRefPtr<RequestContextImpl> context)
     : id_(id),
       client_(std::move(client)),
       settings_(settings),
       isPopup_(isPopup),
+      context_(context ? std::move(context) : RequestContextImpl::Global()),
       frames_([this](const std::string& frameId, const std::string& parentId, bool isMain) {
         return CefRefPtr<FrameImpl>(new FrameImpl(this, frameId, parentId, isMain));
       }),
@@ -69,12 +72,34 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
     });
     return;
   }
-  if (targetId.empty()) {
-    // A window of its own, so that minimising it (see ScreencastView) hides
-    // this page only, and no page is a background tab of another's window.
+  if (targetId.empty()) return CreateTarget(url, notifyClient, withRenderer);
+  if (runtime->Windowed()) view_.UseNativeWindow(&runtime->Windowed()->Nursery());
+  session_.SetIds(targetId, std::string());
+  runtime->Register(targetId, self);
+  PageSession::SendToChromium("Target.attachToTarget", {{"targetId", targetId}, {"flatten", true}},
+                              [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
+                                if (!reply.ok) {
+                                  Log(LOGSEVERITY_ERROR, "attaching to a browser target failed: " + reply.error);
+                                  return self->OnTargetGone("attach failed");
+                                }
+                                self->OnAttached(reply.result.value("sessionId", std::string()), url, notifyClient,
+                                                 withRenderer);
+                              });
+}
+
+// A window of its own, so that minimising it (see ScreencastView) hides this
+// page only, and no page is a background tab of another's window.
+void BrowserImpl::CreateTarget(const std::string& url, bool notifyClient, bool withRenderer) {
+  CefRefPtr<BrowserImpl> self(this);
+  context_->Storage()->WhenReady([self, url, notifyClient, withRenderer](bool ok, const std::string& contextId) {
+    if (!ok) {
+      Log(LOGSEVERITY_ERROR, "CreateBrowser failed: its request context's storage could not be made");
+      return self->OnTargetGone("creation failed");
+    }
+    Json params = {{"url", kBlankUrl}, {"newWindow", true}};
+    if (!contextId.empty()) params["browserContextId"] = contextId;
     PageSession::SendToChromium(
-        "Target.createTarget", {{"url", kBlankUrl}, {"newWindow", true}},
-        [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
+        "Target.createTarget", params, [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
           if (reply.ok) {
             return self->Attach(reply.result.value("targetId", std::string()), url, notifyClient, withRenderer);
           }
@@ -89,20 +114,7 @@ void BrowserImpl::Attach(const std::string& targetId, const std::string& url, bo
             self->Attach(std::string(), url, notifyClient, withRenderer);
           });
         });
-    return;
-  }
-  if (runtime->Windowed()) view_.UseNativeWindow(&runtime->Windowed()->Nursery());
-  session_.SetIds(targetId, std::string());
-  runtime->Register(targetId, self);
-  PageSession::SendToChromium("Target.attachToTarget", {{"targetId", targetId}, {"flatten", true}},
-                              [self, url, notifyClient, withRenderer](const Connection::Reply& reply) {
-                                if (!reply.ok) {
-                                  Log(LOGSEVERITY_ERROR, "attaching to a browser target failed: " + reply.error);
-                                  return self->OnTargetGone("attach failed");
-                                }
-                                self->OnAttached(reply.result.value("sessionId", std::string()), url, notifyClient,
-                                                 withRenderer);
-                              });
+  });
 }
 
 void BrowserImpl::OnWindowOpened(const std::string& targetId, const std::string& error, const std::string& url,
@@ -169,6 +181,7 @@ void BrowserImpl::PlaceWindow(unsigned long window) {
 // before the navigation, the navigation before the frame tree.
 void BrowserImpl::Subscribe() {
   if (fetch_) fetch_->Subscribe(session_);
+  responses_.Subscribe(session_);
   navigation_.Subscribe(session_);
   frames_.Subscribe(session_);
   console_.Subscribe(session_);
@@ -328,11 +341,21 @@ void BrowserImpl::CloseBrowser(bool /*force_close*/) {
       if (auto handler = client_->GetLifeSpanHandler()) handler->DoClose(this);
     }
     SendCloseTarget();
-    // A target closed in the middle of a navigation may stay: ask again, then give up.
-    CefRefPtr<BrowserImpl> self(this);
-    Threads::Post(TID_UI, [self]() { if (!self->closed_) self->SendCloseTarget(); }, kCloseRetryMs);
-    Threads::Post(TID_UI, [self]() { self->OnTargetGone("close timed out"); }, kCloseTimeoutMs);
+    WatchClose(kCloseRetryMs);
   });
+}
+
+// A target closed in the middle of a navigation may stay: ask again, then
+// give up. The browser is held only until it has closed (its request
+// context's storage goes with its last browser).
+void BrowserImpl::WatchClose(int elapsedMs) {
+  CefRefPtr<BrowserImpl> self(this);
+  Threads::Post(TID_UI, [self, elapsedMs]() {
+    if (self->closed_) return;
+    if (elapsedMs >= kCloseTimeoutMs) return self->OnTargetGone("close timed out");
+    if (elapsedMs == kCloseRetryMs) self->SendCloseTarget();
+    self->WatchClose(elapsedMs + kCloseRetryMs);
+  }, kCloseRetryMs);
 }
 
 void BrowserImpl::SendCloseTarget() {
@@ -358,6 +381,7 @@ void BrowserImpl::OnTargetGone(const std::string& reason) {
 
 void BrowserImpl::FinishClose() {
   if (Runtime* runtime = Runtime::Get()) {
+    runtime->Downloads().OnBrowserClosed(id_);
     runtime->SetScreencastSink(SessionId(), nullptr);
     if (!SessionId().empty()) runtime->GetConnection().RemoveSession(SessionId());
     if (!TargetId().empty()) runtime->Unregister(TargetId());
@@ -457,6 +481,13 @@ void BrowserImpl::ExecuteInFrame(const std::string& protocolFrameId, const std::
     // A context destroyed by a racing navigation fails the call: the script
     // had nowhere to run, which is not an error to report.
     Send("Runtime.evaluate", std::move(params));
+  });
+}
+
+void BrowserImpl::StartDownload(const CefString& url) {
+  PostToUi([this, url = url.ToString()]() {
+    if (closed_) return Log(LOGSEVERITY_WARNING, "StartDownload(" + url + "): the browser is closed");
+    if (Runtime* runtime = Runtime::Get()) runtime->Downloads().StartDownload(this, url);
   });
 }
 

@@ -30,9 +30,11 @@
 #include "browser/popup_broker.h"
 #include "browser/field_popup_runner.h"
 #include "browser/zoom_controller.h"
+#include "download/response_ledger.h"
 #include "include/cef_browser.h"
 #include "include/cef_client.h"
 #include "network/intercepted_browser.h"
+#include "network/request_context_impl.h"
 #include "view/input_dispatcher.h"
 #include "view/screencast_view.h"
 
@@ -45,7 +47,9 @@ class RendererHost;
 // Protocol state is touched on TID_UI only; the CEF getters are thread-safe.
 class BrowserImpl : public CefBrowser, public CefBrowserHost, public InterceptedBrowser {
  public:
-  BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSettings& settings, bool isPopup);
+  // `context` null: the global request context.
+  BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSettings& settings, bool isPopup,
+              CefRefPtr<RequestContextImpl> context = nullptr);
   ~BrowserImpl() override;
 
   // CefBrowser
@@ -73,7 +77,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void CloseBrowser(bool force_close) override;
   CefWindowHandle GetWindowHandle() override { return view_.WindowHandle(); }
   CefRefPtr<CefClient> GetClient() override { return client_; }
-  CefRefPtr<CefRequestContext> GetRequestContext() override { return CefRequestContext::GetGlobalContext(); }
+  CefRefPtr<CefRequestContext> GetRequestContext() override { return context_.get(); }
   void ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client, const CefBrowserSettings& settings,
                     const CefPoint& inspect_element_at) override;
   void CloseDevTools() override { devTools_.Close(); }
@@ -111,6 +115,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void StopFinding(bool clearSelection) override {
     PostToUi([this, clearSelection]() { find_.Stop(clearSelection); });
   }
+  void StartDownload(const CefString& url) override;
 
   // InterceptedBrowser (any thread)
   CefRefPtr<CefBrowser> Browser() override { return this; }
@@ -131,6 +136,10 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   }
   // TID_UI: the page's popups.
   PopupBroker& Popups() { return popups_; }
+  // Any thread: the request context the browser loads in.
+  const CefRefPtr<RequestContextImpl>& Context() const { return context_; }
+  // TID_UI: the page's last document responses, for its downloads.
+  const ResponseLedger& Responses() const { return responses_; }
   // TID_UI: the target's title as Chromium reports it (the URL when the page
   // has none); OnTitleChange when it differs from the last one.
   void OnTitle(const std::string& title);
@@ -159,6 +168,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
 
  private:
   void Subscribe();
+  // TID_UI: a page target of its own in the browser's storage, then Attach.
+  void CreateTarget(const std::string& url, bool notifyClient, bool withRenderer);
   void OnAttached(const std::string& sessionId, const std::string& url, bool notifyClient, bool withRenderer);
   void OnSessionEvent(const std::string& method, const Json& params);
   void StartRenderer(std::function<void()> then);
@@ -178,12 +189,15 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   void ReloadPage(bool ignoreCache);
   void FinishClose();
   void SendCloseTarget();
+  // TID_UI: checks every half second that a closing browser closed.
+  void WatchClose(int elapsedMs);
   void PostToUi(std::function<void()> task);
 
   const int id_;
   const CefRefPtr<CefClient> client_;
   const CefBrowserSettings settings_;
   const bool isPopup_;
+  const CefRefPtr<RequestContextImpl> context_;
   std::atomic<bool> valid_{true};
 
   // TID_UI only.
@@ -215,6 +229,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   CaretReporter caret_;
   ZoomController zoom_;
   FindRunner find_;
+  ResponseLedger responses_;
   std::unique_ptr<FetchInterceptor> fetch_;
   bool intercepting_ = false;  // TID_UI: the Fetch domain is enabled
   std::mutex rendererMutex_;  // guards renderer_ for readers off TID_UI; written on TID_UI

@@ -15,6 +15,7 @@
 #include "network/scheme_registrar_impl.h"
 #include "render/render_process.h"
 #include "browser/runtime.h"
+#include "network/request_context_impl.h"
 
 int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application, void* /*windows_sandbox_info*/) {
   CefRefPtr<CefCommandLine> commandLine = CefCommandLine::CreateCommandLine();
@@ -118,11 +119,12 @@ void CefDoMessageLoopWork() {
 
 bool CefBrowserHost::CreateBrowser(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client, const CefString& url,
                                    const CefBrowserSettings& settings, CefRefPtr<CefDictionaryValue> /*extra_info*/,
-                                   CefRefPtr<CefRequestContext> /*request_context*/) {
+                                   CefRefPtr<CefRequestContext> request_context) {
   cefcompat::Runtime* runtime = cefcompat::Runtime::Get();
   if (!runtime) {
     cefcompat::Log(LOGSEVERITY_ERROR, "CreateBrowser: the runtime is not initialised");
     return false;
   }
-  return runtime->CreateBrowser(client, url.ToString(), settings, windowInfo);
+  return runtime->CreateBrowser(client, url.ToString(), settings, windowInfo,
+                                cefcompat::RequestContextImpl::Of(request_context));
 }

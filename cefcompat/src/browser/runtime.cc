@@ -18,6 +18,7 @@
 #include "base/log.h"
 #include "network/scheme_registrar_impl.h"
 #include "network/scheme_registry.h"
+#include "network/context_storage.h"
 #include "network/stream_server.h"
 #include "render/render_process.h"
 #include "view/surface_window.h"
@@ -227,6 +228,7 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
 
   chromiumArgs_ = std::move(chromiumArgs);
   logPath_ = tempDir_ + "/chromium.log";
+  downloads_.SetStagingDir(tempDir_ + "/downloads");
   Threads::Start();
   if (!Launch(error)) return false;
   Log(LOGSEVERITY_INFO, "runtime started on " + product_ + " (pid " + std::to_string(pid_) + ", profile " +
@@ -262,6 +264,8 @@ bool Runtime::Launch(std::string& error) {
     raw->Close();
     return false;
   }
+  std::string refused;
+  if (!downloads_.EnableDefault(*raw, kStartTimeoutMs, refused)) Log(LOGSEVERITY_ERROR, "downloads are off: " + refused);
   product_ = version.result.value("product", std::string("Chromium"));
   process_ = std::move(process);
   pid_ = process_->Pid();
@@ -310,6 +314,7 @@ void Runtime::Stop() {
   SchemeRegistry::Instance().SetOnFactoriesChanged(nullptr);
   SchemeRegistry::Instance().ClearFactories();
   Threads::Stop();
+  downloads_.DiscardAll();
   windowed_.reset();
   RenderProcess::ShutdownInProcess();
   StreamServer::Shutdown();
@@ -429,12 +434,21 @@ bool Runtime::FastPath(const Json& message) {
   return true;
 }
 
+CefRefPtr<BrowserImpl> Runtime::BrowserOfFrame(const std::string& frameId) {
+  std::lock_guard<std::mutex> lock(browsersMutex_);
+  for (const auto& [targetId, browser] : browsers_) {
+    if (targetId == frameId || browser->FrameByProtocolId(frameId)) return browser;
+  }
+  return nullptr;
+}
+
 void Runtime::OnRootEvent(const std::string& method, const Json& params) {
   auto browserOf = [this](const std::string& targetId) -> CefRefPtr<BrowserImpl> {
     std::lock_guard<std::mutex> lock(browsersMutex_);
     const auto it = browsers_.find(targetId);
     return it == browsers_.end() ? nullptr : it->second;
   };
+  if (method.rfind("Browser.download", 0) == 0) return downloads_.OnEvent(method, params);
   if (method == "Target.targetCreated") {
     const Json info = params.value("targetInfo", Json::object());
     if (windowed_ && windowed_->OnTargetCreated(info)) return;
@@ -488,8 +502,8 @@ void Runtime::OnPopupTarget(const Json& targetInfo) {
     GetConnection().Send("Target.closeTarget", {{"targetId", targetId}});
     return;
   }
-  if (windowed_) return ReopenPopup(targetId, opener->GetClient(), request.url, request.name);
-  AdoptTarget(targetId, opener->GetClient(), true, request.name, false, true);
+  if (windowed_) return ReopenPopup(targetId, opener, request.url, request.name);
+  AdoptTarget(targetId, opener->GetClient(), true, request.name, false, true, opener->Context());
 }
 
 // Windowed mode: Chromium puts a page's pop-up in a window of its own choice
@@ -497,30 +511,37 @@ void Runtime::OnPopupTarget(const Json& targetInfo) {
 // The page is opened again the way every browser is, as a pop-up of the
 // application window, in a surface of its own that is shown; Chromium's
 // window goes, unseen. The new page has no opener.
-void Runtime::ReopenPopup(const std::string& targetId, CefRefPtr<CefClient> client, const std::string& url,
+void Runtime::ReopenPopup(const std::string& targetId, CefRefPtr<BrowserImpl> opener, const std::string& url,
                           const std::string& windowName) {
   GetConnection().Send("Target.closeTarget", {{"targetId", targetId}});
-  CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, CefBrowserSettings(), true));
+  CefRefPtr<BrowserImpl> browser(
+      new BrowserImpl(NextBrowserId(), opener->GetClient(), CefBrowserSettings(), true, opener->Context()));
   CreateSurfaceThen(browser, windowName, true, [browser, url]() {
     Threads::Post(TID_UI, [browser, url]() { browser->Attach(std::string(), url, true); });
   });
 }
 
 CefRefPtr<BrowserImpl> Runtime::AdoptTarget(const std::string& targetId, CefRefPtr<CefClient> client, bool isPopup,
-                                            const std::string& windowName, bool showWindow, bool withRenderer) {
-  CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, CefBrowserSettings(), isPopup));
+                                            const std::string& windowName, bool showWindow, bool withRenderer,
+                                            CefRefPtr<RequestContextImpl> context) {
+  CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, CefBrowserSettings(), isPopup, context));
   browser->Attach(targetId, std::string(), true, withRenderer);
   CreateSurfaceThen(browser, windowName, showWindow, [] {});
   return browser;
 }
 
 bool Runtime::CreateBrowser(CefRefPtr<CefClient> client, const std::string& url, const CefBrowserSettings& settings,
-                            const CefWindowInfo& windowInfo) {
+                            const CefWindowInfo& windowInfo, CefRefPtr<RequestContextImpl> context) {
   if (gaveUp_) {
     Log(LOGSEVERITY_ERROR, "CreateBrowser: Chromium is gone for good");
     return false;
   }
-  CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, settings, false));
+  if (windowed_ && context && !context->Storage()->IsGlobal()) {
+    Log(LOGSEVERITY_ERROR, "CreateBrowser: refused: a request context with a storage of its own needs windowless "
+                           "mode (Chromium opens such a page in a window with its own bars)");
+    return false;
+  }
+  CefRefPtr<BrowserImpl> browser(new BrowserImpl(NextBrowserId(), client, settings, false, std::move(context)));
   if (windowed_ && windowInfo.windowless_rendering_enabled) {
     Log(LOGSEVERITY_WARNING, "CreateBrowser: windowless rendering is not enabled in the settings; the browser is windowed");
   }

@@ -11,6 +11,7 @@
 
 #include "browser/browser_impl.h"
 #include "browser/windowed_mode.h"
+#include "download/download_router.h"
 #include "protocol/chromium_process.h"
 #include "protocol/connection.h"
 #include "include/cef_app.h"
@@ -39,12 +40,14 @@ class Runtime {
   // one answers; `task(false)` when the runtime gives up or stops first.
   void WhenRunning(std::function<void(bool running)> task);
 
-  // Any thread: creates a browser; its surface is made on the Qt thread first.
+  // Any thread: creates a browser in `context` (null: the global one); its
+  // surface is made on the Qt thread first.
   bool CreateBrowser(CefRefPtr<CefClient> client, const std::string& url, const CefBrowserSettings& settings,
-                     const CefWindowInfo& windowInfo);
+                     const CefWindowInfo& windowInfo, CefRefPtr<RequestContextImpl> context);
   // TID_UI: adopts an existing target (popup, developer tools) as a browser.
   CefRefPtr<BrowserImpl> AdoptTarget(const std::string& targetId, CefRefPtr<CefClient> client, bool isPopup,
-                                     const std::string& windowName, bool showWindow, bool withRenderer);
+                                     const std::string& windowName, bool showWindow, bool withRenderer,
+                                     CefRefPtr<RequestContextImpl> context = nullptr);
   // TID_UI.
   void Register(const std::string& targetId, CefRefPtr<BrowserImpl> browser);
   void Unregister(const std::string& targetId);
@@ -52,6 +55,10 @@ class Runtime {
   WindowedMode* Windowed() { return windowed_.get(); }
   // Reader thread: where screencast frames and paused requests of a session go.
   void SetScreencastSink(const std::string& sessionId, CefRefPtr<BrowserImpl> browser);
+  // Any thread: the browser showing the frame `frameId`; null when none does.
+  CefRefPtr<BrowserImpl> BrowserOfFrame(const std::string& frameId);
+  // TID_UI (set up on start).
+  DownloadRouter& Downloads() { return downloads_; }
 
  private:
   Runtime() = default;
@@ -66,7 +73,7 @@ class Runtime {
   void FinishWaiting(bool running);
   void OnRootEvent(const std::string& method, const Json& params);
   void OnPopupTarget(const Json& targetInfo);
-  void ReopenPopup(const std::string& targetId, CefRefPtr<CefClient> client, const std::string& url,
+  void ReopenPopup(const std::string& targetId, CefRefPtr<BrowserImpl> opener, const std::string& url,
                    const std::string& windowName);
   void OnConnectionClosed(const Connection* connection, const std::string& reason);
   // Any thread.
@@ -85,6 +92,7 @@ class Runtime {
   std::string logPath_;
   std::string product_;
   std::unique_ptr<WindowedMode> windowed_;  // made on start, used on TID_UI
+  DownloadRouter downloads_;
   std::unique_ptr<ChromiumProcess> process_;  // the start's thread, then TID_UI
   std::atomic<pid_t> pid_{-1};
   // Every connection made, the current one last: a closed one stays until

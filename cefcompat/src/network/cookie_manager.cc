@@ -8,7 +8,7 @@
 #include "base/task_thread.h"
 #include "browser/page_session.h"
 #include "browser/runtime.h"
-#include "include/cef_request_context.h"
+#include "network/context_storage.h"
 #include "network/cookie_codec.h"
 #include "network/scheme_registry.h"
 
@@ -32,7 +32,7 @@ void TellDeleted(CefRefPtr<CefDeleteCookiesCallback> callback, int count) {
 }  // namespace
 
 CefRefPtr<CookieManager> CookieManager::Global() {
-  static CefRefPtr<CookieManager> global(new CookieManager());
+  static CefRefPtr<CookieManager> global(new CookieManager(ContextStorage::Global()));
   return global;
 }
 
@@ -42,12 +42,25 @@ bool CookieManager::OnUi(const char* what, std::function<void()> task) {
     Log(LOGSEVERITY_ERROR, std::string("CefCookieManager::") + what + ": the runtime is not running");
     return false;
   }
-  return Threads::Post(TID_UI, std::move(task));
+  CefRefPtr<CookieManager> self(this);
+  return Threads::Post(TID_UI, [self, task = std::move(task)] { task(); });
+}
+
+void CookieManager::Send(const std::string& method, Json params, Connection::ReplyCallback callback) {
+  CefRefPtr<CookieManager> self(this);
+  storage_->WhenReady([self, method, params, callback](bool ok, const std::string& contextId) mutable {
+    if (!ok) return callback({false, {}, "the request context's storage is gone"});
+    if (!contextId.empty()) params["browserContextId"] = contextId;
+    // The reply's work may use this manager: it is held until then.
+    PageSession::SendToChromium(method, std::move(params),
+                                [self, callback](const Connection::Reply& reply) { callback(reply); });
+  });
 }
 
 bool CookieManager::VisitAllCookies(CefRefPtr<CefCookieVisitor> visitor) {
   if (!visitor) return false;
-  return OnUi("VisitAllCookies", [visitor] { Read(nullptr, [visitor](std::vector<Json> all) { Visit(all, visitor); }); });
+  return OnUi("VisitAllCookies",
+              [this, visitor] { Read(nullptr, [this, visitor](std::vector<Json> all) { Visit(all, visitor); }); });
 }
 
 bool CookieManager::VisitUrlCookies(const CefString& url, bool includeHttpOnly, CefRefPtr<CefCookieVisitor> visitor) {
@@ -58,7 +71,8 @@ bool CookieManager::VisitUrlCookies(const CefString& url, bool includeHttpOnly, 
   }
   if (!visitor) return false;
   auto keep = [target, includeHttpOnly](const Json& cookie) { return UrlSendsCookie(target, cookie, includeHttpOnly); };
-  return OnUi("VisitUrlCookies", [keep, visitor] { Read(keep, [visitor](std::vector<Json> sent) { Visit(sent, visitor); }); });
+  return OnUi("VisitUrlCookies",
+              [this, keep, visitor] { Read(keep, [this, visitor](std::vector<Json> sent) { Visit(sent, visitor); }); });
 }
 
 bool CookieManager::SetCookie(const CefString& url, const CefCookie& cookie, CefRefPtr<CefSetCookieCallback> callback) {
@@ -70,22 +84,21 @@ bool CookieManager::SetCookie(const CefString& url, const CefCookie& cookie, Cef
     return IsCookieUrl(target);
   }
   const Json param = CookieToProtocol(target, cookie);
-  return OnUi("SetCookie", [param, callback] {
-    PageSession::SendToChromium("Storage.setCookies", {{"cookies", Json::array({param})}},
-                                [param, callback](const Connection::Reply& reply) {
-                                  if (!reply.ok) {
-                                    Log(LOGSEVERITY_ERROR, "CefCookieManager::SetCookie(" + param.value("url", std::string()) +
-                                                               ") refused by Chromium: " + reply.error);
-                                  }
-                                  TellSet(callback, reply.ok);
-                                });
+  return OnUi("SetCookie", [this, param, callback] {
+    Send("Storage.setCookies", {{"cookies", Json::array({param})}}, [param, callback](const Connection::Reply& reply) {
+      if (!reply.ok) {
+        Log(LOGSEVERITY_ERROR, "CefCookieManager::SetCookie(" + param.value("url", std::string()) +
+                                   ") refused by Chromium: " + reply.error);
+      }
+      TellSet(callback, reply.ok);
+    });
   });
 }
 
 bool CookieManager::DeleteCookies(const CefString& url, const CefString& cookie_name,
                                   CefRefPtr<CefDeleteCookiesCallback> callback) {
   auto tell = [callback](int count) { TellDeleted(callback, count); };
-  if (url.empty()) return OnUi("DeleteCookies", [tell] { RemoveAll(tell); });
+  if (url.empty()) return OnUi("DeleteCookies", [this, tell] { RemoveAll(tell); });
   const QUrl target = CookieUrl(url);
   if (!IsCookieUrl(target)) {
     Log(LOGSEVERITY_ERROR, "CefCookieManager::DeleteCookies: invalid URL '" + url.ToString() + "'");
@@ -96,13 +109,14 @@ bool CookieManager::DeleteCookies(const CefString& url, const CefString& cookie_
     if (name.empty()) return HostHasCookie(target, cookie, true);
     return cookie.value("name", std::string()) == name && HostHasCookie(target, cookie, false);
   };
-  return OnUi("DeleteCookies", [keep, tell] { Read(keep, [tell](std::vector<Json> found) { Remove(found, tell); }); });
+  return OnUi("DeleteCookies",
+              [this, keep, tell] { Read(keep, [this, tell](std::vector<Json> found) { Remove(found, tell); }); });
 }
 
 // Chromium writes its cookie store by itself (and when it closes); a reply
 // to a read sent after every change means Chromium has them all.
 bool CookieManager::FlushStore(CefRefPtr<CefCompletionCallback> callback) {
-  return OnUi("FlushStore", [callback] {
+  return OnUi("FlushStore", [this, callback] {
     Read(nullptr, [callback](std::vector<Json>) {
       if (callback) callback->OnComplete();
     });
@@ -110,7 +124,7 @@ bool CookieManager::FlushStore(CefRefPtr<CefCompletionCallback> callback) {
 }
 
 void CookieManager::Read(Filter keep, std::function<void(std::vector<Json>)> then) {
-  PageSession::SendToChromium("Storage.getCookies", Json::object(), [keep, then](const Connection::Reply& reply) {
+  Send("Storage.getCookies", Json::object(), [keep, then](const Connection::Reply& reply) {
     if (!reply.ok) Log(LOGSEVERITY_ERROR, "reading the cookies failed: " + reply.error);
     std::vector<Json> cookies;
     for (const Json& cookie : reply.ok ? reply.result.value("cookies", Json::array()) : Json::array()) {
@@ -143,16 +157,17 @@ void CookieManager::Remove(const std::vector<Json>& cookies, Deleted done) {
   Json removals = Json::array();
   for (const Json& cookie : cookies) removals.push_back(CookieRemoval(cookie));
   const int count = static_cast<int>(cookies.size());
-  PageSession::SendToChromium("Storage.setCookies", {{"cookies", removals}}, [count, done](const Connection::Reply& reply) {
+  Send("Storage.setCookies", {{"cookies", removals}}, [count, done](const Connection::Reply& reply) {
     if (!reply.ok) Log(LOGSEVERITY_ERROR, "deleting cookies failed: " + reply.error);
     if (done) done(reply.ok ? count : 0);
   });
 }
 
 void CookieManager::RemoveAll(Deleted done) {
-  Read(nullptr, [done](std::vector<Json> all) {
+  CefRefPtr<CookieManager> self(this);
+  Read(nullptr, [self, done](std::vector<Json> all) {
     const int count = static_cast<int>(all.size());
-    PageSession::SendToChromium("Storage.clearCookies", Json::object(), [count, done](const Connection::Reply& reply) {
+    self->Send("Storage.clearCookies", Json::object(), [count, done](const Connection::Reply& reply) {
       if (!reply.ok) Log(LOGSEVERITY_ERROR, "deleting every cookie failed: " + reply.error);
       done(reply.ok ? count : 0);
     });
@@ -168,8 +183,4 @@ CefRefPtr<CefCookieManager> CefCookieManager::GetGlobalManager(CefRefPtr<CefComp
   }
   if (callback) cefcompat::Threads::Post(TID_UI, [callback] { callback->OnComplete(); });
   return cefcompat::CookieManager::Global();
-}
-
-CefRefPtr<CefCookieManager> CefRequestContext::GetCookieManager(CefRefPtr<CefCompletionCallback> callback) {
-  return CefCookieManager::GetGlobalManager(callback);
 }

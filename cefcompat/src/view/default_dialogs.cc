@@ -115,7 +115,30 @@ void ShowFileDialogNow(CefWindowHandle surface, bool multiple, const QStringList
   Open(dialog, surface, parent);
 }
 
+void ShowSaveDialogNow(CefWindowHandle surface, const QString& path, std::function<void(const std::string&)> done) {
+  QWidget* parent = WindowOf(surface);
+  auto* dialog = new QFileDialog(parent);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->selectFile(path);
+  QObject::connect(dialog, &QDialog::finished, dialog, [dialog, done](int result) {
+    const QStringList chosen = dialog->selectedFiles();
+    done(result == QDialog::Accepted && !chosen.isEmpty() ? chosen.first().toStdString() : std::string());
+  });
+  Open(dialog, surface, parent);
+}
+
 }  // namespace
+
+void DefaultDialogs::ShowSaveDialog(CefWindowHandle surface, const std::string& path,
+                                    std::function<void(const std::string& chosen)> done) {
+  if (!HasWidgets()) {
+    Log(LOGSEVERITY_INFO, "no QApplication to show a save dialog in; saving as " + path);
+    return done(path);
+  }
+  const QString proposed = QString::fromStdString(path);
+  Threads::PostToQt([surface, proposed, done] { ShowSaveDialogNow(surface, proposed, done); });
+}
 
 void DefaultDialogs::ShowJsDialog(CefWindowHandle surface, const JsDialog& dialog,
                                   CefRefPtr<CefJSDialogCallback> callback) {

@@ -33,6 +33,11 @@ class DefaultDialogs {
   static void ShowJsDialog(CefWindowHandle surface, const JsDialog& dialog, CefRefPtr<CefJSDialogCallback> callback);
   static void ShowFileDialog(CefWindowHandle surface, bool multiple, const std::vector<CefString>& acceptFilters,
                              CefRefPtr<CefFileDialogCallback> callback);
+  // A "Save As" dialog proposing `path`; `done` gets the chosen path, or an
+  // empty one when the person chose none. Without a QApplication `path` is
+  // taken as it is.
+  static void ShowSaveDialog(CefWindowHandle surface, const std::string& path,
+                             std::function<void(const std::string& chosen)> done);
   // `model` as a menu at (`x`, `y`) of the surface (at the pointer when the
   // handle is no surface); `done` gets the chosen command id, or -1 when the
   // menu closed with none. `model` is read before this returns (TID_UI).
