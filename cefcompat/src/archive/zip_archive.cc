@@ -13,6 +13,7 @@
 #include "archive/winzip_aes.h"
 #include "archive/zip_entry_reader.h"
 #include "archive/zip_source.h"
+#include "base/ascii.h"
 
 namespace cefcompat {
 CefRefPtr<CefStreamReader> CreateSharedDataReader(std::shared_ptr<const std::vector<unsigned char>> bytes);
@@ -164,10 +165,6 @@ class ZipFile : public CefZipArchive::File {
   IMPLEMENT_REFCOUNTING(ZipFile);
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 }  // namespace
 
@@ -185,7 +182,7 @@ std::string CefZipArchive::NormalizeName(const std::string& name) {
   if (!path.empty() && path.front() == '/' && parts.empty()) return {};
   std::string normal;
   for (const auto& part : parts) normal += (normal.empty() ? "" : "/") + part;
-  return Lower(normal);
+  return cefcompat::AsciiLower(normal);
 }
 
 size_t CefZipArchive::Load(CefRefPtr<CefStreamReader> stream, const CefString& password, bool overwriteExisting) {

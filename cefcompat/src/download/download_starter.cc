@@ -8,6 +8,7 @@
 #include "browser/page_session.h"
 #include "browser/runtime.h"
 #include "download/response_ledger.h"
+#include "base/ascii.h"
 
 namespace cefcompat {
 
@@ -16,10 +17,6 @@ namespace {
 // A download that has not begun by then is given up.
 constexpr int kBeginTimeoutMs = 60000;
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
 
 // The protocol's header list as an object, for lookups.
 Json HeaderObject(const Json& list) {
@@ -30,7 +27,7 @@ Json HeaderObject(const Json& list) {
 
 // The server's disposition made an attachment, its file name kept.
 std::string AsAttachment(const std::string& disposition) {
-  const std::string lower = Lower(disposition);
+  const std::string lower = AsciiLower(disposition);
   if (lower.rfind("attachment", 0) == 0) return disposition;
   if (lower.rfind("inline", 0) == 0) return "attachment" + disposition.substr(6);
   return "attachment";
@@ -127,13 +124,13 @@ void DownloadStarter::AnswerResponse(const Json& params) {
   }
   answer_.url = params.value("request", Json::object()).value("url", request_.url);
   const std::string type = ResponseLedger::Header(headers, "Content-Type");
-  answer_.mimeType = Lower(type.substr(0, type.find(';')));
+  answer_.mimeType = AsciiLower(type.substr(0, type.find(';')));
   answer_.contentDisposition = ResponseLedger::Header(headers, "Content-Disposition");
   answer_.validator = ResponseLedger::Header(headers, "ETag");
   if (answer_.validator.empty()) answer_.validator = ResponseLedger::Header(headers, "Last-Modified");
   Json passed = Json::array();
   for (const Json& header : list) {
-    const std::string name = Lower(header.value("name", std::string()));
+    const std::string name = AsciiLower(header.value("name", std::string()));
     if (name == "content-disposition" || (answer_.partial && name == "content-range")) continue;
     passed.push_back(header);
   }

@@ -1,4 +1,5 @@
 #include "network/stream_request.h"
+#include "base/ascii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,10 +12,6 @@ namespace {
 constexpr char kRangeHeader[] = "\r\nrange:";
 constexpr char kBytesUnit[] = "bytes=";
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");
@@ -37,7 +34,7 @@ int64 Decimal(const std::string& text) {
 
 // The value of the range header, e.g. "bytes=0-99"; empty when there is none.
 std::string RangeValue(const std::string& head) {
-  const std::string lower = Lower(head);
+  const std::string lower = AsciiLower(head);
   const size_t name = lower.find(kRangeHeader);
   if (name == std::string::npos) return {};
   const size_t start = name + sizeof(kRangeHeader) - 1;
