@@ -9,6 +9,8 @@ PACKAGES=(
   nlohmann-json3-dev libfmt-dev
   googletest libgtest-dev libgmock-dev
   libzip-dev libssl-dev zlib1g-dev libdeflate-dev libxcb1-dev
+  # Screencast frames are decoded with libjpeg-turbo.
+  libjpeg62-turbo-dev
   # Windowed mode (Xlib, X-Resource), and the X11 tests (XTest, XFixes, xclip).
   libx11-dev libxres-dev libxtst-dev libxfixes-dev xclip
   # The view benchmark reads what Chromium presents through XDamage.

@@ -7,8 +7,8 @@
 
 namespace {
 
-struct Args {
-  explicit Args(std::vector<std::string> values) : storage(std::move(values)) {
+struct CommandLineArgs {
+  explicit CommandLineArgs(std::vector<std::string> values) : storage(std::move(values)) {
     for (auto& value : storage) pointers.push_back(value.data());
   }
   int argc() const { return static_cast<int>(pointers.size()); }
@@ -18,20 +18,20 @@ struct Args {
 };
 
 TEST(VellVarHelperTest, ProcessTypeSwitchesAreFoundFromTheSecondArgument) {
-  Args renderer({"launcher", "--no-sandbox", "--type=renderer"});
+  CommandLineArgs renderer({"launcher", "--no-sandbox", "--type=renderer"});
   EXPECT_TRUE(VellVarHelper::IsCefProcess(renderer.argc(), renderer.argv()));
   EXPECT_TRUE(VellVarHelper::IsCefRenderProcess(renderer.argc(), renderer.argv()));
 
-  Args gpu({"launcher", "--type=gpu-process"});
+  CommandLineArgs gpu({"launcher", "--type=gpu-process"});
   EXPECT_TRUE(VellVarHelper::IsCefProcess(gpu.argc(), gpu.argv()));
   EXPECT_FALSE(VellVarHelper::IsCefRenderProcess(gpu.argc(), gpu.argv()));
 
-  Args contains({"launcher", "x--type=renderer-ish"});
+  CommandLineArgs contains({"launcher", "x--type=renderer-ish"});
   EXPECT_TRUE(VellVarHelper::IsCefRenderProcess(contains.argc(), contains.argv()));
 
-  Args programOnly({"--type=renderer"});
+  CommandLineArgs programOnly({"--type=renderer"});
   EXPECT_FALSE(VellVarHelper::IsCefProcess(programOnly.argc(), programOnly.argv()));
-  Args plain({"launcher", "--flag"});
+  CommandLineArgs plain({"launcher", "--flag"});
   EXPECT_FALSE(VellVarHelper::IsCefProcess(plain.argc(), plain.argv()));
 }
 

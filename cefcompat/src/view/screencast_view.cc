@@ -7,6 +7,7 @@
 #include <QRectF>
 
 #include "base/task_thread.h"
+#include "view/jpeg_frame.h"
 #include "view/surface_window.h"
 #include "x11/window_nursery.h"
 
@@ -123,8 +124,13 @@ void ScreencastView::ApplyWindowState(bool minimized) {
 void ScreencastView::DeliverFrame(const Json& params) {
   // Acknowledge first so Chromium keeps at most two in flight.
   session_.Send("Page.screencastFrameAck", {{"sessionId", params.value("sessionId", 0)}});
-  const QByteArray bytes = QByteArray::fromBase64(QByteArray::fromStdString(params.value("data", std::string())));
-  QImage image = QImage::fromData(bytes);
+  const auto data = params.find("data");
+  if (data == params.end() || !data->is_string()) return;
+  const std::string& text = data->get_ref<const std::string&>();
+  const QByteArray bytes =
+      QByteArray::fromBase64(QByteArray::fromRawData(text.data(), static_cast<int>(text.size())));
+  QImage image = DecodeJpegFrame(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                 static_cast<std::size_t>(bytes.size()));
   if (image.isNull()) return;
   {
     std::lock_guard<std::mutex> lock(frameMutex_);
