@@ -19,6 +19,7 @@
 
 #include "LogCapture.h"
 #include "RuntimeEnvironment.h"
+#include "TestHttpServer.h"
 #include "WaitUntil.h"
 #include "include/cef_browser.h"
 #include "view/select_list.h"
@@ -415,6 +416,37 @@ TEST_F(ClipboardTest, AHugeOrTextlessClipboardPastesNothingAndSaysWhy) {
   ASSERT_TRUE(WaitUntil([&] { return !log.Matching("clipboard: nothing to paste").empty(); }));
   RunNow("console.log('left:' + i.value.length)");
   EXPECT_TRUE(WaitForConsole("left:0"));
+}
+
+// The page's own navigator.clipboard, on a secure (loopback) page, follows
+// the browser's rules: a write from a person's click reaches the desktop's
+// clipboard, a write without a gesture is refused, and a read is refused (no
+// one is asked for the permission, as in CEF 89), none of them left pending.
+const char kClipboardApiPage[] =
+    "<body style='margin:0'><button id=w style='width:200px;height:50px'>copy</button>"
+    "<button id=r style='width:200px;height:50px'>paste</button><script>"
+    "const settle = (what, promise) => promise.then(() => console.log(what + ' done'),"
+    "  (e) => console.log(what + ' refused:' + e.name));"
+    "w.onclick = () => settle('write', navigator.clipboard.writeText('written by the page'));"
+    "r.onclick = () => settle('read', navigator.clipboard.readText());"
+    "</script></body>";
+
+TEST_F(ClipboardTest, ThePagesClipboardApiWritesOnAGestureAndNeverReads) {
+  TestHttpServer server;
+  server.Route("/clipboard", {200, "text/html; charset=utf-8", kClipboardApiPage});
+  browser->GetMainFrame()->LoadURL(server.Url("/clipboard"));
+  ASSERT_TRUE(WaitForMainLoadEnd(2));
+  cefcompat::SurfaceWindow* shown = FindSurface();
+  shown->setGeometry(100, 100, 400, 300);
+  shown->show();
+
+  RunNow("settle('scripted write', navigator.clipboard.writeText('no gesture'))");
+  EXPECT_TRUE(WaitForConsole("scripted write refused:NotAllowedError"));
+  Click(50, 25);
+  EXPECT_TRUE(WaitForConsole("write done"));
+  EXPECT_TRUE(WaitUntil([] { return Desktop() == "written by the page"; })) << Desktop();
+  Click(250, 25);
+  EXPECT_TRUE(WaitForConsole("read refused:NotAllowedError"));
 }
 
 // A field whose composition events the page logs.
