@@ -1,6 +1,9 @@
 // What the page shows around its content (display handler), where the
 // keyboard goes (focus handler) and the context menu, with what a windowless
 // surface shows when the handler leaves it.
+#include <map>
+#include <string>
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QApplication>
@@ -74,6 +77,35 @@ TEST_F(DisplayHandlerTest, ACursorTheClientShowsIsLeftAlone) {
   MoveTo(20, 75);
   ASSERT_TRUE(WaitForLast("OnCursorChange", "type", CT_IBEAM));
   EXPECT_EQ(Surface()->cursor().shape(), Qt::ArrowCursor);
+}
+
+// A page that changes its cursor on every move (Chromium coalesces some of
+// the moves): the surface keeps up and ends on the page's last shape, and the
+// page still answers a click.
+TEST_F(DisplayHandlerTest, ACursorChangedOnEveryMoveEndsOnThePagesLastShape) {
+  Create(DataUrl("<body style='margin:0;height:100vh'><script>"
+                 "const shapes = ['pointer', 'text', 'wait', 'move', 'crosshair']; let moves = 0;"
+                 "addEventListener('mousemove', () => { document.body.style.cursor = shapes[++moves % 5]; });"
+                 "addEventListener('click', () => console.log('clicked on ' + document.body.style.cursor));"
+                 "</script></body>"));
+  ASSERT_TRUE(WaitForMainLoadEnd());
+  for (int i = 1; i <= 500; ++i) MoveTo(10 + i % 300, 10 + i % 200);
+  Click(20, 20);
+  std::string clicked;
+  ASSERT_TRUE(recorder.WaitFor([&] {
+    for (const auto& event : recorder.Of("OnConsoleMessage")) {
+      const std::string message = event.data.value("message", std::string());
+      if (message.rfind("clicked on ", 0) == 0) clicked = message.substr(11);
+    }
+    return !clicked.empty();
+  }));
+  const std::map<std::string, Qt::CursorShape> shapes = {{"pointer", Qt::PointingHandCursor},
+                                                         {"text", Qt::IBeamCursor},
+                                                         {"wait", Qt::WaitCursor},
+                                                         {"move", Qt::SizeAllCursor},
+                                                         {"crosshair", Qt::CrossCursor}};
+  ASSERT_EQ(shapes.count(clicked), 1u) << clicked;
+  EXPECT_TRUE(WaitUntil([&] { return Surface()->cursor().shape() == shapes.at(clicked); })) << clicked;
 }
 
 TEST_F(DisplayHandlerTest, TitledLinkGivesTooltipAndStatusUntilTheMouseLeavesIt) {

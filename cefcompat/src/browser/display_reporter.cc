@@ -41,14 +41,23 @@ const char kDisplayScript[] = R"JS((() => {
     if (cursor !== 'auto') return cursor;
     return textField(element) || overText(event.clientX, event.clientY) ? 'text' : 'default';
   };
-  addEventListener('mousemove', (event) => {
+  // Read once the move's listeners have all run (a page may set its cursor in
+  // its own), for the newest of the moves since the last reading.
+  let newest = null;
+  const readUnderMouse = () => {
+    const event = newest;
+    newest = null;
     const element = event.target instanceof Element ? event.target : null;
-    if (!element) return;
+    if (!element || !element.isConnected) return;
     send('cursor', cursorOf(element, event));
     const titled = element.closest('[title]');
     send('tooltip', titled ? titled.title : '');
     const link = element.closest('a[href]');
     send('status', link ? link.href : '');
+  };
+  addEventListener('mousemove', (event) => {
+    if (!newest) setTimeout(readUnderMouse, 0);
+    newest = event;
   }, true);
   document.addEventListener('mouseout', (event) => {
     if (event.relatedTarget) return;
