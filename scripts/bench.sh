@@ -33,6 +33,7 @@ run bench/vell_sdk_call_bench
 VELL_BENCH_SINGLE_PROCESS=1 run bench/vell_sdk_call_bench
 run bench/vell_resource_bench
 run bench/vell_pool_bench
+run bench/vell_page_switch_bench
 run bench/vell_runtime_bench
 # Both view modes on one X server of its own, large enough for a 1920x1080
 # window with its frame (the benchmark starts openbox on it).

@@ -4,6 +4,8 @@
 // the launcher one check at a time. The launcher runs it with a config folder
 // of its own, so nothing of the user's changes.
 import { ConfirmAction, Stage, WindowAction } from './codes.js';
+import { painted } from './dom.js';
+import { viewShown } from './router.js';
 import { fromJson, messageOf, onLauncherEvent, tellLauncher, vell } from './sdk.js';
 
 /** @typedef {import('./types.js').GameDownloadStatus} GameDownloadStatus */
@@ -346,8 +348,51 @@ async function dialogs() {
   });
 }
 
+const SWITCH_ROUNDS = 5;
+
+/**
+ * Clicks `selector`'s element as a person would and times the switch it
+ * starts: from the click to the new view drawn and painted.
+ * @param {string} selector
+ * @returns {Promise<number>} milliseconds
+ */
+async function timedSwitch(selector) {
+  const target = document.querySelector(selector);
+  expect(target instanceof HTMLElement, `nothing to click for ${selector}`);
+  const changed = new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`${selector} did not change the view within ${WAIT_MS} ms`)), WAIT_MS);
+    window.addEventListener('hashchange', () => { clearTimeout(timer); resolve(undefined); }, { once: true });
+  });
+  const start = performance.now();
+  target.click();
+  await changed;
+  await viewShown();
+  await painted();
+  return performance.now() - start;
+}
+
+/** The main page's views, switched as a person does: library, a game, settings, library. */
+async function views() {
+  await check('the views switch as a person clicks: library, a game, settings, library', async () => {
+    if (location.hash !== '' && location.hash !== '#/') {
+      await timedSwitch('.nav a[data-view=""]');
+    }
+    /** @type {number[]} */
+    const times = [];
+    for (let round = 0; round < SWITCH_ROUNDS; ++round) {
+      times.push(await timedSwitch('a.game-card'));
+      expect(location.hash.startsWith('#/game/'), `a game card led to ${location.hash}`);
+      times.push(await timedSwitch('.nav a[data-view="settings"]'));
+      times.push(await timedSwitch('.nav a[data-view=""]'));
+    }
+    const sorted = [...times].sort((a, b) => a - b);
+    const median = sorted[Math.floor(sorted.length / 2)];
+    return `median ${median.toFixed(1)} ms over ${times.length} switches, click to the new view painted`;
+  });
+}
+
 /** Runs every check and tells the launcher how many there were. */
 export async function runSelfTest() {
-  for (const part of [basics, windowChecks, settings, account, games, servers, downloads, dialogs]) await part();
+  for (const part of [basics, windowChecks, settings, account, games, servers, downloads, dialogs, views]) await part();
   await tellLauncher({ type: 'selfTestDone', total });
 }
