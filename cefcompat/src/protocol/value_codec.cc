@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/base64.h"
 #include "base/log.h"
 
 namespace cefcompat {
@@ -139,10 +140,8 @@ class Decoder {
   }
 
   static ValueItem Binary(const std::string& base64) {
-    const auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromStdString(base64),
-                                                        QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded) return std::monostate();
-    const QByteArray& bytes = *decoded;
+    std::string bytes;
+    if (!DecodeBase64(base64, bytes)) return std::monostate();
     return std::make_shared<BinaryNode>(std::vector<uint8_t>(bytes.begin(), bytes.end()));
   }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <algorithm>
 
+#include "base/base64.h"
 #include "base/log.h"
 #include "render/page_script.h"
 #include "render/render_browser.h"
@@ -38,15 +39,14 @@ bool ArrayBufferTransfer::Read(V8ContextImpl* context, int64_t handle, size_t le
         context->Browser()->EvaluateAndWait(context, "__cefcompat.read(" + std::to_string(handle) + ", " +
                                                          std::to_string(offset) + ", " + std::to_string(size) + ")");
     const Json value = reply.ok ? reply.result.value("result", Json::object()).value("value", Json()) : Json();
-    const QByteArray piece =
-        value.is_string() ? QByteArray::fromBase64(QByteArray::fromStdString(value.get<std::string>())) : QByteArray();
-    if (static_cast<size_t>(piece.size()) != size) {
+    std::string piece;
+    if (!value.is_string() || !DecodeBase64(value.get_ref<const std::string&>(), piece) || piece.size() != size) {
       Log(LOGSEVERITY_WARNING, "an ArrayBuffer of the page could not be read (" + std::to_string(offset) + " of " +
                                    std::to_string(length) + " bytes read; detached or shrunk?)");
       out->clear();
       return false;
     }
-    out->append(piece.constData(), piece.size());
+    out->append(piece);
   }
   return true;
 }

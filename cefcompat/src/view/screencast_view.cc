@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRectF>
 
+#include "base/base64.h"
 #include "base/task_thread.h"
 #include "view/jpeg_frame.h"
 #include "view/surface_window.h"
@@ -126,11 +127,9 @@ void ScreencastView::DeliverFrame(const Json& params) {
   session_.Send("Page.screencastFrameAck", {{"sessionId", params.value("sessionId", 0)}});
   const auto data = params.find("data");
   if (data == params.end() || !data->is_string()) return;
-  const std::string& text = data->get_ref<const std::string&>();
-  const QByteArray bytes =
-      QByteArray::fromBase64(QByteArray::fromRawData(text.data(), static_cast<int>(text.size())));
-  QImage image = DecodeJpegFrame(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                 static_cast<std::size_t>(bytes.size()));
+  std::string bytes;
+  if (!DecodeBase64(data->get_ref<const std::string&>(), bytes)) return;
+  QImage image = DecodeJpegFrame(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
   if (image.isNull()) return;
   {
     std::lock_guard<std::mutex> lock(frameMutex_);
