@@ -7,6 +7,7 @@
 #include <QDebug>
 
 #include "base/log.h"
+#include "protocol/message_parsing.h"
 
 namespace cefcompat {
 
@@ -149,7 +150,7 @@ void Connection::Close() { transport_->Close(); }
 
 void Connection::OnMessage(std::string text) {
   Trace("<-", text);
-  Json message = Json::parse(text, nullptr, false);
+  Json message = ParseProtocolMessage(text);
   if (message.is_discarded() || !message.is_object()) {
     Log(LOGSEVERITY_ERROR, "dropping malformed protocol message: " + text.substr(0, 200));
     return;
