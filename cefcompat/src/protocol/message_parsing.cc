@@ -1,7 +1,7 @@
 #include "protocol/message_parsing.h"
 
+#include <cstdlib>
 #include <cstring>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -37,8 +37,9 @@ void PutBack(Json& value, std::vector<std::string>& cut) {
   if (!value.is_string()) return;
   std::string& text = value.get_ref<std::string&>();
   if (text.compare(0, sizeof(kMarker) - 1, kMarker) != 0) return;
-  const size_t index = std::stoul(text.substr(sizeof(kMarker) - 1));
-  if (index < cut.size()) text = std::move(cut[index]);
+  char* end = nullptr;
+  const unsigned long index = std::strtoul(text.c_str() + sizeof(kMarker) - 1, &end, 10);
+  if (*end == '\0' && index < cut.size()) text = std::move(cut[index]);
 }
 
 }  // namespace
