@@ -127,10 +127,15 @@ std::string StreamServer::Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefRespo
   item->response = response;
   item->length = length;
   std::lock_guard<std::mutex> lock(mutex_);
-  // A request of the URL that never came (the page went) gives way to the new one.
-  std::shared_ptr<Item>& slot = items_[token];
-  if (slot) slot->job->Cancel();
-  slot = item;
+  // Requests of one URL may be under way side by side: each takes the
+  // oldest body waiting. Those never asked for (the page went, or the cache
+  // still held a fresh copy) give way after a few.
+  std::deque<std::shared_ptr<Item>>& waiting = items_[token];
+  waiting.push_back(item);
+  if (waiting.size() > kWaitingPerPath) {
+    waiting.front()->job->Cancel();
+    waiting.pop_front();
+  }
   if (ports_.empty()) return "http://127.0.0.1:0/" + token;
   // Chromium opens at most six connections to one host and port: streams
   // spread over the ports are sent side by side. A kept path keeps its port.
@@ -223,8 +228,9 @@ bool StreamServer::Answer(int socket, const std::string& head) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto it = items_.find(token);
     if (it != items_.end()) {
-      item = it->second;
-      items_.erase(it);  // one request per published stream
+      item = it->second.front();  // one request per published body
+      it->second.pop_front();
+      if (it->second.empty()) items_.erase(it);
     }
   }
   if (!item) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,8 +26,8 @@ class StreamServer {
  public:
   static StreamServer* Instance();
   // The URL that serves the body of `job` (with the response's status, MIME
-  // type and headers) once, until the server stops or the same URL's body is
-  // published again.
+  // type and headers) once, until the server stops (or, for a body under its
+  // URL's own path, until many more of that URL wait).
   std::string Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length);
   static void Shutdown();
   // Whether Chromium's cache may keep the body (a whole answer to a GET, with
@@ -57,7 +58,8 @@ class StreamServer {
   std::atomic<size_t> next_{0};  // the port of the next stream
   int wake_[2] = {-1, -1};
   std::mutex mutex_;
-  std::map<std::string, std::shared_ptr<Item>> items_;
+  static constexpr size_t kWaitingPerPath = 16;
+  std::map<std::string, std::deque<std::shared_ptr<Item>>> items_;  // by path, oldest first
   std::thread acceptor_;
   // Connections are served on detached threads; shutdown closes their
   // sockets and waits for them.
