@@ -1,34 +1,59 @@
-// Pages with 300 assets (1 KB to 2 MB) served from a zip archive, a directory
-// provider, file:// and a loopback HTTP server: time to the main frame's
-// OnLoadEnd, median of 10 runs, printed as ratios to file://. Archives are
-// measured opened with each page and, as the pool keeps them, opened once.
+// Two pages served from zip archives (with and without a password, kept open
+// as the pool keeps them, and the plain one also opened with each page), a
+// directory provider, file:// and a plain loopback HTTP server (cpp-httplib,
+// keep-alive, a thread pool started once, validators and 304s):
+// - the bulk page, 300 assets (1 KB to 2 MB of bytes that do not compress),
+//   create -> load end, median of 5 runs, beside the plain server (archive and
+//   folder pages go through Chromium's HTTP path as a served page does, so
+//   that server is their peer; file:// is a reference), and the password
+//   archive beside the same archive without one;
+// - a launcher-shaped page (launcher_site.h, about 8 MB in 132 files): cold
+//   (a new browser, the archive open) to its load event and its JSON, and
+//   warm (the same browser goes to another page and back, LoadURL both
+//   ways; median of 5 rounds), beside file://. Each cold run has URLs of its
+//   own (a /r<N>/ segment the providers and the server drop), so that no
+//   cache of Chromium's holds them.
 //
-// Where the time goes (perf over a run): the page is 300 MB of bodies, and
-// every body an archive or folder serves crosses Chromium's HTTP path — small
-// ones inline in Fetch.fulfillRequest (base64 in the protocol pipe), larger
-// ones from the loopback stream server — so the floor is what a plain
-// loopback HTTP server costs, about 1.6x to 2.2x file:// in the same run.
-// Chromium refuses to continue an intercepted request to a file:// URL, so
-// there is no cheaper road for large bodies. The load is bound by the CPU on
-// two cores: a file:// page costs about 2.0 s of CPU, the directory
-// provider's about 3.8 s, of which the stream server (kernel copies of the
-// sends included) is about 0.35 s; the rest is Chromium's own HTTP work, in
-// its network process's main and IO threads and their socket reads. An
-// archive used to be read whole into memory and each entry inflated into a
-// buffer of its own: fresh memory (the kernel clearing pages) then led the
-// profile, and opening the archive with its page cost 3.5x file://. Entries
-// are now read from the archive's file as they are sent, piece by piece, so an
-// archive opened with its page costs about what one kept open does; what is
-// left of ours is inflating (zlib) and checking the CRC (libdeflate's, three
-// to four times as fast as zlib's, which was the largest part), and with a
-// password the authentication code (read over each entry before any byte is
-// sent) and the decryption (its key stream applied eight bytes at a time:
-// byte by byte, that cost more than the AES); and, as an archive with a
-// password opens, deriving each entry's keys (a thousand rounds of
-// HMAC-SHA1): 1.4 to 2 ms an entry through OpenSSL's PBKDF2, which held the
-// page back by about 0.5 s, and about 0.5 ms now that the password's HMAC
-// pads are hashed once.
-// Run: build/bench/vell_resource_bench [VELL_BENCH_ONLY=directory]
+// Where the time goes (perf over a run): every body an archive or folder
+// serves crosses Chromium's HTTP path: small ones used to go inline in
+// Fetch.fulfillRequest (base64 in the protocol pipe), larger ones from the
+// loopback stream server. So the floor is what a plain loopback HTTP server
+// costs. Chromium refuses to continue an intercepted request to a file:// URL,
+// so there is no cheaper road. The load is bound by the CPU on two cores: a
+// file:// page costs about 2.0 s of CPU, the directory provider's about 3.8 s,
+// of which the stream server (kernel copies of the sends included) is about
+// 0.35 s; the rest is Chromium's own HTTP work. Entries are read from the
+// archive's file as they are sent, piece by piece; what is left of ours is
+// inflating (zlib) and checking the CRC (libdeflate's), and with a password
+// the authentication code (read over each entry before any byte is sent), the
+// decryption, and deriving each entry's keys as the archive opens (about
+// 0.5 ms an entry since the password's HMAC pads are hashed once).
+//
+// The warm visit, and Chromium's caches under interception (counted here:
+// the requests the runtime saw on the warm visits and how many got 304):
+// - Fetch interception at the request stage sits above Chromium's HTTP cache:
+//   every request is paused, whether the cache holds it or not, and a
+//   request from the cache's own revalidation is never seen there (its
+//   If-None-Match is added below). Blink's memory cache did not serve a new
+//   document of the same site here: every asset reached the runtime again.
+// - A fulfilled response (Fetch.fulfillRequest) is never put in the HTTP
+//   cache; a request continued to another URL is cached under that URL. So
+//   before, each warm visit read, inflated and sent every entry again, and
+//   the plain server was the only source whose warm visit got 304s.
+// - Now archive and folder responses carry an ETag (the archive file's
+//   identity and the entry's name; a file's size and modification time),
+//   Last-Modified and `Cache-Control: no-cache`, and a response with an ETag
+//   goes through the stream server whatever its size, under a path of its
+//   URL's own (a keyed hash, the same for every request of the URL). The HTTP
+//   cache keeps it there and revalidates it at the next visit; the stream
+//   server answers 304 without reading the entry (about 96 % of the warm
+//   visit's requests: all but the documents' own and the favicon). A long
+//   max-age would spare the revalidation, but another archive can be put at
+//   an archive's prefix, and Chromium's disk cache outlives the process.
+// - The price is on the cold load: small bodies now take the stream server
+//   instead of one protocol message.
+// Run: build/bench/vell_resource_bench [VELL_BENCH_ONLY=<key>: file://, the
+// plain server and that source; VELL_BENCH_LAUNCHER_ONLY=1: the launcher page]
 #include <zip.h>
 
 #include <QApplication>
