@@ -148,27 +148,43 @@ class BenchReport {
     rows_.push_back(row);
   }
   void Figure(const std::string& key, double value) { figures_[key] = value; }
+  // An object of objects of figures, e.g. {"zip": {"cold_ratio": 1.1}}.
+  void Object(const std::string& key, const std::map<std::string, std::map<std::string, double>>& objects) {
+    objects_[key] = objects;
+  }
 
  private:
   void Write() const {
     const char* folder = std::getenv("VELL_BENCH_OUT");
     if (!folder || !*folder) return;
     std::ofstream json(std::string(folder) + "/" + section_ + ".json");
-    json << "\"" << section_ << "\": {";
-    const char* separator = "";
-    for (const auto& [key, value] : figures_) {
-      char number[64] = "null";
-      if (std::isfinite(value)) std::snprintf(number, sizeof(number), "%.4g", value);
-      json << separator << "\"" << key << "\": " << number;
-      separator = ", ";
+    std::string members = Members(figures_);
+    for (const auto& [key, objects] : objects_) {
+      std::string inner;
+      for (const auto& [name, figures] : objects) inner += (inner.empty() ? "\"" : ", \"") + name + "\": {" + Members(figures) + "}";
+      members += (members.empty() ? "\"" : ", \"") + key + "\": {" + inner + "}";
     }
-    json << "}";
+    json << "\"" << section_ << "\": {" << members << "}";
     std::ofstream table(std::string(folder) + "/rows.tsv", std::ios::app);
     for (const auto& row : rows_) table << row << "\n";
   }
 
+  // `"key": number, ...` (null for what is not a number).
+  static std::string Members(const std::map<std::string, double>& figures) {
+    std::string json;
+    const char* separator = "";
+    for (const auto& [key, value] : figures) {
+      char number[64] = "null";
+      if (std::isfinite(value)) std::snprintf(number, sizeof(number), "%.4g", value);
+      json += separator + ("\"" + key + "\": ") + number;
+      separator = ", ";
+    }
+    return json;
+  }
+
   std::string section_;
   std::vector<std::string> rows_;
+  std::map<std::string, std::map<std::string, std::map<std::string, double>>> objects_;
   std::map<std::string, double> figures_;
 };
 

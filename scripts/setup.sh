@@ -11,6 +11,8 @@ PACKAGES=(
   libzip-dev libssl-dev zlib1g-dev libdeflate-dev libxcb1-dev
   # Screencast frames are decoded with libjpeg-turbo.
   libjpeg62-turbo-dev
+  # The resource benchmark's plain HTTP server, and the fonts of its launcher page.
+  libcpp-httplib-dev fonts-dejavu-core
   # Windowed mode (Xlib, X-Resource), and the X11 tests (XTest, XFixes, xclip).
   libx11-dev libxres-dev libxtst-dev libxfixes-dev xclip
   # The view benchmark reads what Chromium presents through XDamage.

@@ -1,5 +1,7 @@
 #include "pool/VellArchiveProvider.h"
 
+#include <sys/stat.h>
+
 #include <QByteArray>
 #include <QUrl>
 #include <fmt/format.h>
@@ -24,6 +26,29 @@ std::string RelativePath(const std::string& url, const std::string& prefix) {
   return QUrl::fromPercentEncoding(QByteArray::fromStdString(rest)).toStdString();
 }
 
+std::string HttpDate(time_t when) {
+  char text[64];
+  tm parts{};
+  gmtime_r(&when, &parts);
+  strftime(text, sizeof(text), "%a, %d %b %Y %H:%M:%S GMT", &parts);
+  return text;
+}
+
+CefResponse::HeaderMap Validators(const std::string& strTag, time_t modified) {
+  CefResponse::HeaderMap headers;
+  headers.emplace("ETag", strTag);
+  headers.emplace("Last-Modified", HttpDate(modified));
+  headers.emplace("Cache-Control", "no-cache");
+  return headers;
+}
+
+// FNV-1a: the same from run to run, so that a disk cache's tags stay valid.
+unsigned long long NameHash(const std::string& strName) {
+  unsigned long long hash = 14695981039346656037ull;
+  for (unsigned char c : strName) hash = (hash ^ c) * 1099511628211ull;
+  return hash;
+}
+
 }  // namespace
 
 VellArchiveProvider::VellArchiveProvider(std::string strUrlPrefix, std::string strArchivePath, std::string strPassword)
@@ -43,6 +68,15 @@ void VellArchiveProvider::StartLoad() {
 void VellArchiveProvider::_Load(std::weak_ptr<VellArchiveProvider> provider, std::string strArchivePath,
                                 std::string strPassword, std::string strUrlPrefix) {
   CEF_REQUIRE_FILE_BACKGROUND_THREAD();
+  Identity identity;
+  struct stat info {};
+  if (stat(strArchivePath.c_str(), &info) == 0) {
+    identity.strTag = fmt::format("z-{:x}-{:x}-{:x}-{:x}", static_cast<unsigned long long>(info.st_dev),
+                                  static_cast<unsigned long long>(info.st_ino), static_cast<unsigned long long>(info.st_size),
+                                  static_cast<unsigned long long>(info.st_mtim.tv_sec) * 1000000000ull +
+                                      static_cast<unsigned long long>(info.st_mtim.tv_nsec));
+    identity.modified = info.st_mtim.tv_sec;
+  }
   CefRefPtr<CefZipArchive> archive;
   if (CefRefPtr<CefStreamReader> stream = CefStreamReader::CreateForFile(strArchivePath)) {
     archive = new CefZipArchive();
@@ -55,18 +89,20 @@ void VellArchiveProvider::_Load(std::weak_ptr<VellArchiveProvider> provider, std
     VellLog(LOGSEVERITY_ERROR,
             fmt::format("VellArchiveProvider: cannot open {}; {} falls through", strArchivePath, strUrlPrefix));
   }
-  CefPostTask(TID_IO, base::Bind(&VellArchiveProvider::_OnLoadEnded, provider, archive));
+  CefPostTask(TID_IO, base::Bind(&VellArchiveProvider::_OnLoadEnded, provider, archive, identity));
 }
 
-void VellArchiveProvider::_OnLoadEnded(std::weak_ptr<VellArchiveProvider> provider, CefRefPtr<CefZipArchive> archive) {
+void VellArchiveProvider::_OnLoadEnded(std::weak_ptr<VellArchiveProvider> provider, CefRefPtr<CefZipArchive> archive,
+                                       Identity identity) {
   CEF_REQUIRE_IO_THREAD();
-  if (auto alive = provider.lock()) alive->_UseArchive(archive);
+  if (auto alive = provider.lock()) alive->_UseArchive(archive, identity);
 }
 
-void VellArchiveProvider::_UseArchive(CefRefPtr<CefZipArchive> archive) {
+void VellArchiveProvider::_UseArchive(CefRefPtr<CefZipArchive> archive, Identity identity) {
   VellLog(LOGSEVERITY_INFO, fmt::format("VellArchiveProvider: archive_load_ended_: {}", m_strUrlPrefix));
   m_bLoadEnded = true;
   m_pArchive = archive;
+  m_identity = identity;
   auto pending = std::move(m_vecPendingRequests);
   m_vecPendingRequests.clear();
   for (const auto& request : pending) {
@@ -85,8 +121,23 @@ bool VellArchiveProvider::OnRequest(CefRefPtr<CefResourceManager::Request> reque
 
 bool VellArchiveProvider::_Continue(const CefRefPtr<CefResourceManager::Request>& request) const {
   if (!m_pArchive) return false;
-  CefRefPtr<CefZipArchive::File> file = m_pArchive->GetFile(RelativePath(request->url(), m_strUrlPrefix));
+  const std::string strName = RelativePath(request->url(), m_strUrlPrefix);
+  CefRefPtr<CefZipArchive::File> file = m_pArchive->GetFile(strName);
   if (!file) return false;
-  request->Continue(new CefStreamResourceHandler(request->mime_type_resolver()(request->url()), file->GetStreamReader()));
+  const std::string strMime = request->mime_type_resolver()(request->url());
+  if (m_identity.strTag.empty()) {
+    request->Continue(new CefStreamResourceHandler(strMime, file->GetStreamReader()));
+    return true;
+  }
+  const std::string strTag =
+      fmt::format("\"{}-{:x}\"", m_identity.strTag, NameHash(CefZipArchive::NormalizeName(strName)));
+  CefRefPtr<CefRequest> original = request->request();
+  if (original && original->GetHeaderByName("If-None-Match").ToString() == strTag) {
+    request->Continue(new CefStreamResourceHandler(304, "Not Modified", strMime, Validators(strTag, m_identity.modified),
+                                                   CefStreamReader::CreateForData(nullptr, 0)));
+    return true;
+  }
+  request->Continue(new CefStreamResourceHandler(200, "OK", strMime, Validators(strTag, m_identity.modified),
+                                                 file->GetStreamReader()));
   return true;
 }

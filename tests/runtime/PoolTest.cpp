@@ -91,7 +91,12 @@ TEST_F(PoolTest, PooledBrowsersServeAPasswordArchiveOnAnHttpsPrefixKeepingTheOri
   const std::string index = std::string(kLogScript) +
                             "<script>document.cookie = 'seen=1; path=/';"
                             "fetch('data/catalogue.json').then(r => r.json()).then(d => log('index', location.origin, "
-                            "document.cookie, d.games));</script>";
+                            "document.cookie, d.games));</script>"
+                            // The entry's validators: 304 for its tag, the whole entry for another.
+                            "<script>(async () => { const a = await fetch('data/catalogue.json', {cache: 'no-store'});"
+                            " const ask = tag => fetch('data/catalogue.json', {cache: 'no-store', headers: {'If-None-Match': tag}});"
+                            " const b = await ask(a.headers.get('etag')), c = await ask('\"old\"');"
+                            " log('validators', a.headers.get('cache-control'), b.status, c.status, (await c.json()).games); })()</script>";
   const std::string path = Zip({{"index.html", index}, {"data/catalogue.json", R"({"games":3})"}}, "secret");
   pool->InitArchiveProviders([&] {
     return std::vector<VellWidgetPool::ArchiveProviderParam>{{path, "https://launcher.test", "secret"},
@@ -105,6 +110,7 @@ TEST_F(PoolTest, PooledBrowsersServeAPasswordArchiveOnAnHttpsPrefixKeepingTheOri
 
   // The pre-created browser has loaded its page before it is handed out.
   ASSERT_TRUE(WaitForConsole("index|https://launcher.test|seen=1|3"));
+  EXPECT_TRUE(WaitForConsole("validators|no-cache|304|200|3"));
   std::unique_ptr<VellWidget> widget(pool->Acquire());
   ASSERT_NE(widget, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !widget->GetVellSignalsWidget()->IsLoading(); }));

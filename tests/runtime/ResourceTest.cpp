@@ -196,4 +196,105 @@ TEST_F(ResourceTest, ARequestAnsweredAfterItsPageNavigatedAwayHarmsNothing) {
   EXPECT_TRUE(WaitForConsole("still fine"));
 }
 
+
+// Pages whose entries Chromium keeps: each visit logs "<name>:<value>:<visit>"
+// (the visit from the URL's fragment); other.html is the page between visits.
+class ResourceCacheTest : public ResourceTest {
+ protected:
+  static std::vector<std::pair<std::string, std::string>> Site(const std::string& value) {
+    // Above 64 KB, so that an archive reads it when it is asked for, not as it
+    // loads; letters in no order, so that it stays most of the archive deflated.
+    std::string padding = "/*" + std::string(100 * 1024, 'p') + "*/";
+    uint32_t state = 2463534242u;
+    for (size_t i = 2; i + 2 < padding.size(); ++i) {
+      state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+      padding[i] = static_cast<char>('a' + state % 26);
+    }
+    return {{"index.html", "<script src=app.js></script><script>console.log('index:' + window.v + ':' + location.hash)</script>"},
+            {"app.js", padding + "window.v = '" + value + "';"},
+            {"other.html", "<script>console.log('other:' + location.hash)</script>"}};
+  }
+  // Goes to other.html and back to index.html (#visit); true when the page ran with `value`.
+  bool Revisit(const std::string& prefix, int visit, const std::string& value) {
+    const std::string mark = "#" + std::to_string(visit);
+    client->browser->GetMainFrame()->LoadURL(prefix + "other.html" + mark);
+    if (!WaitForConsole("other:" + mark)) return false;
+    client->browser->GetMainFrame()->LoadURL(prefix + "index.html" + mark);
+    return WaitForConsole("index:" + value + ":" + mark);
+  }
+  // The statuses Chromium reported for `url`, in order.
+  std::vector<int> Statuses(const std::string& url) {
+    std::vector<int> statuses;
+    for (const auto& event : recorder.Of("OnResourceResponse")) {
+      if (event.data["url"] == url) statuses.push_back(event.data["status"].get<int>());
+    }
+    return statuses;
+  }
+};
+
+// The second visit revalidates the script and gets 304: the archive, altered
+// in place meanwhile, is not read again (a read would fail its checks, as the
+// uncached fetch shows), and a password archive does not authenticate an
+// entry it does not send.
+TEST_F(ResourceCacheTest, ArchiveEntriesAreRevalidatedNotReadAgain) {
+  for (const std::string password : {"", "pw"}) {
+    SCOPED_TRACE("password: " + password);
+    const std::string prefix = "https://launcher.test/" + std::string(password.empty() ? "plain" : "locked") + "/";
+    const QString path = dir.filePath(QString::fromStdString(password + "site.zip"));
+    manager->AddArchiveProvider(prefix, WriteZip(path, Site("one"), password), password, 0, "");
+    const int visit = password.empty() ? 0 : 10;  // each visit logs what no other did
+    const std::string first = prefix + "index.html#" + std::to_string(visit);
+    if (!client->browser) {
+      Create(first);
+    } else {
+      client->browser->GetMainFrame()->LoadURL(first);
+    }
+    ASSERT_TRUE(WaitForConsole("index:one:#" + std::to_string(visit)));
+    AlterMiddleByte(path);
+    ASSERT_TRUE(Revisit(prefix, visit + 1, "one"));
+    ASSERT_TRUE(recorder.WaitFor([&] { return Statuses(prefix + "app.js").size() >= 2; }));
+    EXPECT_EQ(Statuses(prefix + "app.js"), (std::vector<int>{200, 304}));
+    Run("fetch('app.js', {cache: 'no-store'}).then(r => r.text()).then(() => console.log('reread:" + password +
+        ":read'), () => console.log('reread:" + password + ":failed'))");
+    EXPECT_TRUE(WaitForConsole("reread:" + password + ":failed"));
+  }
+}
+
+// A folder's file is revalidated by size and modification time: unchanged it
+// gets 304, rewritten it is sent again.
+TEST_F(ResourceCacheTest, FolderFilesAreRevalidatedAndAChangedOneServedFresh) {
+  const std::string prefix = "https://launcher.test/folder/";
+  for (const auto& [name, content] : Site("one")) WriteFile(dir.filePath("site/" + QString::fromStdString(name)), QByteArray::fromStdString(content));
+  manager->AddDirectoryProvider(prefix, dir.filePath("site").toStdString(), 0, "");
+  Create(prefix + "index.html#0");
+  ASSERT_TRUE(WaitForConsole("index:one:#0"));
+  ASSERT_TRUE(Revisit(prefix, 1, "one"));
+  WriteFile(dir.filePath("site/app.js"), QByteArray::fromStdString(Site("two")[1].second));
+  ASSERT_TRUE(Revisit(prefix, 2, "two"));
+  ASSERT_TRUE(recorder.WaitFor([&] { return Statuses(prefix + "app.js").size() >= 3; }));
+  EXPECT_EQ(Statuses(prefix + "app.js"), (std::vector<int>{200, 304, 200}));
+}
+
+// A page's own conditional request: 304 for the version the provider has,
+// the whole body for any other tag (a stale or made-up one), from an archive
+// and a folder alike.
+TEST_F(ResourceCacheTest, ConditionalRequestsGet304OnlyForTheCurrentVersion) {
+  manager->AddArchiveProvider("https://launcher.test/zip/", WriteZip(dir.filePath("c.zip"), Site("one"), "pw"), "pw", 0, "");
+  for (const auto& [name, content] : Site("one")) WriteFile(dir.filePath("c/" + QString::fromStdString(name)), QByteArray::fromStdString(content));
+  manager->AddDirectoryProvider("https://launcher.test/dir/", dir.filePath("c").toStdString(), 0, "");
+  Create("https://launcher.test/zip/index.html#0");
+  ASSERT_TRUE(WaitForConsole("index:one:#0"));
+  Run("(async () => { const out = [];"
+      " for (const base of ['/zip/app.js', '/dir/app.js']) {"
+      "  const first = await fetch(base, {cache: 'no-store'}); const tag = first.headers.get('etag');"
+      "  out.push(first.status + (tag ? ':tagged' : ':untagged') + ':' + first.headers.get('cache-control'));"
+      "  for (const asked of [tag, '\"made-up\"', 'W/' + tag]) {"
+      "   const r = await fetch(base, {cache: 'no-store', headers: {'If-None-Match': asked}});"
+      "   out.push(r.status + ':' + (await r.text()).length); } }"
+      " console.log('conditional:' + out.join(',')); })()");
+  const std::string whole = std::to_string(Site("one")[1].second.size());
+  const std::string each = "200:tagged:no-cache,304:0,200:" + whole + ",200:" + whole;
+  EXPECT_TRUE(WaitForConsole("conditional:" + each + "," + each));
+}
+
 }  // namespace

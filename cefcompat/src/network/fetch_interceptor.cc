@@ -169,7 +169,9 @@ void Respond(CefRefPtr<ResourceJob> job, CefRefPtr<PendingFetch> pending) {
     return;
   }
   const bool ranged = !request->GetHeaderByName("Range").empty() || !request->GetHeaderByName("range").empty();
-  if (ranged || length < 0 || length > kInlineBodyLimit) {
+  // A body Chromium's HTTP cache may keep goes through the stream server
+  // whatever its size: a fulfilled response is never cached.
+  if (ranged || length < 0 || length > kInlineBodyLimit || StreamServer::Keepable(job, response, length)) {
     pending->Continue(StreamServer::Instance()->Publish(job, response, length));
     return;
   }

@@ -1,8 +1,11 @@
 #include "include/wrapper/cef_resource_manager.h"
 
+#include <sys/stat.h>
+
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QUrl>
+#include <ctime>
 
 #include "include/cef_task.h"
 #include "include/wrapper/cef_stream_resource_handler.h"
@@ -27,6 +30,61 @@ std::string RelativePath(const std::string& url, const std::string& prefix) {
 std::string WithSlash(std::string prefix) {
   if (prefix.empty() || prefix.back() != '/') prefix += '/';
   return prefix;
+}
+
+// An entity tag from the numbers that tell one version of a file from another.
+std::string EntityTag(const char* kind, std::initializer_list<unsigned long long> parts) {
+  std::string tag = std::string("\"") + kind;
+  char number[24];
+  for (unsigned long long part : parts) {
+    snprintf(number, sizeof(number), "-%llx", part);
+    tag += number;
+  }
+  return tag + "\"";
+}
+
+std::string HttpDate(time_t when) {
+  char text[64];
+  tm parts{};
+  gmtime_r(&when, &parts);
+  strftime(text, sizeof(text), "%a, %d %b %Y %H:%M:%S GMT", &parts);
+  return text;
+}
+
+unsigned long long NameHash(const std::string& name) {
+  unsigned long long hash = 14695981039346656037ull;  // FNV-1a: stable from run to run
+  for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+  return hash;
+}
+
+// What lets Chromium keep a response and ask again only whether it changed:
+// the tag, the modification time, and revalidation at every use (a folder's
+// files change; another archive can be put at an archive's prefix).
+CefResponse::HeaderMap Validators(const std::string& tag, time_t modified) {
+  CefResponse::HeaderMap headers;
+  headers.emplace("ETag", tag);
+  headers.emplace("Last-Modified", HttpDate(modified));
+  headers.emplace("Cache-Control", "no-cache");
+  return headers;
+}
+
+// A 304 when the request names `tag` in If-None-Match (the body is neither
+// read nor sent); null otherwise.
+CefRefPtr<CefResourceHandler> NotModified(CefRefPtr<CefResourceManager::Request> request, const std::string& tag,
+                                          time_t modified) {
+  CefRefPtr<CefRequest> original = request->request();
+  if (!original || original->GetHeaderByName("If-None-Match").ToString() != tag) return nullptr;
+  return new CefStreamResourceHandler(304, "Not Modified", "", Validators(tag, modified),
+                                      CefStreamReader::CreateForData(nullptr, 0));
+}
+
+// The handler of a file version `tag`: a 304 when the request holds it already, else its stream.
+CefRefPtr<CefResourceHandler> Versioned(CefRefPtr<CefResourceManager::Request> request, const std::string& tag,
+                                        time_t modified, const std::function<CefRefPtr<CefStreamReader>()>& open) {
+  if (CefRefPtr<CefResourceHandler> unchanged = NotModified(request, tag, modified)) return unchanged;
+  CefRefPtr<CefStreamReader> stream = open();
+  if (!stream) return nullptr;
+  return new CefStreamResourceHandler(200, "OK", request->mime_type_resolver()(request->url()), Validators(tag, modified), stream);
 }
 
 class ContentProvider : public CefResourceManager::Provider {
@@ -57,12 +115,16 @@ class DirectoryProvider : public CefResourceManager::Provider {
       request->Continue(nullptr);
       return true;
     }
-    if (!QFileInfo(QString::fromStdString(path)).isFile()) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
       request->Continue(nullptr);
       return true;
     }
-    auto stream = CefStreamReader::CreateForFile(path);
-    request->Continue(stream ? new CefStreamResourceHandler(request->mime_type_resolver()(request->url()), stream) : nullptr);
+    // Size and modification time: a file rewritten is a new version.
+    const std::string tag = EntityTag("d", {static_cast<unsigned long long>(info.st_size),
+                                            static_cast<unsigned long long>(info.st_mtim.tv_sec) * 1000000000ull +
+                                                static_cast<unsigned long long>(info.st_mtim.tv_nsec)});
+    request->Continue(Versioned(request, tag, info.st_mtim.tv_sec, [&path] { return CefStreamReader::CreateForFile(path); }));
     return true;
   }
 
@@ -113,6 +175,9 @@ class ArchiveProvider : public CefResourceManager::Provider {
     const std::string path = path_, password = password_, prefix = prefix_;
     auto read = [alive, path, password, prefix]() {
       CefRefPtr<CefZipArchive> archive(new CefZipArchive());
+      // The archive's file as it was opened: its entries cannot change while it is loaded.
+      struct stat info {};
+      const bool known = stat(path.c_str(), &info) == 0;
       auto stream = CefStreamReader::CreateForFile(path);
       if (!stream) {
         Log(LOGSEVERITY_ERROR, "archive provider " + prefix + ": cannot open " + path);
@@ -120,15 +185,28 @@ class ArchiveProvider : public CefResourceManager::Provider {
       } else if (archive->Load(stream, password, false) == 0) {
         Log(LOGSEVERITY_ERROR, "archive provider " + prefix + ": no file could be read from " + path);
       }
-      auto done = [alive, archive]() {
-        if (*alive) (*alive)->Loaded(archive);
+      const Identity identity{known, static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino),
+                              static_cast<unsigned long long>(info.st_size),
+                              static_cast<unsigned long long>(info.st_mtim.tv_sec) * 1000000000ull +
+                                  static_cast<unsigned long long>(info.st_mtim.tv_nsec),
+                              info.st_mtim.tv_sec};
+      auto done = [alive, archive, identity]() {
+        if (*alive) (*alive)->Loaded(archive, identity);
       };
       if (!Threads::Post(TID_IO, done)) done();
     };
     if (!Threads::Post(TID_FILE_BACKGROUND, read)) read();
   }
 
-  void Loaded(CefRefPtr<CefZipArchive> archive) {
+  // The archive's file when it was read; no validators when it could not be told.
+  struct Identity {
+    bool known;
+    unsigned long long device, inode, size, modifiedNs;
+    time_t modified;
+  };
+
+  void Loaded(CefRefPtr<CefZipArchive> archive, const Identity& identity) {
+    identity_ = identity;
     Log(LOGSEVERITY_INFO, "archive provider " + prefix_ + ": loaded " + (archive ? std::to_string(archive->GetFileCount()) : "0") + " files");
     archive_ = archive;
     loaded_ = true;
@@ -143,7 +221,13 @@ class ArchiveProvider : public CefResourceManager::Provider {
       request->Continue(nullptr);
       return;
     }
-    request->Continue(new CefStreamResourceHandler(request->mime_type_resolver()(request->url()), file->GetStreamReader()));
+    if (!identity_.known) {
+      request->Continue(new CefStreamResourceHandler(request->mime_type_resolver()(request->url()), file->GetStreamReader()));
+      return;
+    }
+    const std::string tag = EntityTag("z", {identity_.device, identity_.inode, identity_.size, identity_.modifiedNs,
+                                            NameHash(CefZipArchive::NormalizeName(relative))});
+    request->Continue(Versioned(request, tag, identity_.modified, [file] { return file->GetStreamReader(); }));
   }
 
   const std::string prefix_, path_, password_;
@@ -151,6 +235,7 @@ class ArchiveProvider : public CefResourceManager::Provider {
   bool started_ = false;
   bool loaded_ = false;
   CefRefPtr<CefZipArchive> archive_;
+  Identity identity_{};
   std::vector<CefRefPtr<CefResourceManager::Request>> waiting_;
 };
 

@@ -9,7 +9,6 @@ namespace cefcompat {
 
 namespace {
 
-constexpr char kRangeHeader[] = "\r\nrange:";
 constexpr char kBytesUnit[] = "bytes=";
 
 
@@ -32,16 +31,6 @@ int64 Decimal(const std::string& text) {
   return value;
 }
 
-// The value of the range header, e.g. "bytes=0-99"; empty when there is none.
-std::string RangeValue(const std::string& head) {
-  const std::string lower = AsciiLower(head);
-  const size_t name = lower.find(kRangeHeader);
-  if (name == std::string::npos) return {};
-  const size_t start = name + sizeof(kRangeHeader) - 1;
-  const size_t end = lower.find("\r\n", start);
-  return Trimmed(lower.substr(start, end == std::string::npos ? std::string::npos : end - start));
-}
-
 ByteRange Satisfiable(int64 from, int64 to, int64 length) {
   to = std::min(to, length - 1);
   if (from < 0 || from > to) return {};
@@ -49,6 +38,16 @@ ByteRange Satisfiable(int64 from, int64 to, int64 length) {
 }
 
 }  // namespace
+
+std::string HeaderValue(const std::string& head, const std::string& name) {
+  const std::string lower = AsciiLower(head);
+  const std::string key = "\r\n" + AsciiLower(name) + ":";
+  const size_t at = lower.find(key);
+  if (at == std::string::npos) return {};
+  const size_t start = at + key.size();
+  const size_t end = head.find("\r\n", start);
+  return Trimmed(head.substr(start, end == std::string::npos ? std::string::npos : end - start));
+}
 
 std::string StreamToken(const std::string& head) {
   const size_t space = head.find(' ');
@@ -60,7 +59,7 @@ std::string StreamToken(const std::string& head) {
 
 ByteRange RequestedRange(const std::string& head, int64 length) {
   if (length < 1) return {};
-  const std::string value = RangeValue(head);
+  const std::string value = AsciiLower(HeaderValue(head, "range"));
   if (value.compare(0, sizeof(kBytesUnit) - 1, kBytesUnit) != 0) return {};
   const std::string spec = Trimmed(value.substr(sizeof(kBytesUnit) - 1, value.find(',') - (sizeof(kBytesUnit) - 1)));
   const size_t dash = spec.find('-');

@@ -20,6 +20,9 @@ struct ByteRange {
 // names "abc"); empty when the head has no such line.
 std::string StreamToken(const std::string& head);
 
+// The value of header `name` (any case) in `head`, trimmed; empty when it has none.
+std::string HeaderValue(const std::string& head, const std::string& name);
+
 // The first range of a "Range: bytes=" header (the name in any case) within a
 // stream of `length` bytes. A missing, malformed or unsatisfiable range, or
 // an unknown length (below 1), means the whole stream.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QUuid>
 #include <cstring>
 
@@ -32,6 +33,16 @@ std::string Hex(int64 value) {
   char text[24];
   snprintf(text, sizeof(text), "%llx", static_cast<unsigned long long>(value));
   return text;
+}
+
+// The response's entity tag, when it has one (the name in any case).
+std::string EntityTagOf(CefRefPtr<CefResponse> response) {
+  CefResponse::HeaderMap headers;
+  response->GetHeaderMap(headers);
+  for (const auto& [name, value] : headers) {
+    if (QByteArray::fromStdString(name.ToString()).toLower() == "etag") return value.ToString();
+  }
+  return {};
 }
 
 bool WriteAll(int socket, const char* data, size_t size) {
@@ -76,7 +87,8 @@ int Listen(int& port) {
 }
 }  // namespace
 
-StreamServer::StreamServer() {
+StreamServer::StreamServer()
+    : secret_(QUuid::createUuid().toString(QUuid::Id128).toStdString() + QUuid::createUuid().toString(QUuid::Id128).toStdString()) {
   for (size_t i = 0; i < kPorts; ++i) {
     int port = 0;
     const int listener = Listen(port);
@@ -103,19 +115,46 @@ StreamServer::~StreamServer() {
 }
 
 std::string StreamServer::Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length) {
-  // An unguessable path per published stream: other local programs cannot read it.
-  const std::string token = QUuid::createUuid().toString(QUuid::Id128).toStdString() +
-                            QUuid::createUuid().toString(QUuid::Id128).toStdString();
+  // Paths other local programs cannot guess: one-off, or, for what a cache
+  // may keep, the same for every request of a URL (a keyed hash of it), so
+  // that Chromium's HTTP cache finds what it kept and asks whether it changed.
+  const bool keepable = Keepable(job, response, length);
+  const std::string token = keepable ? KeptPath(job->Request()->GetURL().ToString())
+                                     : QUuid::createUuid().toString(QUuid::Id128).toStdString() +
+                                           QUuid::createUuid().toString(QUuid::Id128).toStdString();
   auto item = std::make_shared<Item>();
   item->job = job;
   item->response = response;
   item->length = length;
   std::lock_guard<std::mutex> lock(mutex_);
-  items_[token] = item;
+  // Requests of one URL may be under way side by side: each takes the
+  // oldest body waiting. Those never asked for (the page went, or the cache
+  // still held a fresh copy) give way after a few.
+  std::deque<std::shared_ptr<Item>>& waiting = items_[token];
+  waiting.push_back(item);
+  if (waiting.size() > kWaitingPerPath) {
+    waiting.front()->job->Cancel();
+    waiting.pop_front();
+  }
+  if (ports_.empty()) return "http://127.0.0.1:0/" + token;
   // Chromium opens at most six connections to one host and port: streams
-  // spread over the ports are sent side by side.
-  const int port = ports_.empty() ? 0 : ports_[next_++ % ports_.size()];
-  return "http://127.0.0.1:" + std::to_string(port) + "/" + token;
+  // spread over the ports are sent side by side. A kept path keeps its port.
+  const size_t at = keepable ? std::hash<std::string>()(token) : next_++;
+  return "http://127.0.0.1:" + std::to_string(ports_[at % ports_.size()]) + "/" + token;
+}
+
+bool StreamServer::Keepable(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length) {
+  CefRefPtr<CefRequest> request = job->Request();
+  const int status = response->GetStatus() > 0 ? response->GetStatus() : 200;
+  return status == 200 && length >= 0 && request->GetMethod().ToString() == "GET" &&
+         request->GetHeaderByName("Range").empty() && !EntityTagOf(response).empty();
+}
+
+std::string StreamServer::KeptPath(const std::string& url) const {
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  hash.addData(QByteArray::fromStdString(secret_));
+  hash.addData(QByteArray::fromStdString(url));
+  return "k" + hash.result().toHex().toStdString();
 }
 
 void StreamServer::AcceptLoop() {
@@ -189,8 +228,9 @@ bool StreamServer::Answer(int socket, const std::string& head) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto it = items_.find(token);
     if (it != items_.end()) {
-      item = it->second;
-      items_.erase(it);  // one request per published stream
+      item = it->second.front();  // one request per published body
+      it->second.pop_front();
+      if (it->second.empty()) items_.erase(it);
     }
   }
   if (!item) {
@@ -198,6 +238,7 @@ bool StreamServer::Answer(int socket, const std::string& head) {
     return WriteAll(socket, notFound, strlen(notFound));
   }
   std::lock_guard<std::mutex> itemLock(item->mutex);
+  if (AnswerUnchanged(socket, head, *item)) return true;
   auto* streamHandler = dynamic_cast<CefStreamResourceHandler*>(item->job->Handler().get());
   const bool seekable = streamHandler && streamHandler->Stream();
   const ByteRange range = RequestedRange(head, item->length);
@@ -235,6 +276,22 @@ bool StreamServer::Answer(int socket, const std::string& head) {
   // A body cut short fails on the client's side once the connection closes.
   item->job->Cancel();
   return false;
+}
+
+// A conditional request for the version the cache holds: 304, the body
+// neither read nor sent. True when it was answered so.
+bool StreamServer::AnswerUnchanged(int socket, const std::string& head, Item& item) {
+  const std::string tag = EntityTagOf(item.response);
+  if (tag.empty() || HeaderValue(head, "If-None-Match") != tag) return false;
+  std::string response = "HTTP/1.1 304 Not Modified\r\n";
+  CefResponse::HeaderMap headers;
+  item.response->GetHeaderMap(headers);
+  for (const auto& [name, value] : headers) response += name.ToString() + ": " + value.ToString() + "\r\n";
+  response += "Connection: keep-alive\r\n\r\n";
+  item.job->Cancel();
+  // A connection that broke meanwhile ends at its next read.
+  (void)WriteAll(socket, response.data(), response.size());
+  return true;
 }
 
 bool StreamServer::SendBody(int socket, Item& item, int64 from, int64 left, bool chunked) {
