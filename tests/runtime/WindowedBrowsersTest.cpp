@@ -263,6 +263,72 @@ TEST_F(WindowedBrowsersTest, PopUpsAClientAllowsShowInSurfacesOfTheirOwnWithoutB
   client->ForgetBrowsers();
 }
 
+// Links a person opens in a new tab or window, with real X input: the
+// client's request handler hears of each with the disposition of the keys
+// and button, Chromium's own tab or window for it never shows, and a link
+// the handler lets through opens in the page's own browser.
+TEST_F(WindowedBrowsersTest, LinksOpenedInANewTabAskTheClientAndNoWindowShows) {
+  TestHttpServer server;
+  server.Route("/", {200, "text/html",
+                     "<a href='/tab' style='position:fixed;left:0;top:0;width:80px;height:80px'>tab</a>"
+                     "<script>addEventListener('load', () => console.log('links ready'))</script>"});
+  server.Route("/tab", {200, "text/html", "<script>console.log('tab page')</script>"});
+  EventRecorder recorder;
+  CefRefPtr<RecordingClient> client(new RecordingClient(&recorder));
+  ASSERT_TRUE(CefBrowserHost::CreateBrowser(CefWindowInfo(), client, server.Url("/"), CefBrowserSettings(), nullptr,
+                                            nullptr));
+  ASSERT_TRUE(recorder.WaitForKind("OnAfterCreated"));
+  cefcompat::SurfaceWindow* surface = SurfaceOf(client->browser->GetHost()->GetWindowHandle());
+  QWidget host;
+  auto* hostLayout = new QHBoxLayout(&host);
+  hostLayout->setContentsMargins(0, 0, 0, 0);
+  hostLayout->addWidget(QWidget::createWindowContainer(surface));
+  host.setGeometry(100, 620, 400, 300);
+  host.show();
+  ASSERT_TRUE(WaitUntil([&] { return ShowsItsPage(surface); }));
+  ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Of("OnConsoleMessage").size() == 1; }));
+  const QPoint link = host.mapToGlobal(QPoint(20, 20));
+  const struct {
+    int button;
+    std::vector<std::string> held;
+    cef_window_open_disposition_t disposition;
+  } clicks[] = {
+      {1, {"ctrl"}, WOD_NEW_BACKGROUND_TAB},
+      {2, {}, WOD_NEW_BACKGROUND_TAB},
+      {1, {"shift"}, WOD_NEW_WINDOW},
+      {1, {"ctrl", "shift"}, WOD_NEW_FOREGROUND_TAB},
+  };
+  size_t count = 0;
+  for (const auto& click : clicks) {
+    SCOPED_TRACE(count);
+    // Held as a person holds them: until the page has the click.
+    desktop.Hold(click.held, true);
+    desktop.Click(link, click.button);
+    const bool asked = recorder.WaitForKind("OnOpenURLFromTab", ++count);
+    desktop.Hold(click.held, false);
+    ASSERT_TRUE(asked);
+    const auto opened = recorder.Of("OnOpenURLFromTab").back().data;
+    EXPECT_EQ(opened["url"], server.Url("/tab"));
+    EXPECT_EQ(opened["disposition"], click.disposition);
+    EXPECT_TRUE(opened["gesture"].get<bool>());
+    EXPECT_TRUE(opened["onUiThread"].get<bool>());
+  }
+  EXPECT_EQ(recorder.Count("OnLoadStart"), 1u);
+  EXPECT_EQ(client->browser->GetMainFrame()->GetURL().ToString(), server.Url("/"));
+
+  client->cancelNewTabs = false;
+  desktop.Hold({"ctrl"}, true);
+  desktop.Click(link);
+  ASSERT_TRUE(recorder.WaitFor([&] { return recorder.Of("OnConsoleMessage").size() == 2; }));
+  desktop.Hold({"ctrl"}, false);
+  EXPECT_EQ(recorder.Of("OnConsoleMessage")[1].data.value("message", ""), "tab page");
+  EXPECT_EQ(client->browser->GetMainFrame()->GetURL().ToString(), server.Url("/tab"));
+  EXPECT_TRUE(ShowsItsPage(surface));
+  client->browser->GetHost()->CloseBrowser(true);
+  EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose"));
+  client->ForgetBrowsers();
+}
+
 // A client that takes drags gets a file dragged from the desktop onto its
 // page, shown in a window container beside another widget: the drag handler
 // hears of it, and the page's drop reads the file.
