@@ -207,8 +207,9 @@ TEST_F(WindowedBrowsersTest, KeysSentThroughTheHostReachTheHandlerOnce) {
   EXPECT_TRUE(WaitUntil([&] { return !ShownToolsSurface(); })) << "the tools' window stayed";
 }
 
-// The framework sends a page's pop-ups to the user's browser: Chromium's
-// window for it never shows, and the page stays in its widget.
+// The framework sends a page's pop-ups, and links a person opens in a new
+// tab, to the user's browser: Chromium's window for them never shows, and
+// the page stays in its widget.
 TEST_F(WindowedBrowsersTest, APagesPopUpsGoToTheUsersBrowserAndNoWindowShows) {
   UrlSink sink;
   widget->LoadUrl(Page(kOpener));
@@ -217,8 +218,14 @@ TEST_F(WindowedBrowsersTest, APagesPopUpsGoToTheUsersBrowserAndNoWindowShows) {
   ASSERT_TRUE(WaitUntil([&] { return sink.opened.size() == 1; })) << "the link did not reach the user's browser";
   desktop.Click(At(100, 120));
   ASSERT_TRUE(WaitUntil([&] { return sink.opened.size() == 2; })) << "window.open did not reach the user's browser";
+  desktop.Hold({"ctrl"}, true);
+  desktop.Click(At(60, 40));
+  const bool linkOpened = WaitUntil([&] { return sink.opened.size() == 3; });
+  desktop.Hold({"ctrl"}, false);
+  ASSERT_TRUE(linkOpened) << "the link opened in a new tab did not reach the user's browser";
   EXPECT_EQ(sink.opened[0].toString(), "https://elsewhere.test/linked");
   EXPECT_EQ(sink.opened[1].toString(), "https://elsewhere.test/opened");
+  EXPECT_EQ(sink.opened[2].toString(), "https://elsewhere.test/linked");
   EXPECT_TRUE(ShowsItsPage(SurfaceOf(*widget)));
   // A window Chromium made for a pop-up may show late: the page's next answer comes after it.
   widget->LoadUrl(Page("log('after the pop-ups');"));
