@@ -6,10 +6,10 @@
 // own render sub-process.
 #include <iostream>
 
+#include "VellLeakSanitizerDefaults.h"
 #include "breadth_app.h"
 #include "breadth_client.h"
 #include "include/cef_app.h"
-#include "VellLeakSanitizerDefaults.h"
 
 int main(int argc, char* argv[]) {
   CefMainArgs main_args(argc, argv);

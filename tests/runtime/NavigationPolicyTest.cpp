@@ -34,9 +34,9 @@ class BrowsingClient : public RecordingClient {
     return url.find("blocked") != std::string::npos;
   }
   bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& target_url, const CefString&,
-                     CefLifeSpanHandler::WindowOpenDisposition disposition, bool user_gesture, const CefPopupFeatures& features,
-                     CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&, CefRefPtr<CefDictionaryValue>&,
-                     bool*) override {
+                     CefLifeSpanHandler::WindowOpenDisposition disposition, bool user_gesture,
+                     const CefPopupFeatures& features, CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,
+                     CefRefPtr<CefDictionaryValue>&, bool*) override {
     recorder_->Record("OnBeforePopup", {{"url", target_url.ToString()},
                                         {"disposition", disposition},
                                         {"gesture", user_gesture},

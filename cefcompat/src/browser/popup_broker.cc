@@ -72,8 +72,8 @@ bool PopupBroker::Allow(const Request& request) {
   CefRefPtr<CefDictionaryValue> extra;
   bool noJavascriptAccess = false;
   const bool refused = handler->OnBeforePopup(opener_, opener_->GetMainFrame(), request.url, request.name,
-                                              request.disposition, request.userGesture,
-                                              request.features, windowInfo, client, settings, extra, &noJavascriptAccess);
+                                              request.disposition, request.userGesture, request.features, windowInfo,
+                                              client, settings, extra, &noJavascriptAccess);
   return !refused;
 }
 

@@ -35,7 +35,7 @@ class StrayTabs {
   void Forget(std::deque<Entry>& entries) const;
   static void Close(const std::string& targetId, const std::string& url);
 
-  std::deque<Entry> expected_;  // links whose tab has not appeared
+  std::deque<Entry> expected_;   // links whose tab has not appeared
   std::deque<Entry> unclaimed_;  // tabs without an opener no link has claimed
 };
 
