@@ -2,6 +2,8 @@
 // the page stays; links a person opens in a new tab or window reach
 // OnOpenURLFromTab and open in the same browser unless it cancels; pop-ups
 // reach OnBeforePopup with Chromium's disposition and the page's features.
+#include <QElapsedTimer>
+
 #include "RecordingClient.h"
 #include "RuntimeEnvironment.h"
 #include "TestHttpServer.h"
@@ -84,10 +86,13 @@ class NavigationPolicyTest : public BrowserTest {
     browser->GetHost()->SendMouseClickEvent(at, button, true, 1);
   }
   nlohmann::json LastOpened() { return recorder.Of("OnOpenURLFromTab").back().data; }
-  // Asks Chromium until it has `count` pages at `url` (its own tab for a
-  // link goes, the runtime closes it).
+  // Asks Chromium, one answer after another for up to 15 s, until it has
+  // `count` pages at `url` (its own tab for a link goes once the runtime
+  // closed it, which takes Chromium a while).
   bool ChromiumPagesAt(const std::string& url, int count) {
-    for (size_t asked = recorder.Count("Targets") + 1, last = asked + 100; asked < last; ++asked) {
+    QElapsedTimer asking;
+    asking.start();
+    for (size_t asked = recorder.Count("Targets") + 1; asking.elapsed() < 15000; ++asked) {
       cefcompat::PageSession::SendToChromium(
           "Target.getTargets", nlohmann::json::object(), [this, url](const cefcompat::Connection::Reply& reply) {
             int pages = 0;
