@@ -18,6 +18,17 @@ class CefRequestHandler : public virtual CefBaseRefCounted {
     (void)browser, (void)frame, (void)request, (void)user_gesture, (void)is_redirect;
     return false;
   }
+  // A person opens a link in a new tab or window (a middle click, Ctrl, Shift
+  // or both held), with the disposition Chromium derives from the click.
+  // Called on TID_UI before OnBeforeBrowse; true cancels the navigation,
+  // false lets it go on in the source browser's main frame. `frame` is the
+  // frame the link is in.
+  virtual bool OnOpenURLFromTab(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                const CefString& target_url, WindowOpenDisposition target_disposition,
+                                bool user_gesture) {
+    (void)browser, (void)frame, (void)target_url, (void)target_disposition, (void)user_gesture;
+    return false;
+  }
   virtual CefRefPtr<CefResourceRequestHandler> GetResourceRequestHandler(
       CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
       bool is_navigation, bool is_download, const CefString& request_initiator, bool& disable_default_handling) {

@@ -210,6 +210,13 @@ bool VellHandler::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, cons
   return true;
 }
 
+bool VellHandler::OnOpenURLFromTab(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& targetUrl,
+                                   CefRequestHandler::WindowOpenDisposition, bool) {
+  if (targetUrl.empty()) return false;
+  _OpenInUsersBrowser(QUrl(QString::fromStdString(targetUrl.ToString()), QUrl::TolerantMode));
+  return true;
+}
+
 void VellHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
   CEF_REQUIRE_UI_THREAD();
   const int browserId = browser->GetIdentifier();

@@ -111,6 +111,10 @@ class VellHandler : public CefClient,
                                                                int order);
 
   // CefRequestHandler
+  // A link a person opens in a new tab or window goes where pop-ups go: to
+  // the user's browser; the page stays.
+  bool OnOpenURLFromTab(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, const CefString& targetUrl,
+                        CefRequestHandler::WindowOpenDisposition targetDisposition, bool userGesture) override;
   void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;
   CefRefPtr<CefResourceRequestHandler> GetResourceRequestHandler(CefRefPtr<CefBrowser> browser,
                                                                  CefRefPtr<CefFrame> frame,

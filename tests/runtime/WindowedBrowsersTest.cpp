@@ -207,8 +207,9 @@ TEST_F(WindowedBrowsersTest, KeysSentThroughTheHostReachTheHandlerOnce) {
   EXPECT_TRUE(WaitUntil([&] { return !ShownToolsSurface(); })) << "the tools' window stayed";
 }
 
-// The framework sends a page's pop-ups to the user's browser: Chromium's
-// window for it never shows, and the page stays in its widget.
+// The framework sends a page's pop-ups, and links a person opens in a new
+// tab, to the user's browser: Chromium's window for them never shows, and
+// the page stays in its widget.
 TEST_F(WindowedBrowsersTest, APagesPopUpsGoToTheUsersBrowserAndNoWindowShows) {
   UrlSink sink;
   widget->LoadUrl(Page(kOpener));
@@ -217,8 +218,14 @@ TEST_F(WindowedBrowsersTest, APagesPopUpsGoToTheUsersBrowserAndNoWindowShows) {
   ASSERT_TRUE(WaitUntil([&] { return sink.opened.size() == 1; })) << "the link did not reach the user's browser";
   desktop.Click(At(100, 120));
   ASSERT_TRUE(WaitUntil([&] { return sink.opened.size() == 2; })) << "window.open did not reach the user's browser";
+  desktop.Hold({"ctrl"}, true);
+  desktop.Click(At(60, 40));
+  const bool linkOpened = WaitUntil([&] { return sink.opened.size() == 3; });
+  desktop.Hold({"ctrl"}, false);
+  ASSERT_TRUE(linkOpened) << "the link opened in a new tab did not reach the user's browser";
   EXPECT_EQ(sink.opened[0].toString(), "https://elsewhere.test/linked");
   EXPECT_EQ(sink.opened[1].toString(), "https://elsewhere.test/opened");
+  EXPECT_EQ(sink.opened[2].toString(), "https://elsewhere.test/linked");
   EXPECT_TRUE(ShowsItsPage(SurfaceOf(*widget)));
   // A window Chromium made for a pop-up may show late: the page's next answer comes after it.
   widget->LoadUrl(Page("log('after the pop-ups');"));
@@ -260,6 +267,85 @@ TEST_F(WindowedBrowsersTest, PopUpsAClientAllowsShowInSurfacesOfTheirOwnWithoutB
   }
   for (const auto& each : client->browsers) each->GetHost()->CloseBrowser(true);
   EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose", 3));
+  client->ForgetBrowsers();
+}
+
+// Links a person opens in a new tab or window, with real X input: the
+// client's request handler hears of each with the disposition of the keys
+// and button, Chromium's own tab or window for it never shows, and a link
+// the handler lets through opens in the page's own browser.
+TEST_F(WindowedBrowsersTest, LinksOpenedInANewTabAskTheClientAndNoWindowShows) {
+  TestHttpServer server;
+  server.Route("/", {200, "text/html",
+                     "<a href='/tab' style='position:fixed;left:0;top:0;width:80px;height:80px'>tab</a>"
+                     "<script>addEventListener('load', () => console.log('links ready'));"
+                     "addEventListener('mousemove', () => console.log('pointer in'), {once: true})</script>"});
+  server.Route("/tab", {200, "text/html", "<script>console.log('tab page')</script>"});
+  EventRecorder recorder;
+  CefRefPtr<RecordingClient> client(new RecordingClient(&recorder));
+  ASSERT_TRUE(CefBrowserHost::CreateBrowser(CefWindowInfo(), client, server.Url("/"), CefBrowserSettings(), nullptr,
+                                            nullptr));
+  ASSERT_TRUE(recorder.WaitForKind("OnAfterCreated"));
+  cefcompat::SurfaceWindow* surface = SurfaceOf(client->browser->GetHost()->GetWindowHandle());
+  QWidget host;
+  auto* hostLayout = new QHBoxLayout(&host);
+  hostLayout->setContentsMargins(0, 0, 0, 0);
+  hostLayout->addWidget(QWidget::createWindowContainer(surface));
+  host.setGeometry(100, 620, 400, 300);
+  host.show();
+  auto logged = [&](const std::string& text) {
+    for (const auto& message : recorder.Of("OnConsoleMessage")) {
+      if (message.data.value("message", "") == text) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return ShowsItsPage(surface); }));
+  ASSERT_TRUE(recorder.WaitFor([&] { return logged("links ready"); }));
+  // The pointer moves over the link until the page feels it: Chromium's
+  // window is in place and takes input there.
+  const QPoint link = host.mapToGlobal(QPoint(20, 20));
+  for (int move = 0; move < 30 && !logged("pointer in"); ++move) {
+    desktop.MoveTo(link + QPoint(move % 2, 0));
+    recorder.WaitFor([&] { return logged("pointer in"); }, 500);
+  }
+  ASSERT_TRUE(logged("pointer in"));
+  const struct {
+    int button;
+    std::vector<std::string> held;
+    cef_window_open_disposition_t disposition;
+  } clicks[] = {
+      {1, {"ctrl"}, WOD_NEW_BACKGROUND_TAB},
+      {2, {}, WOD_NEW_BACKGROUND_TAB},
+      {1, {"shift"}, WOD_NEW_WINDOW},
+      {1, {"ctrl", "shift"}, WOD_NEW_FOREGROUND_TAB},
+  };
+  size_t count = 0;
+  for (const auto& click : clicks) {
+    SCOPED_TRACE(count);
+    // Held as a person holds them: until the page has the click.
+    desktop.Hold(click.held, true);
+    desktop.Click(link, click.button);
+    const bool asked = recorder.WaitForKind("OnOpenURLFromTab", ++count);
+    desktop.Hold(click.held, false);
+    ASSERT_TRUE(asked);
+    const auto opened = recorder.Of("OnOpenURLFromTab").back().data;
+    EXPECT_EQ(opened["url"], server.Url("/tab"));
+    EXPECT_EQ(opened["disposition"], click.disposition);
+    EXPECT_TRUE(opened["gesture"].get<bool>());
+    EXPECT_TRUE(opened["onUiThread"].get<bool>());
+  }
+  EXPECT_EQ(recorder.Count("OnLoadStart"), 1u);
+  EXPECT_EQ(client->browser->GetMainFrame()->GetURL().ToString(), server.Url("/"));
+
+  client->cancelNewTabs = false;
+  desktop.Hold({"ctrl"}, true);
+  desktop.Click(link);
+  EXPECT_TRUE(recorder.WaitFor([&] { return logged("tab page"); }));
+  desktop.Hold({"ctrl"}, false);
+  EXPECT_EQ(client->browser->GetMainFrame()->GetURL().ToString(), server.Url("/tab"));
+  EXPECT_TRUE(ShowsItsPage(surface));
+  client->browser->GetHost()->CloseBrowser(true);
+  EXPECT_TRUE(recorder.WaitForKind("OnBeforeClose"));
   client->ForgetBrowsers();
 }
 

@@ -88,6 +88,15 @@ void RecordingClient::Record(const std::string& kind, nlohmann::json data) {
   recorder_->Record(kind, std::move(data));
 }
 
+bool RecordingClient::OnOpenURLFromTab(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, const CefString& target_url,
+                                       CefRequestHandler::WindowOpenDisposition target_disposition, bool user_gesture) {
+  Record("OnOpenURLFromTab", {{"url", target_url.ToString()},
+                              {"disposition", target_disposition},
+                              {"gesture", user_gesture},
+                              {"main", frame && frame->IsMain()}});
+  return cancelNewTabs;
+}
+
 bool RecordingClient::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& target_url,
                                     const CefString& target_frame_name, CefLifeSpanHandler::WindowOpenDisposition,
                                     bool user_gesture, const CefPopupFeatures&, CefWindowInfo&,

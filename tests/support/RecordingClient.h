@@ -56,6 +56,7 @@ class RecordingClient : public CefClient,
   explicit RecordingClient(EventRecorder* recorder) : recorder_(recorder) {}
 
   bool refusePopups = true;
+  bool cancelNewTabs = true;  // OnOpenURLFromTab's answer
   bool refuseDrags = true;
   CefRefPtr<CefBrowser> browser;  // set by OnAfterCreated (the first browser)
   std::vector<CefRefPtr<CefBrowser>> browsers;  // every browser this client was told of (TID_UI)
@@ -75,6 +76,8 @@ class RecordingClient : public CefClient,
   CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
   CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
 
+  bool OnOpenURLFromTab(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, const CefString& target_url,
+                        CefRequestHandler::WindowOpenDisposition target_disposition, bool user_gesture) override;
   bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& target_url,
                      const CefString& target_frame_name, CefLifeSpanHandler::WindowOpenDisposition, bool user_gesture,
                      const CefPopupFeatures&, CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,

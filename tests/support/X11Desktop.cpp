@@ -65,12 +65,22 @@ void X11Desktop::Press(unsigned int keycode, bool down) const {
   XTestFakeKeyEvent(m_pDisplay, keycode, down ? True : False, CurrentTime);
 }
 
-void X11Desktop::Key(const std::string& keysym, const std::vector<std::string>& held) const {
-  std::vector<unsigned int> modifiers;
-  for (const std::string& name : held) {
+std::vector<unsigned int> X11Desktop::Keycodes(const std::vector<std::string>& keys) const {
+  std::vector<unsigned int> codes;
+  for (const std::string& name : keys) {
     const KeySym sym = XStringToKeysym(name == "ctrl" ? "Control_L" : name == "shift" ? "Shift_L" : name.c_str());
-    modifiers.push_back(XKeysymToKeycode(m_pDisplay, sym));
+    codes.push_back(XKeysymToKeycode(m_pDisplay, sym));
   }
+  return codes;
+}
+
+void X11Desktop::Hold(const std::vector<std::string>& keys, bool down) const {
+  for (unsigned int code : Keycodes(keys)) Press(code, down);
+  XSync(m_pDisplay, False);
+}
+
+void X11Desktop::Key(const std::string& keysym, const std::vector<std::string>& held) const {
+  const std::vector<unsigned int> modifiers = Keycodes(held);
   for (unsigned int code : modifiers) Press(code, true);
   const unsigned int code = XKeysymToKeycode(m_pDisplay, XStringToKeysym(keysym.c_str()));
   Press(code, true);

@@ -30,6 +30,9 @@ class X11Desktop {
   void Click(const QPoint& global, int button = 1) const;
   // A mouse button held down (or let go) where the pointer is.
   void Button(int button, bool down) const;
+  // Keys ("ctrl", "shift" or keysym names) pressed and held, or let go, in
+  // the order given.
+  void Hold(const std::vector<std::string>& keys, bool down) const;
   // A key by its X keysym name ("a", "Return", "Tab"), with "ctrl"/"shift" held.
   void Key(const std::string& keysym, const std::vector<std::string>& held = {}) const;
   void Type(const std::string& text) const;
@@ -54,6 +57,7 @@ class X11Desktop {
 
  private:
   void Press(unsigned int keycode, bool down) const;
+  std::vector<unsigned int> Keycodes(const std::vector<std::string>& keys) const;
 
   _XDisplay* m_pDisplay;
 };

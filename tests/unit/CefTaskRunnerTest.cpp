@@ -1,6 +1,8 @@
 // Task runners on the runtime's threads, runners held past shutdown, and
 // waitable events, as CEF 89 code uses them.
 #include <atomic>
+#include <future>
+#include <memory>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <vector>
@@ -46,6 +48,35 @@ TEST_F(CefTaskRunnerTest, EachThreadsRunnerRunsTasksThereAndKnowsItsThread) {
   EXPECT_FALSE(CefTaskRunner::GetForCurrentThread());  // the test's own thread is none of the runtime's
   EXPECT_FALSE(CefTaskRunner::GetForThread(TID_PROCESS_LAUNCHER));
   EXPECT_FALSE(CefPostTask(TID_PROCESS_LAUNCHER, CefCreateClosureTask([] {})));
+}
+
+// What a task held is let go before the thread takes its next task: a
+// destructor there may post to the same thread (a cookie visitor reporting
+// once the runtime releases it).
+class PostsWhenReleased : public CefBaseRefCounted {
+ public:
+  explicit PostsWhenReleased(CefRefPtr<CefWaitableEvent> done) : done_(done) {}
+  ~PostsWhenReleased() {
+    CefRefPtr<CefWaitableEvent> done = done_;
+    CefPostTask(TID_UI, CefCreateClosureTask([done] { done->Signal(); }));
+  }
+
+ private:
+  CefRefPtr<CefWaitableEvent> done_;
+  IMPLEMENT_REFCOUNTING(PostsWhenReleased);
+};
+
+TEST_F(CefTaskRunnerTest, ADestructorRunByAFinishedTaskMayPostToItsThread) {
+  // The thread waits until the task below holds the only reference.
+  auto gate = std::make_shared<std::promise<void>>();
+  std::shared_future<void> open = gate->get_future().share();
+  ASSERT_TRUE(CefPostTask(TID_UI, CefCreateClosureTask([open] { open.wait(); })));
+  CefRefPtr<CefWaitableEvent> done = CefWaitableEvent::CreateWaitableEvent(false, false);
+  CefRefPtr<PostsWhenReleased> held(new PostsWhenReleased(done));
+  ASSERT_TRUE(CefPostTask(TID_UI, CefCreateClosureTask([held] {})));
+  held = nullptr;
+  gate->set_value();
+  EXPECT_TRUE(done->TimedWait(kPatienceMs));
 }
 
 TEST_F(CefTaskRunnerTest, DelayedTasksRunWhenDueAndNullTasksAreRefused) {

@@ -252,6 +252,12 @@ struct CefPopupFeatures {
   int widthSet = 0;
   int height = 0;
   int heightSet = 0;
+  // As Chromium decides them: every bar is wanted by a window that is not a
+  // pop-up (no size or position asked for), none by a pop-up.
+  int menuBarVisible = 1;
+  int statusBarVisible = 1;
+  int toolBarVisible = 1;
+  int scrollbarsVisible = 1;
 };
 
 // The page's mouse cursor (CSS `cursor`), in CEF's order.

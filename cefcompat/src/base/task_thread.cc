@@ -54,6 +54,9 @@ void TaskThread::Run() {
       queue_.pop();
       lock.unlock();
       task();
+      // What the task held goes before the lock is taken again: a destructor
+      // among it may post to this thread.
+      task = nullptr;
       lock.lock();
       continue;
     }

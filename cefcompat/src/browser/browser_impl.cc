@@ -37,6 +37,7 @@ BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefBrowserSe
       console_(this, client_),
       contextMenu_(this, client_, frames_),
       popups_(this, client_, settings_),
+      openUrls_(this, client_),
       dialogs_(this, client_, session_),
       fileDialogs_(this, client_, session_),
       view_(this, session_),
@@ -222,6 +223,7 @@ void BrowserImpl::OnAttached(const std::string& sessionId, const std::string& ur
     contextMenu_.PasteWith([this]() { input_.Paste(); });
   }
   fileDialogs_.Install(session_);
+  openUrls_.Install(session_);
   const cef_color_t color = runtime->Settings().background_color;
   if (color != 0) {
     const Json rgba = {{"r", (color >> 16) & 0xFF},

@@ -26,6 +26,7 @@
 #include "browser/js_dialog_runner.h"
 #include "browser/key_reporter.h"
 #include "browser/navigation_controller.h"
+#include "browser/open_url_router.h"
 #include "browser/page_session.h"
 #include "browser/popup_broker.h"
 #include "browser/field_popup_runner.h"
@@ -216,6 +217,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost, public Intercepted
   ConsoleReporter console_;
   ContextMenuRunner contextMenu_;
   PopupBroker popups_;
+  OpenUrlRouter openUrls_;
   JsDialogRunner dialogs_;
   FileDialogRunner fileDialogs_;
   DevToolsHost devTools_;

@@ -25,6 +25,7 @@ class PopupBroker {
     // "popup") is a pop-up; a link's target and window.open without
     // features, a new tab.
     cef_window_open_disposition_t disposition = WOD_NEW_FOREGROUND_TAB;
+    CefPopupFeatures features;
   };
   // The oldest popup the page asked for.
   Request TakePending();

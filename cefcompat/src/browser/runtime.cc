@@ -452,6 +452,7 @@ void Runtime::OnRootEvent(const std::string& method, const Json& params) {
   if (method == "Target.targetCreated") {
     const Json info = params.value("targetInfo", Json::object());
     if (windowed_ && windowed_->OnTargetCreated(info)) return;
+    if (strays_.OnTargetCreated(info)) return;
     if (info.value("type", std::string()) == "page" && info.contains("openerId")) OnPopupTarget(info);
     return;
   }

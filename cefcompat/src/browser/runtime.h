@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "browser/browser_impl.h"
+#include "browser/stray_tabs.h"
 #include "browser/windowed_mode.h"
 #include "download/download_router.h"
 #include "protocol/chromium_process.h"
@@ -59,6 +60,8 @@ class Runtime {
   CefRefPtr<BrowserImpl> BrowserOfFrame(const std::string& frameId);
   // TID_UI (set up on start).
   DownloadRouter& Downloads() { return downloads_; }
+  // TID_UI: Chromium's own tabs for links opened in a new tab or window.
+  StrayTabs& Strays() { return strays_; }
 
  private:
   Runtime() = default;
@@ -93,6 +96,7 @@ class Runtime {
   std::string product_;
   std::unique_ptr<WindowedMode> windowed_;  // made on start, used on TID_UI
   DownloadRouter downloads_;
+  StrayTabs strays_;
   std::unique_ptr<ChromiumProcess> process_;  // the start's thread, then TID_UI
   std::atomic<pid_t> pid_{-1};
   // Every connection made, the current one last: a closed one stays until
