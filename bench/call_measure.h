@@ -94,20 +94,21 @@ inline CallFigures BareEcho(Waker& waker, bool pageDebugger = false) {
   return CallFigures::Parse(result);
 }
 
-// The rows and figures of a call measured against the echo, and its median
-// beside the echo with the page's debugger on.
+// The rows and figures of a call measured against the echo with the page's
+// debugger on (its peer: the runtime needs the debugger), and the bare echo
+// beside it for reference.
 inline void ReportCalls(BenchReport& report, const std::string& what, const CallFigures& echo, const CallFigures& debuggerEcho,
-                        const CallFigures& calls, double medianGoal, double rateGoal, double rateShareGoal) {
+                        const CallFigures& calls, const std::string& medianGoal, double rateGoal, double rateShareGoal) {
   const double medianRatio = echo.median > 0 ? calls.median / echo.median : 0;
   const double rateRatio = echo.perSecond > 0 ? calls.perSecond / echo.perSecond : 0;
+  report.Row(what + ", median, against the echo with the debugger on", Ms(calls.median),
+             "echo, debugger on " + Ms(debuggerEcho.median),
+             debuggerEcho.median > 0 ? calls.median / debuggerEcho.median : 0, medianGoal);
+  report.Row(what + ", median", Ms(calls.median), "echo " + Ms(echo.median), medianRatio, "(reference)");
   char goal[64];
-  std::snprintf(goal, sizeof(goal), "<= %.1fx the echo", medianGoal);
-  report.Row(what + ", median", Ms(calls.median), "echo " + Ms(echo.median), medianRatio, goal);
   std::snprintf(goal, sizeof(goal), ">= %.0f/s and >= %.2fx", rateGoal, rateShareGoal);
   report.Row(what + ", calls/s with 100 in flight", std::to_string(static_cast<int>(calls.perSecond)),
              "echo " + std::to_string(static_cast<int>(echo.perSecond)), rateRatio, goal);
-  report.Row(what + ", median, against the echo with the debugger on", Ms(calls.median), "echo, debugger on " + Ms(debuggerEcho.median),
-             debuggerEcho.median > 0 ? calls.median / debuggerEcho.median : 0, "(reference)");
   report.Figure("median_ms", calls.median);
   report.Figure("echo_debugger_median_ms", debuggerEcho.median);
   report.Figure("echo_median_ms", echo.median);
