@@ -63,11 +63,13 @@ QImage DecodeJpegFrame(const unsigned char* data, std::size_t size) {
   decoding.info.err = jpeg_std_error(&decoding.errors.base);
   decoding.errors.base.error_exit = LeaveDecoding;
   decoding.errors.base.emit_message = IgnoreWarning;
-  jpeg_create_decompress(&decoding.info);
+  // Set before libjpeg can fail at all; destroying what was never created
+  // (zeroed) does nothing.
   if (setjmp(decoding.errors.resume) != 0) {
     jpeg_destroy_decompress(&decoding.info);
     return QImage();
   }
+  jpeg_create_decompress(&decoding.info);
   const bool decoded = Decode(decoding, data, size);
   jpeg_destroy_decompress(&decoding.info);
   return decoded ? std::move(decoding.image) : QImage();
