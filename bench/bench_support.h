@@ -148,10 +148,8 @@ class BenchReport {
     rows_.push_back(row);
   }
   void Figure(const std::string& key, double value) { figures_[key] = value; }
-  // An object of objects of figures, e.g. {"zip": {"cold_ratio": 1.1}}.
-  void Object(const std::string& key, const std::map<std::string, std::map<std::string, double>>& objects) {
-    objects_[key] = objects;
-  }
+  // An object of figures beside them, e.g. "zip": {"cold_ratio": 1.1}.
+  void Object(const std::string& key, const std::map<std::string, double>& figures) { objects_[key] = figures; }
 
  private:
   void Write() const {
@@ -159,10 +157,8 @@ class BenchReport {
     if (!folder || !*folder) return;
     std::ofstream json(std::string(folder) + "/" + section_ + ".json");
     std::string members = Members(figures_);
-    for (const auto& [key, objects] : objects_) {
-      std::string inner;
-      for (const auto& [name, figures] : objects) inner += (inner.empty() ? "\"" : ", \"") + name + "\": {" + Members(figures) + "}";
-      members += (members.empty() ? "\"" : ", \"") + key + "\": {" + inner + "}";
+    for (const auto& [key, figures] : objects_) {
+      members += (members.empty() ? "\"" : ", \"") + key + "\": {" + Members(figures) + "}";
     }
     json << "\"" << section_ << "\": {" << members << "}";
     std::ofstream table(std::string(folder) + "/rows.tsv", std::ios::app);
@@ -184,7 +180,7 @@ class BenchReport {
 
   std::string section_;
   std::vector<std::string> rows_;
-  std::map<std::string, std::map<std::string, std::map<std::string, double>>> objects_;
+  std::map<std::string, std::map<std::string, double>> objects_;
   std::map<std::string, double> figures_;
 };
 
