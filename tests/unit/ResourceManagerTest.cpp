@@ -267,7 +267,8 @@ std::string PublishText(const std::string& text, int64 length) {
   response->SetStatus(200);
   response->SetMimeType("text/plain");
   CefRefPtr<cefcompat::ResourceJob> job(new cefcompat::ResourceJob(new CefStreamResourceHandler("text/plain", reader), CefRequest::Create()));
-  return cefcompat::StreamServer::Instance()->Publish(job, response, length);
+  return cefcompat::StreamServer::Instance()->Publish(job, response, length,
+                                                     cefcompat::StreamServer::Keepable(job, response, length));
 }
 
 // Streams are spread over several ports (Chromium opens at most six

@@ -171,8 +171,9 @@ void Respond(CefRefPtr<ResourceJob> job, CefRefPtr<PendingFetch> pending) {
   const bool ranged = !request->GetHeaderByName("Range").empty() || !request->GetHeaderByName("range").empty();
   // A body Chromium's HTTP cache may keep goes through the stream server
   // whatever its size: a fulfilled response is never cached.
-  if (ranged || length < 0 || length > kInlineBodyLimit || StreamServer::Keepable(job, response, length)) {
-    pending->Continue(StreamServer::Instance()->Publish(job, response, length));
+  const bool keepable = StreamServer::Keepable(job, response, length);
+  if (ranged || length < 0 || length > kInlineBodyLimit || keepable) {
+    pending->Continue(StreamServer::Instance()->Publish(job, response, length, keepable));
     return;
   }
   ReadInline(job, response, length, std::make_shared<std::string>(), pending);

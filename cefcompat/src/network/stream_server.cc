@@ -12,6 +12,7 @@
 #include <QUuid>
 #include <cstring>
 
+#include "base/ascii.h"
 #include "base/log.h"
 #include "include/wrapper/cef_stream_resource_handler.h"
 #include "network/stream_request.h"
@@ -40,9 +41,15 @@ std::string EntityTagOf(CefRefPtr<CefResponse> response) {
   CefResponse::HeaderMap headers;
   response->GetHeaderMap(headers);
   for (const auto& [name, value] : headers) {
-    if (QByteArray::fromStdString(name.ToString()).toLower() == "etag") return value.ToString();
+    if (AsciiLower(name.ToString()) == "etag") return value.ToString();
   }
   return {};
+}
+
+// 256 random bits in hex: paths other local programs cannot guess.
+std::string RandomToken() {
+  return QUuid::createUuid().toString(QUuid::Id128).toStdString() +
+         QUuid::createUuid().toString(QUuid::Id128).toStdString();
 }
 
 bool WriteAll(int socket, const char* data, size_t size) {
@@ -88,7 +95,7 @@ int Listen(int& port) {
 }  // namespace
 
 StreamServer::StreamServer()
-    : secret_(QUuid::createUuid().toString(QUuid::Id128).toStdString() + QUuid::createUuid().toString(QUuid::Id128).toStdString()) {
+    : secret_(RandomToken()) {
   for (size_t i = 0; i < kPorts; ++i) {
     int port = 0;
     const int listener = Listen(port);
@@ -114,14 +121,12 @@ StreamServer::~StreamServer() {
   }
 }
 
-std::string StreamServer::Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length) {
+std::string StreamServer::Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length,
+                                  bool keepable) {
   // Paths other local programs cannot guess: one-off, or, for what a cache
   // may keep, the same for every request of a URL (a keyed hash of it), so
   // that Chromium's HTTP cache finds what it kept and asks whether it changed.
-  const bool keepable = Keepable(job, response, length);
-  const std::string token = keepable ? KeptPath(job->Request()->GetURL().ToString())
-                                     : QUuid::createUuid().toString(QUuid::Id128).toStdString() +
-                                           QUuid::createUuid().toString(QUuid::Id128).toStdString();
+  const std::string token = keepable ? KeptPath(job->Request()->GetURL().ToString()) : RandomToken();
   auto item = std::make_shared<Item>();
   item->job = job;
   item->response = response;

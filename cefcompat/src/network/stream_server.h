@@ -27,8 +27,9 @@ class StreamServer {
   static StreamServer* Instance();
   // The URL that serves the body of `job` (with the response's status, MIME
   // type and headers) once, until the server stops (or, for a body under its
-  // URL's own path, until many more of that URL wait).
-  std::string Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length);
+  // URL's own path, until many more of that URL wait). `keepable`: what
+  // Keepable answered for it.
+  std::string Publish(CefRefPtr<ResourceJob> job, CefRefPtr<CefResponse> response, int64 length, bool keepable);
   static void Shutdown();
   // Whether Chromium's cache may keep the body (a whole answer to a GET, with
   // an ETag so that the cache can ask whether it changed): such a body goes
