@@ -4,10 +4,10 @@
 // keep-alive, a thread pool started once, validators and 304s):
 // - the bulk page, 300 assets (1 KB to 2 MB of bytes that do not compress),
 //   create -> load end, median of 5 runs (each run takes the sources in
-//   turn), beside the plain server (archive and
-//   folder pages go through Chromium's HTTP path as a served page does, so
-//   that server is their peer; file:// is a reference), and the password
-//   archive beside the same archive without one;
+//   turn), beside the plain server (archive and folder pages go through
+//   Chromium's HTTP path as a served page does, so that server is their peer;
+//   file:// is a reference), and the password archive beside the same archive
+//   without one;
 // - a launcher-shaped page (launcher_site.h, about 8 MB in 132 files): cold
 //   (a new browser, the archive open) to its load event and its JSON, and
 //   warm (the same browser goes to another page and back, LoadURL both
@@ -233,7 +233,7 @@ std::map<std::string, double> MedianColds(Waker& waker, const std::vector<Source
   std::map<std::string, CefRefPtr<CefResourceManager>> shared;
   std::map<std::string, std::vector<double>> times;
   for (const auto& source : sources) {
-    if (source.opened) shared[source.key] = Manager(source);
+    if (source.opened && Selected(source)) shared[source.key] = Manager(source);
   }
   for (int run = 0; run < runs; ++run) {
     for (const auto& source : sources) {

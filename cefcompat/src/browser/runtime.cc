@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <set>
 #include <thread>
 
 #include <QCoreApplication>
@@ -16,6 +15,7 @@
 #include <QThread>
 
 #include "base/log.h"
+#include "browser/chromium_switches.h"
 #include "network/scheme_registrar_impl.h"
 #include "network/scheme_registry.h"
 #include "network/context_storage.h"
@@ -37,14 +37,6 @@ constexpr int kRestartFirstDelayMs = 250;
 constexpr int kRestartMaxDelayMs = 4000;
 constexpr int kMaxRestartAttempts = 5;
 constexpr int kSteadyRunMs = 30000;
-
-// Switches an application may add that Chromium itself understands.
-const std::set<std::string> kPassedSwitches = {
-    "user-agent",          "autoplay-policy",     "remote-debugging-port", "remote-allow-origins",
-    "lang",                "proxy-server",        "proxy-bypass-list",     "host-resolver-rules",
-    "disable-web-security", "allow-file-access-from-files", "force-device-scale-factor", "js-flags",
-    "enable-features",     "disable-features",
-};
 
 // The last lines Chromium wrote, for start-up errors.
 std::string Tail(const std::string& path, size_t maxBytes = 1500) {
@@ -68,12 +60,6 @@ bool ProfileInUse(const std::string& profile, std::string& owner) {
   if (pid <= 0 || (kill(pid, 0) != 0 && errno != EPERM)) return false;
   owner = std::to_string(pid);
   return true;
-}
-
-// `--name=value` for a non-empty string setting.
-void AddStringSwitch(std::vector<std::string>& args, const std::string& name, const cef_string_t& value) {
-  const CefString text(&value);
-  if (!text.empty()) args.push_back("--" + name + "=" + text.ToString());
 }
 
 // Settings a CEF application may set that this runtime does not act on.
@@ -172,64 +158,11 @@ bool Runtime::Start(const CefMainArgs& args, const CefSettings& settings, CefRef
   windowed_ = WindowedMode::Create(settings, windowless);
   Log(LOGSEVERITY_INFO, windowed_ ? std::string("windowed mode: each page is Chromium's own window")
                                   : "windowless mode: " + windowless);
-  std::vector<std::string> chromiumArgs = {
-      "--remote-debugging-pipe",
-      "--user-data-dir=" + profileDir_,
-      "--disable-renderer-backgrounding",
-      "--disable-background-timer-throttling",
-      "--disable-backgrounding-occluded-windows",
-      "--no-first-run",
-      "--disable-background-networking",
-      "--disable-component-update",
-      "--disable-sync",
-      "--disable-gpu",
-      // Popups are the client's decision (OnBeforePopup), not a blocker's.
-      "--disable-popup-blocking",
-      "--log-level=" + std::to_string(std::max(0, static_cast<int>(settings.log_severity) - 2)),
-  };
-  if (windowed_) {
-    windowed_->AddSwitches(chromiumArgs);
-  } else {
-    chromiumArgs.push_back("--headless");
-    // The compositor reads every frame back for the screencast; in the browser
-    // process its pixels reach the encoder without crossing into another
-    // process: a 1920x1080 frame took about 7 % less CPU, and frames/s rose
-    // by as much.
-    chromiumArgs.push_back("--in-process-gpu");
-    // Frames come at Chromium's own pixel ratio: the sharpest screen's, so
-    // that every surface gets as many pixels as it shows.
-    chromiumScale_ = SurfaceWindow::LargestScreenScale();
-    chromiumArgs.push_back("--force-device-scale-factor=" + std::to_string(chromiumScale_));
-  }
-  if (settings.no_sandbox || geteuid() == 0) chromiumArgs.push_back("--no-sandbox");
-  AddStringSwitch(chromiumArgs, "lang", settings.locale);
-  AddStringSwitch(chromiumArgs, "user-agent", settings.user_agent);
-  AddStringSwitch(chromiumArgs, "js-flags", settings.javascript_flags);
-  if (settings.ignore_certificate_errors) chromiumArgs.push_back("--ignore-certificate-errors");
-  if (settings.remote_debugging_port > 0) {
-    chromiumArgs.push_back("--remote-debugging-port=" + std::to_string(settings.remote_debugging_port));
-  }
-  // Back navigations reload their page, as in an embedded browser: a page
-  // restored from the back-forward cache would report no load at all. Pages
-  // served by providers may stream from the runtime's loopback server, which
-  // local-network-access checks would refuse.
-  std::string disabledFeatures =
-      "BackForwardCache,LocalNetworkAccessChecks,BlockInsecurePrivateNetworkRequests,PrivateNetworkAccessSendPreflights";
-  CefCommandLine::SwitchMap switches;
-  commandLine->GetSwitches(switches);
-  for (const auto& [name, value] : switches) {
-    if (!kPassedSwitches.count(name.ToString())) {
-      Log(LOGSEVERITY_VERBOSE, "switch --" + name.ToString() + " is not passed to Chromium");
-      continue;
-    }
-    if (name.ToString() == "disable-features") {
-      disabledFeatures += "," + value.ToString();
-      continue;
-    }
-    chromiumArgs.push_back("--" + name.ToString() + (value.empty() ? "" : "=" + value.ToString()));
-  }
-  chromiumArgs.push_back("--disable-features=" + disabledFeatures);
-  if (!windowed_) chromiumArgs.push_back("about:blank");
+  // Frames come at Chromium's own pixel ratio: the sharpest screen's, so
+  // that every surface gets as many pixels as it shows.
+  if (!windowed_) chromiumScale_ = SurfaceWindow::LargestScreenScale();
+  std::vector<std::string> chromiumArgs =
+      ChromiumSwitches(settings, commandLine, profileDir_, windowed_.get(), chromiumScale_);
 
   chromiumArgs_ = std::move(chromiumArgs);
   logPath_ = tempDir_ + "/chromium.log";
