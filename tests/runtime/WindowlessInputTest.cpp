@@ -216,10 +216,12 @@ class FieldPopupTest : public SelectPopupTest {
     surface->show();
   }
   // A click on the picker's button at a field's right end, once the page
-  // has the focus (Chromium opens no picker in a page without it).
+  // has the focus and is shown again (Chromium opens no picker in a page
+  // without focus, nor in one still parked from before its surface showed).
   void ClickPickerButton(int y) {
     browser->GetMainFrame()->ExecuteJavaScript(
-        "(function focused() { document.hasFocus() ? console.log('page focused') : setTimeout(focused, 10); })()", "", 0);
+        "(function focused() { document.hasFocus() && document.visibilityState === 'visible'"
+        " ? console.log('page focused') : setTimeout(focused, 10); })()", "", 0);
     ASSERT_TRUE(WaitForConsole("page focused"));
     Click(208, y);
   }
