@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -201,6 +202,11 @@ void StreamServer::Serve(int socket) {
   timeval timeout{30, 0};
   setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
   setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+  // A response is written in pieces (its head, then its body): each goes out
+  // at once, not when the client acknowledges the one before, which on a
+  // keep-alive connection it may delay by tens of milliseconds.
+  const int noDelay = 1;
+  setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof(noDelay));
   std::string received;
   for (;;) {
     const std::string head = ReadHead(socket, received);
