@@ -56,7 +56,11 @@
 //   cache. Measured back to back on the launcher page, bodies up to 256 KB
 //   inline (as before) gave the zip 1.17x file:// cold and 0.60x warm, the
 //   kept ones 1.50x and 0.74x: keeping what Chromium holds costs more here
-//   than reading, inflating and sending it again.
+//   than reading, inflating and sending it again. The cold load is not bound
+//   by the CPU: over a run of the zip's launcher page the two cores were idle
+//   half the time, the launcher's share about 3 %; what a kept body adds is
+//   the wait of a second request (the one to the stream server) and
+//   Chromium's cache writes.
 // Run: build/bench/vell_resource_bench [VELL_BENCH_ONLY=<key>: file://, the
 // plain server and that source; VELL_BENCH_LAUNCHER_ONLY=1: the launcher page]
 #include <zip.h>
